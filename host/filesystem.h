@@ -1,0 +1,202 @@
+// The host's file-system library: locations (paths of name components), files, folders, the file
+// system service and channels over memory. Files are buffered; a flush hands every written byte to
+// the operating system, and Sync makes it durable.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/base.h"
+
+namespace IO {
+
+// Statuses of the file-system library.
+constexpr GSErrCode ErrDiskFull = -34;
+constexpr GSErrCode ErrIO = -36;
+constexpr GSErrCode ErrBadName = -37;
+constexpr GSErrCode ErrNotOpen = -38;
+constexpr GSErrCode ErrEndOfFile = -39;
+constexpr GSErrCode ErrPosition = -40;
+constexpr GSErrCode ErrNotFound = -43;
+constexpr GSErrCode ErrLocked = -45;
+constexpr GSErrCode ErrBusy = -47;
+constexpr GSErrCode ErrExists = -48;
+constexpr GSErrCode ErrAccessDenied = -54;
+constexpr GSErrCode ErrNotAFile = -1302;
+constexpr GSErrCode ErrNotAFolder = -120;
+
+// One name component of a location.
+class HOST_API Name {
+public:
+    Name() = default;
+    explicit Name(const ZR::UniString& text) : text(text) {}
+    const ZR::UniString& GetText() const { return text; }
+    bool IsEmpty() const { return text.IsEmpty(); }
+    bool operator==(const Name& other) const = default;
+
+private:
+    ZR::UniString text;
+};
+
+// A place on disk: a sequence of name components, absolute (from the root) or relative. A relative
+// location is taken relative to the base folder (FileSystem::GetSpecialLocation(BaseFolderId)).
+class HOST_API Location {
+public:
+    Location() = default;
+    // Parses a path in which both "/" and "\" separate components; a leading separator makes it
+    // absolute; empty components are dropped. Any text is accepted.
+    explicit Location(const ZR::UniString& path);
+
+    bool IsEmpty() const { return names.empty() && !absolute; }
+    bool IsAbsolute() const { return absolute; }
+    // The number of name components.
+    UInt32 GetLocalLength() const { return UInt32(names.size()); }
+    GSErrCode AppendToLocal(const Name& name);
+    // The last component; ErrBadName (and an empty name) when there is none.
+    GSErrCode GetLastLocalName(Name* name) const;
+    GSErrCode SetLastLocalName(const Name& name);
+    GSErrCode DeleteLastLocalName();
+
+    // "/a/b/c" for an absolute location, "a/b" for a relative one.
+    ZR::UniString ToDisplayText() const;
+    // The operating system's path (UTF-8 bytes, lossless), relative locations resolved against
+    // the base folder.
+    std::string ToPath() const;
+
+    // Serialization on channels: absolute flag, component count, then each component's text.
+    GSErrCode Read(ZR::IChannel& channel);
+    GSErrCode Write(ZR::OChannel& channel) const;
+
+    bool operator==(const Location& other) const = default;
+
+private:
+    bool absolute = false;
+    std::vector<Name> names;
+};
+
+struct FileImpl;
+
+// An open file object. It is both a readable and a writable channel over the file's bytes at the
+// current position. Reads and writes are buffered; a read after a write sees the written bytes;
+// setting the position, Flush and Close hand buffered bytes to the operating system.
+class HOST_API File : public ZR::IChannel, public ZR::OChannel {
+public:
+    enum OnNotFound : Int32 { Fail = 0, Create = 1 };
+    enum OpenMode : Int32 { ReadMode = 0, WriteEmptyMode = 2, ReadWriteMode = 3 };
+    static constexpr Int32 DefaultAccess = 2;
+
+    // Makes a file object for `location`. With Fail the file must exist; with Create a missing
+    // file is created empty. On success `file` holds the object (not open). Statuses: NoError,
+    // ErrMemoryFull, ErrNotFound, ErrNotAFile (a folder), ErrAccessDenied, ErrIO.
+    static GSErrCode New(std::unique_ptr<File>& file, const Location& location,
+                         OnNotFound onNotFound);
+
+    ~File() override;  // closes the file if it is open; the file on disk stays
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Opens with ReadMode (read only), WriteEmptyMode (write, emptying the file) or ReadWriteMode
+    // (read and write, content kept). The position is 0 afterwards. ErrBusy when already open.
+    virtual GSErrCode Open(Int32 mode, Int32 access = DefaultAccess);
+    // Flushes and closes. The first failure (of the flush or the close) is returned; the file is
+    // closed in either case.
+    virtual GSErrCode Close();
+    virtual bool IsOpen() const;
+
+    // Positions are byte offsets. Setting one flushes pending writes; a negative offset is
+    // ErrPosition. Getting one beyond 32 bits is ErrPosition.
+    virtual GSErrCode SetDataPosition(Int32 position);
+    virtual GSErrCode GetDataPosition(UInt32* position) const;
+    virtual GSErrCode GetDataLength(UInt64* length) const;
+
+    // Hands every buffered byte to the operating system.
+    virtual GSErrCode Flush();
+    // Flushes, then makes the file's bytes durable (fsync).
+    virtual GSErrCode Sync();
+
+    virtual GSErrCode GetLocation(Location* location) const;
+    // Records a four-character type and creator for the file (kept as an extended attribute
+    // where the file system allows; otherwise ignored).
+    virtual GSErrCode SetTypeAndCreator(UInt32 type, UInt32 creator);
+
+    // Channels.
+    GSErrCode ReadBin(char* destination, USize count, USize* read = nullptr) override;
+    GSErrCode PeekBuffer(const char** data, USize* available) override;
+    void Advance(USize count) override;
+    GSErrCode GetReadOffset(UInt64* offset) const override;
+    GSErrCode GetInputStatus() const override;
+    GSErrCode WriteBin(const char* source, USize count, Int32 flags = 0) override;
+    GSErrCode GetOutputStatus() const override;
+
+private:
+    explicit File(std::unique_ptr<FileImpl> impl);
+    std::unique_ptr<FileImpl> impl;
+};
+
+class HOST_API Folder {
+public:
+    // A folder object for an existing folder; GetStatus() tells whether it is one.
+    explicit Folder(const Location& location);
+    GSErrCode GetStatus() const { return status; }
+    // Creates the folder `name` inside this folder; ErrExists when it is already there.
+    GSErrCode CreateFolder(const Name& name);
+
+private:
+    Location location;
+    GSErrCode status;
+};
+
+// Ids of special locations.
+constexpr Int32 BaseFolderId = 2;
+
+class HOST_API FileSystem {
+public:
+    // BaseFolderId gives the base folder (a host setting; the current directory by default).
+    GSErrCode GetSpecialLocation(Int32 id, Location* location) const;
+    // Removes the file. `dataSafety` and `accessDenied` are reserved (0 and 2).
+    GSErrCode Delete(const Location& location, Int32 dataSafety = 0, Int32 accessDenied = 2);
+    // Gives the file the last name `newName` in its folder. A file already bearing that name is
+    // replaced atomically: at every instant the name holds either the old or the new file.
+    GSErrCode Rename(const Location& location, const Name& newName, Int32 accessDenied = 2);
+    // Makes the folder's entries (names created, renamed, removed) durable.
+    GSErrCode SyncFolder(const Location& folder);
+    bool Exists(const Location& location) const;
+
+    // Host side: sets the base folder (an absolute location).
+    void SetBaseFolder(const Location& folder);
+};
+
+HOST_API extern FileSystem fileSystem;
+
+// A readable channel over bytes in memory (not copied; they must outlive the channel).
+class HOST_API MemoryIChannel : public ZR::IChannel {
+public:
+    MemoryIChannel(const char* data, USize size) : data(data), size(size) {}
+    GSErrCode ReadBin(char* destination, USize count, USize* read = nullptr) override;
+    GSErrCode PeekBuffer(const char** data, USize* available) override;
+    void Advance(USize count) override;
+    GSErrCode GetReadOffset(UInt64* offset) const override;
+    GSErrCode GetInputStatus() const override { return status; }
+
+private:
+    const char* data;
+    USize size;
+    USize position = 0;
+    GSErrCode status = NoError;
+};
+
+// A writable channel into a growing buffer in memory.
+class HOST_API MemoryOChannel : public ZR::OChannel {
+public:
+    GSErrCode WriteBin(const char* source, USize count, Int32 flags = 0) override;
+    GSErrCode GetOutputStatus() const override { return status; }
+    const char* GetDestination() const { return bytes.data(); }
+    USize GetDataSize() const { return USize(bytes.size()); }
+
+private:
+    std::string bytes;
+    GSErrCode status = NoError;
+};
+
+}  // namespace IO
