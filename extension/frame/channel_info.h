@@ -1,0 +1,81 @@
+// The record of one open channel and the index entries of its data file.
+#pragma once
+
+#include <memory>
+
+#include "host/base.h"
+#include "host/filesystem.h"
+
+namespace DataOmbraPlugin {
+
+// One index entry: the line of a record in the data file.
+struct RecInfoRec {
+    UInt32 keyIndex = 0;  // 1-based position of the key in keyStore; EndEntryKeyIndex in an end entry
+    UInt32 filePos = 0;   // offset of the line's first byte; in an end entry, just past the last line
+    const ZR::VAArray<ZR::UniString>* keyStore = nullptr;  // the owning channel's recordKeys
+
+    bool IsEndEntry() const { return keyIndex == EndEntryKeyIndex; }
+    const ZR::UniString& GetKey() const { return (*keyStore)[keyIndex]; }
+
+    static constexpr UInt32 EndEntryKeyIndex = 0xFFFFFFFF;
+};
+
+// Open modes as a channel stores them.
+constexpr Int32 ModeReadOnly = 0;     // "RO": the file must exist; OUTPUT is refused
+constexpr Int32 ModeWriteEmpty = 2;   // "WO": the file is emptied at OPEN
+constexpr Int32 ModeWriteAppend = 4;  // "WA": the file's content stays and is extended
+
+constexpr ZR::UniChar DefaultSeparator = 9;  // TAB
+
+// The separator and the open mode that OPEN parses and the channel keeps.
+struct OpenSettings {
+    ZR::UniChar separator = DefaultSeparator;
+    Int32 mode = ModeReadOnly;
+};
+
+// Offsets of index entries must fit in 31 bits: the file position is set with a signed 32-bit
+// offset.
+constexpr UInt32 MaxFileOffset = 0x7FFFFFFF;
+
+// Most entries in sortedIndex (besides its end entry), however long the leading run is.
+constexpr UInt32 MaxSortedSamples = 32000;
+
+// One open channel. Records are not copied or moved once made (the channel table holds them by
+// pointer), so the keyStore of every index entry stays valid for the life of the record.
+//
+// Invariants while `loaded` is 1:
+// - sortedIndex holds at most MaxSortedSamples entries of lines of the leading run (the longest
+//   initial run of strictly ascending keys), in file order, then an end entry whose filePos is the
+//   offset of the first line after the run;
+// - tailIndex holds one entry per distinct key after the run, strictly ascending by key, each at
+//   the newest line of its key, then an end entry whose filePos is the length of the file (where
+//   OUTPUT appends);
+// - recordKeys holds the key of every entry; every filePos fits in 31 bits.
+struct ChannelInfo {
+    ChannelInfo() = default;
+    ~ChannelInfo();  // closes and destroys the file, if any; saves nothing
+    ChannelInfo(const ChannelInfo&) = delete;
+    ChannelInfo& operator=(const ChannelInfo&) = delete;
+
+    // Identity.
+    UInt32 channelNumber = 0xFFFFFFFF;  // all bits set: bound to no channel
+    std::unique_ptr<IO::File> file;
+    ZR::UniChar separator = DefaultSeparator;
+    Int32 openMode = ModeReadOnly;
+    // Content.
+    UInt8 modified = 0;  // lines were appended since the last load or save: a save is due
+    ZR::VAArray<RecInfoRec> sortedIndex;
+    ZR::VAArray<RecInfoRec> tailIndex;
+    ZR::VAArray<ZR::UniString> recordKeys;
+    UInt8 loaded = 0;
+    // Text.
+    UInt8 utf8 = 0;        // UTF-8 text after a byte-order mark; otherwise the default code page
+    UInt8 bomPending = 0;  // the byte-order mark is still to be written by the first OUTPUT
+
+    // Empties both indexes and the key store and clears `loaded`.
+    void DropContent();
+    // Where the first line starts: after the byte-order mark of a UTF-8 file.
+    UInt32 DataStart() const { return utf8 ? 3 : 0; }
+};
+
+}  // namespace DataOmbraPlugin

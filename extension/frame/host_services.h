@@ -1,0 +1,44 @@
+// The module's side of the host environment: the services it calls, the resource module of its
+// own resources, and the keyword and mode tables loaded at initialisation.
+#pragma once
+
+#include "host/environment.h"
+
+namespace DataOmbraPlugin {
+
+// Entry operations of the frame.
+Int16 InitExtension();       // loads the keyword and mode tables; -7003 without a fixed fetcher
+Int16 ReleaseAllChannels();  // does nothing; open channels stay open
+
+// The handle of the module's registered resources (InvalidResModule until SetLTEnvAddrs).
+GSResModule GetResourceModule();
+// Fills `record` through environment slot 5.
+void GetServiceRecord(InterpreterServiceRecord& record);
+// Hands `text` to the host's report service (slot 0) with the flag 1 and 0.
+void ReportText(const char* text);
+// The host's library lookup service (slot 3): 0 when found and `location` filled.
+Int16 FindLibraryFileByHost(const ZR::UniString& name, IO::Location& location);
+
+// Keyword table: slots 1..4 hold "SEPARATOR", "MODE", "DIALOG", "LIBRARY" after InitExtension;
+// mode table: slots 1..3 hold "RO", "WA", "WO". Slot 0 is never used; empty slots are "".
+constexpr Int32 KeywordSlots = 5;
+constexpr Int32 KeywordSlotSize = 10;
+constexpr Int32 ModeSlots = 4;
+constexpr Int32 ModeSlotSize = 4;
+const char* KeywordAt(Int32 slot);
+const char* ModeWordAt(Int32 slot);
+
+// Makes the module's resources the active resource module for its lifetime and restores the
+// previously active one afterwards, also when an exception passes.
+class ResHandling {
+public:
+    ResHandling();
+    virtual ~ResHandling();
+    ResHandling(const ResHandling&) = delete;
+    ResHandling& operator=(const ResHandling&) = delete;
+
+private:
+    GSResModule previousModule;
+};
+
+}  // namespace DataOmbraPlugin

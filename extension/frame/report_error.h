@@ -1,0 +1,37 @@
+// Error numbers and their messages. Negative numbers are file errors (message list 3), positive
+// numbers parameter errors (message list 4); every report is framed with the data file's name.
+#pragma once
+
+#include "host/environment.h"
+
+namespace DataOmbraPlugin {
+
+// File errors.
+constexpr Int32 ErrorCreate = -1;
+constexpr Int32 ErrorOpen = -2;          // "Open error (file already used)"
+constexpr Int32 ErrorFileNotFound = -3;  // "File not found, can't open for input"
+constexpr Int32 ErrorRead = -4;          // "Read error"
+constexpr Int32 ErrorWritePermission = -5;
+constexpr Int32 ErrorClose = -6;
+constexpr Int32 ErrorMemoryFull = -7;    // "DATA Add-On memory full error"
+constexpr Int32 ErrorUnknownType = -8;
+constexpr Int32 ErrorNotInLibrary = -9;  // "File not found in the library"
+// Parameter errors.
+constexpr Int32 ErrorFieldId = 1;        // "Wrong FieldID parameter value"
+constexpr Int32 ErrorUnknownKeyword = 2; // "Unknown keyword '%s' of OPEN parameter string"
+constexpr Int32 ErrorUnknownMode = 3;    // "Unknown file MODE '%s' in OPEN parameter string"
+
+// Message list ids of resource type "STRS".
+constexpr Int16 FileErrorList = 3;
+constexpr Int16 ParameterErrorList = 4;
+constexpr Int16 FrameList = 5;  // 1: the message frame; 2: the data folder's name
+
+// Reports `errorNumber` about the file at `location` (its last name is shown; an empty location
+// shows an empty name) through the host's report service. `argument` replaces the "%s" of a
+// parameter error's text. Returns 0 for 0 and parameter errors, StatusReportedError for file
+// errors and when `messageFetcher` is null (then nothing is reported). A report longer than 255
+// characters is shortened, never written past its buffer.
+GSErrCode ReportError(Int32 errorNumber, const IO::Location& location,
+                      StringFetcherProc messageFetcher, const char* argument = nullptr);
+
+}  // namespace DataOmbraPlugin

@@ -1,0 +1,25 @@
+// The data file's text as the module reads it: lines through the host's line reader, keys cut
+// from lines, and the deletion line that stands for a deleted record.
+#pragma once
+
+#include "extension/frame/channel_info.h"
+
+namespace DataOmbraPlugin {
+
+// Reads one line of the channel's file into `line`. When `position` is not MaxUIndex the file's
+// position is set there first (a failure is returned without reading). `line` is replaced only
+// on success; end of file and read errors are returned as non-zero statuses.
+GSErrCode ReadTextLine(ChannelInfo& info, ZR::UniString& line, UInt32 position = MaxUIndex);
+
+// Reads and discards up to `count` lines; returns the status of the last read (0 for count <= 0).
+GSErrCode SkipLines(ChannelInfo& info, Int32 count);
+
+// Cuts `line` to its key (the text before the first separator) and returns the separator's
+// index; returns MaxUIndex and leaves the line whole when it holds no separator.
+USize SplitKey(ZR::UniString& line, ZR::UniChar separator);
+
+// The key's deletion line: the key, the separator and the deletion marker (the character of the
+// default code page's byte 0xFF, then " Deleted entry").
+ZR::UniString MakeDeletionLine(const ZR::UniString& key, ZR::UniChar separator);
+
+}  // namespace DataOmbraPlugin

@@ -1,0 +1,31 @@
+// Building a channel's record index from its data file: a counting pass, a sampled index over
+// the leading sorted run and an exact, sorted index of every line after it.
+#pragma once
+
+#include "extension/frame/channel_info.h"
+
+namespace DataOmbraPlugin {
+
+// Internal status of a load that failed because a container could not grow.
+constexpr GSErrCode StatusLoadFailed = -1111;
+
+// Builds the indexes when `loaded` is 0. Afterwards `loaded` tells whether they describe the
+// file; on failure all three containers are empty and the next call loads again in full.
+void EnsureLoaded(ChannelInfo& info);
+
+// Counts, from the file's current position, the lines of the leading run (`runLines`) and the
+// lines after it (`tailLines`). End of file and read errors end the count. Always returns 0.
+GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines);
+
+// Samples `entries` lines of the `runLines`-line leading run into sortedIndex (entry 1 is line 0,
+// entry j >= 2 is line trunc(j * runLines / entries) - 1) and appends the end entry.
+GSErrCode BuildSortedIndex(ChannelInfo& info, UInt32 entries, UInt32 runLines);
+
+// Indexes the `tailLines` lines after the run: sorted by key, the last occurrence of each key
+// kept, then the end entry just past the last line.
+GSErrCode BuildTailIndex(ChannelInfo& info, UInt32 tailLines);
+
+// The order of tailIndex: by key; equal keys by descending file offset; end entries last.
+Int32 CompareIndexEntries(const RecInfoRec& a, const RecInfoRec& b);
+
+}  // namespace DataOmbraPlugin

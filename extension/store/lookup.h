@@ -1,0 +1,24 @@
+// Finding a record's line by key and reading it back from the data file.
+#pragma once
+
+#include "extension/frame/channel_info.h"
+
+namespace DataOmbraPlugin {
+
+// Finds the line of `key`: searches tailIndex, then sortedIndex, then scans the lines between the
+// two samples around the key. On success `offset` is the line's offset, or MaxUIndex when the key
+// is absent; `entryPosition` (when given) the 0-based position of the matching index entry, or -1
+// for a record found by the scan; `searchedSorted` 0 exactly when the key was found in tailIndex.
+// Returns a read or position failure, or -7003 for an exception (with offset MaxUIndex).
+GSErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+                     Int32* entryPosition, UInt8& searchedSorted);
+
+// Loads the channel if needed and reads the line of `key` into `line`; the line stays empty when
+// the record is absent or deleted.
+GSErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, ZR::UniString& line);
+
+// Channel-level forms: false / -7003 when the channel is not open.
+bool EnsureChannelLoaded(UInt32 channel);
+GSErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, ZR::UniString& line);
+
+}  // namespace DataOmbraPlugin

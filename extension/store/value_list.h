@@ -1,0 +1,24 @@
+// The value list through which INPUT and OUTPUT exchange values with the interpreter: value
+// records, and the texts of string values that the records refer to by index.
+#pragma once
+
+#include "host/environment.h"
+
+namespace DataOmbraPlugin {
+
+struct ValueList {
+    ZR::Array<OmbraValueRecord> values;
+    ZR::Array<ZR::UniString> strings;
+};
+
+// Appends a copy of `record`. 0, or ErrMemoryFull when the list cannot grow.
+GSErrCode AddNumericValue(ValueList& list, const OmbraValueRecord& record);
+// Appends `text` and a string record referring to it. 0, or ErrMemoryFull.
+GSErrCode AddStringValue(ValueList& list, const ZR::UniString& text);
+
+// Takes field `n` of `line` (n <= 0: the text before the first separator) into `field` and
+// removes it, with the separator that ended it, from the line; a field that runs to the end of the
+// line empties it. False, with both unchanged, when the line has fewer than n separators.
+bool ExtractField(ZR::UniString& field, ZR::UniChar separator, ZR::UniString& line, Int32 n);
+
+}  // namespace DataOmbraPlugin

@@ -1,0 +1,24 @@
+// Applying one record to the data file and the channel's indexes.
+#pragma once
+
+#include "extension/frame/channel_info.h"
+
+namespace DataOmbraPlugin {
+
+// Stores `recordText` as the record of `key` (an empty text deletes it): nothing is written for
+// an unchanged line; a line of the same encoded length is overwritten in place; anything else is
+// appended at the end of the file and tailIndex pointed at it (then `modified` is set).
+GSErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
+                       const ZR::UniString& recordText);
+
+// Inserts `entry` into tailIndex at its key's place, in the order FindRecord searches. Returns
+// 0, -1111 when an entry with an equal key is there, -7003 on an exception.
+GSErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry);
+
+// Channel-level forms: -7003 when the channel is not open.
+GSErrCode WriteChannelRecord(UInt32 channel, const ZR::UniString& key,
+                             const ZR::UniString& recordText);
+// EnsureLoaded, then the number of tailIndex entries, end entry included.
+Int32 CountChannelTailEntries(UInt32 channel);
+
+}  // namespace DataOmbraPlugin
