@@ -1,0 +1,129 @@
+// A substitute interpreter for module tests: it loads the built DATA module the way the script
+// host does (dlopen, the three exports, the binding calls, InitExtension), answers the module's
+// calls into the host environment, and offers the entry operations with UTF-8 arguments.
+//
+// One TestHost may be alive at a time (the environment's services are plain function pointers
+// that reach the live host). It owns the memory-handle variable that OPEN receives for its
+// remembered locations and frees it when destroyed.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "host/environment.h"
+
+namespace OmbraTest {
+
+// An interpreter value as tests write it: an integer, a real or a UTF-8 text.
+using Value = std::variant<Int32, double, std::string>;
+
+struct InputResult {
+    Int16 status = 0;
+    Int32 valuesRead = 0;       // what the module wrote to its count out-parameter
+    std::vector<Value> values;  // the value records the module delivered, in order
+};
+
+// One call of the report service (environment slot 0), text byte for byte.
+struct ReportCall {
+    std::string text;
+    UInt8 flag = 0;
+    Int32 reserved = 0;
+};
+
+// The module's three exports as resolved with dlsym.
+struct ModuleExports {
+    GetExportedFuncAddrsProc getExportedFuncAddrs = nullptr;
+    SetImportedFuncAddrsProc setImportedFuncAddrs = nullptr;
+    SetLTEnvAddrsProc setLTEnvAddrs = nullptr;
+};
+
+class TestHost {
+public:
+    // Loads the module (see Load). Check IsLoaded()/LoadError() before using it.
+    TestHost();
+    // Unloads the module if loaded and frees the remembered-location handle.
+    ~TestHost();
+    TestHost(const TestHost&) = delete;
+    TestHost& operator=(const TestHost&) = delete;
+
+    // Loads and binds: dlopen, dlsym of the three exports, reads the configuration record through
+    // the resource service, then GetExportedFuncAddrs, SetImportedFuncAddrs, SetLTEnvAddrs and
+    // InitExtension. False on failure, with LoadError() naming the step ("open: ...", "symbol
+    // missing: <name>", "configuration record: ...") and the module unloaded again.
+    bool Load();
+    // dlclose: the module's unload runs (resources removed, open channels closed unsaved).
+    void Unload();
+    // Unload() then Load().
+    bool Reload();
+    bool IsLoaded() const { return library != nullptr; }
+    const std::string& LoadError() const { return loadError; }
+
+    // The path of the module file (bin/extensions/DataInOut.so of the build).
+    static const char* ModulePath();
+
+    // ---- Binding state ----
+    const ModuleExports& Exports() const { return exports; }
+    // The entry table the module wrote at binding.
+    const ExtensionEntryTable& Entries() const { return entries; }
+    // The environment table handed to SetLTEnvAddrs (pass it again to rebind).
+    const HostEnvironment& Environment() const { return environment; }
+    // The status InitExtension returned during Load().
+    Int16 InitStatus() const { return initStatus; }
+    // The configuration record "LTNF" 32500 as the resource service returned it at Load();
+    // empty when it was missing.
+    const std::string& ConfigRecord() const { return configRecord; }
+
+    // ---- Programmable services ----
+    // Slot 5 fills the service record with these; set either to nullptr to make the service
+    // missing. Defaults: FetchFixedString and FetchMessageString.
+    StringFetcherProc fixedFetcher;
+    StringFetcherProc messageFetcher;
+    // Slot 3. Default: returns 1 (not found) and leaves the location alone.
+    std::function<Int16(const ZR::UniString& name, IO::Location& location)> libraryLookup;
+
+    // Returns and clears the texts sent to the report service, in order.
+    std::vector<std::string> TakeReports();
+    // Returns and clears the full report calls (text, flag, reserved), in order.
+    std::vector<ReportCall> TakeReportCalls();
+
+    // ---- Entry operations with UTF-8 arguments ----
+    Int16 Init();  // InitExtension
+    Int16 Open(UInt32 channel, const std::string& name, const std::string& parameters);
+    InputResult Input(UInt32 channel, const std::string& key, const std::string& fieldId,
+                      Int32 count);
+    Int16 Output(UInt32 channel, const std::string& key, const std::string& fieldId,
+                 const std::vector<Value>& values);
+    Int16 Close(UInt32 channel);
+    Int16 ReleaseAll();  // ReleaseAllChannels
+
+    // The interpreter's memory-handle variable passed to every Open (nullptr until OPEN stores a
+    // remembered location). Owned by the host; tests may read or replace it.
+    GSHandle& FileInfoHandle() { return fileInfoHandle; }
+
+private:
+    friend struct TestHostServices;
+
+    bool ResolveExports();
+    bool ReadConfigRecord();
+    void Bind();
+
+    void* library = nullptr;
+    std::string loadError;
+    ModuleExports exports;
+    ExtensionEntryTable entries{};
+    HostEnvironment environment{};
+    Int16 initStatus = 0;
+    std::string configRecord;
+    std::vector<ReportCall> reports;
+    GSHandle fileInfoHandle = nullptr;
+};
+
+// Converts between test values and the interpreter's value arrays.
+void ToValueArrays(const std::vector<Value>& values, ZR::Array<OmbraValueRecord>& records,
+                   ZR::Array<ZR::UniString>& strings);
+std::vector<Value> FromValueArrays(const ZR::Array<OmbraValueRecord>& records,
+                                   const ZR::Array<ZR::UniString>& strings, Int32 count);
+
+}  // namespace OmbraTest
