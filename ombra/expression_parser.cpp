@@ -202,7 +202,7 @@ ExprPtr ExpressionParser::ParseName() {
     const Token& name = cursor_.Advance();
     VariableRef variable{FoldCase(name.text), name.text};
     if (!cursor_.Accept(TokenKind::LeftParen)) return MakeExpr(std::move(variable));
-    Builtin function;
+    Builtin function = Builtin::Str;
     if (!LookupBuiltin(variable.key, function)) {
         cursor_.Fail("unknown function '" + variable.spelling + "'");
         return nullptr;

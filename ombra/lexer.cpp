@@ -151,7 +151,7 @@ void Lexer::LexName() {
 }
 
 bool Lexer::LexOperator() {
-    TokenKind kind;
+    TokenKind kind = TokenKind::EndOfScript;
     for (size_t length : {2, 1}) {
         std::string_view text = source_.substr(pos_, length);
         if (text.size() == length && LookupOperator(text, kind)) {

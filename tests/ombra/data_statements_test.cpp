@@ -77,27 +77,22 @@ TEST_F(DataStatementsTest, FailureStatusStopsTheScript) {
     EXPECT_EQ(result.err, "t.omb:3: error: INPUT failed with status -7003\n");
 }
 
-TEST_F(DataStatementsTest, EachStatementReportsItsOwnFailure) {
-    const struct {
-        const char* statement;
-        DataStatus status;
-        std::string message;
-    } cases[] = {
-        {"OPEN",
-         {-1, "file not found"},
-         "t.omb:1: error: OPEN failed with status -1 (file not found)\n"},
-        {"OUTPUT", {5, ""}, "t.omb:2: error: OUTPUT failed with status 5\n"},
-        {"CLOSE",
-         {DataStatus::kHostFailure, "module gone"},
-         "t.omb:3: error: CLOSE failed: module gone\n"},
-    };
-    for (const auto& c : cases) {
-        FakeDataStatements data;
-        data.failures[c.statement] = c.status;
-        RunResult result = RunSource("c = OPEN('DATA', 'f', '')\nOUTPUT c, 1, 1\nCLOSE c", data);
-        EXPECT_EQ(result.exitStatus, kExitRuntimeError) << c.statement;
-        EXPECT_EQ(result.err, c.message);
-    }
+// Makes `statement` fail with `status` in a script that opens, writes and closes.
+void ExpectStatementFailure(const std::string& statement, const DataStatus& status,
+                            const std::string& message) {
+    FakeDataStatements data;
+    data.failures[statement] = status;
+    RunResult result = RunSource("c = OPEN('DATA', 'f', '')\nOUTPUT c, 1, 1\nCLOSE c", data);
+    EXPECT_EQ(result.exitStatus, kExitRuntimeError) << statement;
+    EXPECT_EQ(result.err, message);
+}
+
+TEST(DataStatementFailureTest, EachStatementReportsItsOwnFailure) {
+    ExpectStatementFailure("OPEN", {-1, "file not found"},
+                           "t.omb:1: error: OPEN failed with status -1 (file not found)\n");
+    ExpectStatementFailure("OUTPUT", {5, ""}, "t.omb:2: error: OUTPUT failed with status 5\n");
+    ExpectStatementFailure("CLOSE", {DataStatus::kHostFailure, "module gone"},
+                           "t.omb:3: error: CLOSE failed: module gone\n");
 }
 
 TEST_F(DataStatementsTest, ChannelsMustBeIntegers) {
