@@ -38,8 +38,8 @@ public:
 
     T& operator[](USize position) { return items[Checked(position)]; }
     const T& operator[](USize position) const { return items[Checked(position)]; }
-    T& GetLast() { return items.at(items.size() - 1); }
-    const T& GetLast() const { return items.at(items.size() - 1); }
+    T& GetLast() { return items[Checked(Base + GetSize() - 1)]; }
+    const T& GetLast() const { return items[Checked(Base + GetSize() - 1)]; }
 
     void Push(const T& item)
     {

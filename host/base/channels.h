@@ -7,6 +7,10 @@
 
 namespace ZR {
 
+// A read that needed more bytes than the input holds (the same value as the file system's
+// end-of-file status).
+constexpr GSErrCode ErrEndOfInput = -39;
+
 class HOST_API IChannel {
 public:
     virtual ~IChannel() = default;
@@ -28,7 +32,9 @@ public:
     // The first failure met by a read, or NoError.
     virtual GSErrCode GetInputStatus() const = 0;
 
-    // Typed reads: exactly the bytes of the value, or a non-zero status (which also sticks).
+    // Typed reads: exactly the bytes of the value, or a non-zero status (the channel's own, which
+    // sticks, or ErrEndOfInput from a channel that hands over nothing without one). On failure
+    // `value` is unchanged; ReadExactly may have filled part of `destination`.
     GSErrCode Read(Int32& value);
     GSErrCode Read(UInt32& value);
     GSErrCode Read(UInt16& value);

@@ -1,6 +1,7 @@
 // Memory blocks. A handle is a relocatable block: *handle points at its bytes, which may move when
 // the block is resized. A pointer block stays where it is. Every call records its outcome for
-// BMError(): NoError, or ErrMemoryFull when the memory could not be had.
+// BMError(): NoError, ErrMemoryFull when the memory could not be had, or ErrParam for a negative
+// size or a null handle. *handle is never null while the block lives, even at size 0.
 #pragma once
 
 #include "host/base/api.h"
@@ -20,4 +21,5 @@ HOST_API void BMKillPtr(GSPtr* pointer);  // frees the block and sets *pointer t
 // The outcome of the calling thread's last BM call.
 HOST_API GSErrCode BMError();
 
+// Copies `count` bytes; the two ranges may overlap.
 HOST_API void BNCopyMemory(void* destination, const void* source, USize count);

@@ -10,6 +10,9 @@
 
 namespace ZR {
 
+// The bytes do not read as a frame of the expected class (or of a version it can read).
+constexpr GSErrCode ErrBadFrame = -1401;
+
 struct ClassVersion {
     UInt16 major = 0;
     UInt16 minor = 0;

@@ -11,6 +11,9 @@
 
 namespace ZR {
 
+// ExecuteAndWait found no message loop to take the task: the loop has been quit.
+constexpr GSErrCode ErrLoopStopped = -1402;
+
 // A thread's identity. The main thread is the thread that loaded the base library (the process's
 // first thread) unless the host names another with MessageLoop::BecomeMainThread().
 class HOST_API Thread {
@@ -44,8 +47,9 @@ class HOST_API MessageLoopExecutor {
 public:
     // Runs `task` on the main thread's message loop and returns after it has run; on the main
     // thread itself, runs it at once. An exception raised by the task is passed to the caller.
-    // `priority` is reserved (0). Returns NoError, or a non-zero status when no message loop can
-    // take the task (the loop has stopped), in which case the task has not run.
+    // `priority` is reserved (0). Returns NoError, or ErrLoopStopped when no message loop can take
+    // the task (the loop has been quit, also while the task waited), in which case the task has
+    // not run; ErrParam for a null task. A task posted before Run() starts waits for it.
     GSErrCode ExecuteAndWait(const std::shared_ptr<RunnableTask>& task, Int32 priority = 0);
 };
 
@@ -54,9 +58,13 @@ class HOST_API MessageLoop {
 public:
     // Makes the calling thread the main thread.
     static void BecomeMainThread();
-    // Runs posted tasks on the calling (main) thread until Quit() is called.
+    // Runs posted tasks on the calling thread, in the order posted, until Quit() is called.
+    // REQUIRES: the calling thread is the main thread. A Quit() that no Run() has ended on yet
+    // (one made before Run() started) makes Run() return at once; otherwise Run() opens the loop
+    // again after an earlier Quit().
     static void Run();
-    // Ends Run() after the task in progress; later ExecuteAndWait calls fail instead of waiting.
+    // Ends Run() after the task in progress; the tasks still waiting and later ExecuteAndWait
+    // calls fail instead of waiting, until the next Run(). Callable from any thread.
     static void Quit();
 };
 

@@ -1,0 +1,151 @@
+// Memory blocks: relocatable handles, cleared growth, failures that keep the old block, BMError
+// per thread, and the allocation failure hook.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "host/base/memory.h"
+#include "platform/base/memory_faults.h"
+
+namespace {
+
+constexpr Int32 Clear = 2;
+
+class MemoryBlocks : public ::testing::Test {
+protected:
+    void TearDown() override { BMFailNextAllocations(0, 0); }
+};
+
+TEST_F(MemoryBlocks, HandleHoldsItsSizeAndClearedBytes) {
+    GSHandle handle = BMAllocateHandle(16, Clear, 0);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(BMError(), NoError);
+    EXPECT_EQ(BMGetHandleSize(handle), 16);
+    EXPECT_EQ(std::string(*handle, 16), std::string(16, '\0'));
+    BMKillHandle(&handle);
+    EXPECT_EQ(handle, nullptr);
+}
+
+TEST_F(MemoryBlocks, ResizeKeepsTheBytesAndClearsGrowthOnRequest) {
+    GSHandle handle = BMAllocateHandle(4, 0, 0);
+    ASSERT_NE(handle, nullptr);
+    std::memcpy(*handle, "abcd", 4);
+    ASSERT_EQ(BMReallocHandle(handle, 4096, Clear, 0), handle);
+    EXPECT_EQ(BMGetHandleSize(handle), 4096);
+    EXPECT_EQ(std::string(*handle, 4), "abcd");
+    EXPECT_EQ(std::string(*handle + 4, 4092), std::string(4092, '\0'));
+    ASSERT_EQ(BMReallocHandle(handle, 2, 0, 0), handle);
+    EXPECT_EQ(BMGetHandleSize(handle), 2);
+    EXPECT_EQ(std::string(*handle, 2), "ab");
+    BMKillHandle(&handle);
+}
+
+TEST_F(MemoryBlocks, EmptyHandleStillHasAPointer) {
+    GSHandle handle = BMAllocateHandle(0, 0, 0);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_NE(*handle, nullptr);
+    EXPECT_EQ(BMGetHandleSize(handle), 0);
+    ASSERT_EQ(BMReallocHandle(handle, 3, Clear, 0), handle);
+    EXPECT_EQ(std::string(*handle, 3), std::string(3, '\0'));
+    BMKillHandle(&handle);
+}
+
+TEST_F(MemoryBlocks, InvalidArgumentsReportErrParam) {
+    EXPECT_EQ(BMAllocateHandle(-1, 0, 0), nullptr);
+    EXPECT_EQ(BMError(), ErrParam);
+    EXPECT_EQ(BMAllocatePtr(-5, 0, 0), nullptr);
+    EXPECT_EQ(BMError(), ErrParam);
+    EXPECT_EQ(BMReallocHandle(nullptr, 4, 0, 0), nullptr);
+    EXPECT_EQ(BMError(), ErrParam);
+    EXPECT_EQ(BMGetHandleSize(nullptr), 0);
+    EXPECT_EQ(BMError(), ErrParam);
+    GSHandle handle = BMAllocateHandle(1, 0, 0);
+    EXPECT_EQ(BMReallocHandle(handle, -1, 0, 0), nullptr);
+    EXPECT_EQ(BMGetHandleSize(handle), 1);
+    BMKillHandle(&handle);
+    BMKillHandle(&handle);  // a second kill finds nothing to free
+    EXPECT_EQ(BMError(), NoError);
+}
+
+TEST_F(MemoryBlocks, FailedResizeKeepsTheOldBlock) {
+    GSHandle handle = BMAllocateHandle(3, 0, 0);
+    std::memcpy(*handle, "xyz", 3);
+    char* before = *handle;
+    BMFailNextAllocations(0, 1);
+    EXPECT_EQ(BMReallocHandle(handle, 1000, Clear, 0), nullptr);
+    EXPECT_EQ(BMError(), ErrMemoryFull);
+    EXPECT_EQ(*handle, before);
+    EXPECT_EQ(BMGetHandleSize(handle), 3);
+    EXPECT_EQ(std::string(*handle, 3), "xyz");
+    BMKillHandle(&handle);
+}
+
+TEST_F(MemoryBlocks, FailuresComeAfterTheSkippedAllocationsAndThenStop) {
+    BMFailNextAllocations(2, 2);
+    GSPtr results[5];
+    for (GSPtr& result : results) result = BMAllocatePtr(8, 0, 0);
+    EXPECT_NE(results[0], nullptr);
+    EXPECT_NE(results[1], nullptr);
+    EXPECT_EQ(results[2], nullptr);
+    EXPECT_EQ(results[3], nullptr);
+    EXPECT_NE(results[4], nullptr);
+    EXPECT_EQ(BMError(), NoError);
+    EXPECT_EQ(BMPendingAllocationFailures(), 0u);
+    for (GSPtr& result : results) BMKillPtr(&result);
+    EXPECT_EQ(results[4], nullptr);
+}
+
+TEST_F(MemoryBlocks, EveryKindOfAllocationCanFail) {
+    BMFailNextAllocations(0, 1);
+    EXPECT_EQ(BMAllocateHandle(4, 0, 0), nullptr);
+    EXPECT_EQ(BMError(), ErrMemoryFull);
+    BMFailNextAllocations(0, 1);
+    EXPECT_EQ(BMAllocatePtr(4, Clear, 0), nullptr);
+    EXPECT_EQ(BMError(), ErrMemoryFull);
+}
+
+// An operation making three allocations, swept the way a fault test would sweep it.
+bool ThreeAllocations() {
+    GSPtr blocks[3] = {};
+    bool ok = true;
+    for (GSPtr& block : blocks) {
+        block = BMAllocatePtr(1, 0, 0);
+        ok = ok && block != nullptr;
+    }
+    for (GSPtr& block : blocks) BMKillPtr(&block);
+    return ok;
+}
+
+TEST_F(MemoryBlocks, PendingFailuresTellASweepWhenToStop) {
+    UInt32 failAt = 0;
+    for (;; ++failAt) {
+        BMFailNextAllocations(failAt, 1);
+        const bool ok = ThreeAllocations();
+        if (BMPendingAllocationFailures() == 1) {
+            EXPECT_TRUE(ok);
+            break;
+        }
+        EXPECT_FALSE(ok);
+    }
+    EXPECT_EQ(failAt, 3u);
+}
+
+TEST_F(MemoryBlocks, ErrorIsPerThread) {
+    BMFailNextAllocations(0, 1);
+    EXPECT_EQ(BMAllocatePtr(1, 0, 0), nullptr);
+    GSErrCode otherThread = ErrParam;
+    std::thread([&] { otherThread = BMError(); }).join();
+    EXPECT_EQ(otherThread, NoError);
+    EXPECT_EQ(BMError(), ErrMemoryFull);
+}
+
+TEST_F(MemoryBlocks, CopyMemoryHandlesOverlap) {
+    char bytes[] = "abcdef";
+    BNCopyMemory(bytes + 1, bytes, 4);
+    EXPECT_STREQ(bytes, "aabcdf");
+    BNCopyMemory(nullptr, nullptr, 0);
+}
+
+}  // namespace
