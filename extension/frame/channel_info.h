@@ -10,8 +10,10 @@ namespace DataOmbraPlugin {
 
 // One index entry: the line of a record in the data file.
 struct RecInfoRec {
-    UInt32 keyIndex = 0;  // 1-based position of the key in keyStore; EndEntryKeyIndex in an end entry
-    UInt32 filePos = 0;   // offset of the line's first byte; in an end entry, just past the last line
+    UInt32 keyIndex =
+        0;  // 1-based position of the key in keyStore; EndEntryKeyIndex in an end entry
+    UInt32 filePos =
+        0;  // offset of the line's first byte; in an end entry, just past the last line
     const ZR::VAArray<ZR::UniString>* keyStore = nullptr;  // the owning channel's recordKeys
 
     bool IsEndEntry() const { return keyIndex == EndEntryKeyIndex; }
@@ -19,6 +21,9 @@ struct RecInfoRec {
 
     static constexpr UInt32 EndEntryKeyIndex = 0xFFFFFFFF;
 };
+
+// The channel number of a record bound to no channel.
+constexpr UInt32 UnboundChannel = 0xFFFFFFFF;
 
 // Open modes as a channel stores them.
 constexpr Int32 ModeReadOnly = 0;     // "RO": the file must exist; OUTPUT is refused
@@ -58,7 +63,7 @@ struct ChannelInfo {
     ChannelInfo& operator=(const ChannelInfo&) = delete;
 
     // Identity.
-    UInt32 channelNumber = 0xFFFFFFFF;  // all bits set: bound to no channel
+    UInt32 channelNumber = UnboundChannel;
     std::unique_ptr<IO::File> file;
     ZR::UniChar separator = DefaultSeparator;
     Int32 openMode = ModeReadOnly;
@@ -77,5 +82,9 @@ struct ChannelInfo {
     // Where the first line starts: after the byte-order mark of a UTF-8 file.
     UInt32 DataStart() const { return utf8 ? 3 : 0; }
 };
+
+// Closes `file` (its status is not looked at) and destroys the file object; the file on disk
+// stays. Does nothing for a null file.
+void CloseAndDestroyFile(std::unique_ptr<IO::File>& file);
 
 }  // namespace DataOmbraPlugin

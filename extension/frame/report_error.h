@@ -13,13 +13,13 @@ constexpr Int32 ErrorFileNotFound = -3;  // "File not found, can't open for inpu
 constexpr Int32 ErrorRead = -4;          // "Read error"
 constexpr Int32 ErrorWritePermission = -5;
 constexpr Int32 ErrorClose = -6;
-constexpr Int32 ErrorMemoryFull = -7;    // "DATA Add-On memory full error"
+constexpr Int32 ErrorMemoryFull = -7;  // "DATA Add-On memory full error"
 constexpr Int32 ErrorUnknownType = -8;
 constexpr Int32 ErrorNotInLibrary = -9;  // "File not found in the library"
 // Parameter errors.
-constexpr Int32 ErrorFieldId = 1;        // "Wrong FieldID parameter value"
-constexpr Int32 ErrorUnknownKeyword = 2; // "Unknown keyword '%s' of OPEN parameter string"
-constexpr Int32 ErrorUnknownMode = 3;    // "Unknown file MODE '%s' in OPEN parameter string"
+constexpr Int32 ErrorFieldId = 1;         // "Wrong FieldID parameter value"
+constexpr Int32 ErrorUnknownKeyword = 2;  // "Unknown keyword '%s' of OPEN parameter string"
+constexpr Int32 ErrorUnknownMode = 3;     // "Unknown file MODE '%s' in OPEN parameter string"
 
 // Message list ids of resource type "STRS".
 constexpr Int16 FileErrorList = 3;

@@ -30,6 +30,8 @@ public:
     // The exact bytes of the file `name`, or nothing when it cannot be read.
     std::optional<std::string> ReadFile(const std::string& name) const;
     bool Exists(const std::string& name) const;
+    // True while this process holds the file `name` open (a descriptor refers to it).
+    bool IsOpenInProcess(const std::string& name) const;
     // Makes the folder `name` (and its parents) inside the folder; false on failure.
     bool MakeFolder(const std::string& name) const;
 

@@ -1,0 +1,41 @@
+// The module's only dynamic exports, and what happens when the module is loaded and unloaded.
+#include "extension/frame/close.h"
+#include "extension/frame/host_services.h"
+#include "extension/frame/pending_operations.h"
+#include "platform/base/module_instance.h"
+
+#define DATA_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+// An object of this module: its address tells the dynamic loader which module is ours.
+constexpr char moduleAnchor = 0;
+
+// Runs when the module is loaded, before the host can call it.
+__attribute__((constructor)) void OnModuleLoad() {
+    DataOmbraPlugin::RecordModuleInstance(ModuleInstanceOfAddress(&moduleAnchor));
+}
+
+// Runs when the module is unloaded, before static destruction closes the open channels.
+__attribute__((destructor)) void OnModuleUnload() {
+    DataOmbraPlugin::UnregisterResources();
+}
+
+}  // namespace
+
+DATA_MODULE_EXPORT void GetExportedFuncAddrs(ExtensionEntryTable* table) {
+    table->initExtension = DataOmbraPlugin::InitExtension;
+    table->openChannel = DataOmbraPlugin::PendingOpenDataChannel;
+    table->inputChannel = DataOmbraPlugin::PendingInputFromChannel;
+    table->outputChannel = DataOmbraPlugin::PendingOutputToChannel;
+    table->closeChannel = DataOmbraPlugin::CloseDataChannel;
+    table->releaseChannels = DataOmbraPlugin::ReleaseAllChannels;
+}
+
+DATA_MODULE_EXPORT Int16 SetImportedFuncAddrs(const UInt16* value) {
+    return DataOmbraPlugin::StoreImportedValue(value);
+}
+
+DATA_MODULE_EXPORT Int16 SetLTEnvAddrs(const HostEnvironment* environment) {
+    return DataOmbraPlugin::BindHostEnvironment(environment);
+}
