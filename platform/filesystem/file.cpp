@@ -1,0 +1,118 @@
+// IO::File: making file objects, and the public calls, which the FileImpl carries out.
+#include <sys/stat.h>
+
+#include <new>
+
+#include "platform/filesystem/file_impl.h"
+#include "platform/filesystem/memory_guard.h"
+#include "platform/filesystem/posix_calls.h"
+
+namespace IO {
+
+namespace {
+
+// Finds the file at `path`, creating it when missing and `onNotFound` asks for it. Only a
+// regular file (or a link to one) is a file.
+GSErrCode FindOrCreate(const std::string& path, File::OnNotFound onNotFound) {
+    struct stat info;
+    GSErrCode status = Posix::LookUp(path, &info);
+    if (status == ErrNotFound && onNotFound == File::Create) return Posix::CreateEmptyFile(path);
+    if (status == NoError && !S_ISREG(info.st_mode)) status = ErrNotAFile;
+    return status;
+}
+
+}  // namespace
+
+GSErrCode File::New(std::unique_ptr<File>& file, const Location& location, OnNotFound onNotFound) {
+    file.reset();
+    return CatchMemoryFull([&] {
+        std::string path = location.ToPath();
+        const GSErrCode status = FindOrCreate(path, onNotFound);
+        if (status != NoError) return status;
+        std::unique_ptr<FileImpl> impl(new (std::nothrow) FileImpl(location, std::move(path)));
+        if (impl) file.reset(new (std::nothrow) File(std::move(impl)));
+        return file ? NoError : ErrMemoryFull;
+    });
+}
+
+File::File(std::unique_ptr<FileImpl> impl) : impl(std::move(impl)) {}
+
+File::~File() = default;
+
+GSErrCode File::Open(Int32 mode, Int32 /*access*/) {
+    return impl->Open(mode);
+}
+
+GSErrCode File::Close() {
+    return impl->Close();
+}
+
+bool File::IsOpen() const {
+    return impl->IsOpen();
+}
+
+GSErrCode File::SetDataPosition(Int32 position) {
+    return impl->SetPosition(position);
+}
+
+GSErrCode File::GetDataPosition(UInt32* position) const {
+    return impl->GetPosition(position);
+}
+
+GSErrCode File::GetDataLength(UInt64* length) const {
+    return impl->GetLength(length);
+}
+
+GSErrCode File::Flush() {
+    return impl->Flush();
+}
+
+GSErrCode File::Sync() {
+    return impl->Sync();
+}
+
+GSErrCode File::GetLocation(Location* location) const {
+    if (location == nullptr) return ErrParam;
+    return CatchMemoryFull([&] {
+        *location = impl->GetLocation();
+        return NoError;
+    });
+}
+
+GSErrCode File::SetTypeAndCreator(UInt32 type, UInt32 creator) {
+    impl->SetTypeAndCreator(type, creator);
+    return NoError;
+}
+
+GSErrCode File::ReadBin(char* destination, USize count, USize* read) {
+    return impl->Read(destination, count, read);
+}
+
+GSErrCode File::PeekBuffer(const char** data, USize* available) {
+    return impl->Peek(data, available);
+}
+
+void File::Advance(USize count) {
+    impl->Advance(count);
+}
+
+GSErrCode File::GetReadOffset(UInt64* offset) const {
+    if (offset == nullptr) return ErrParam;
+    if (!impl->IsOpen()) return ErrNotOpen;
+    *offset = impl->Position();
+    return NoError;
+}
+
+GSErrCode File::GetInputStatus() const {
+    return impl->GetInputStatus();
+}
+
+GSErrCode File::WriteBin(const char* source, USize count, Int32 /*flags*/) {
+    return impl->Write(source, count);
+}
+
+GSErrCode File::GetOutputStatus() const {
+    return impl->GetOutputStatus();
+}
+
+}  // namespace IO

@@ -1,0 +1,138 @@
+// The buffer of a file: reading through it, writing into it, handing written bytes to the
+// operating system. Written bytes are handed over before any read, so a read sees them.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/filesystem/file_impl.h"
+#include "platform/filesystem/posix_calls.h"
+
+namespace IO {
+
+UInt64 FileImpl::Position() const {
+    switch (use) {
+        case Use::Reading:
+            return bufferOffset + readPosition;
+        case Use::Writing:
+            return bufferOffset + filled;
+        case Use::None:
+            break;
+    }
+    return bufferOffset;
+}
+
+void FileImpl::EmptyBuffer(UInt64 offset) {
+    use = Use::None;
+    bufferOffset = offset;
+    readPosition = 0;
+    filled = 0;
+}
+
+GSErrCode FileImpl::NoteInput(GSErrCode status) {
+    if (inputStatus == NoError) inputStatus = status;
+    return status;
+}
+
+GSErrCode FileImpl::NoteOutput(GSErrCode status) {
+    if (outputStatus == NoError) outputStatus = status;
+    return status;
+}
+
+GSErrCode FileImpl::WritePending() {
+    if (use != Use::Writing) return NoError;
+    const GSErrCode status = Posix::WriteAt(fd, path, buffer.get(), filled, bufferOffset);
+    // The bytes are gone either way: on failure the position still moves past them, and the
+    // sticky status tells every later writer that the file lacks them.
+    EmptyBuffer(bufferOffset + filled);
+    return status == NoError ? NoError : NoteOutput(status);
+}
+
+GSErrCode FileImpl::Flush() {
+    if (!IsOpen()) return ErrNotOpen;
+    const GSErrCode status = WritePending();
+    return status != NoError ? status : outputStatus;
+}
+
+// Reads the next block at the position. A failure to hand over pending writes does not stop the
+// read: it sticks as the output status, and the read sees what the file holds.
+GSErrCode FileImpl::Refill() {
+    (void)WritePending();
+    EmptyBuffer(Position());
+    std::size_t got = 0;
+    const GSErrCode status =
+        Posix::ReadAt(fd, path, buffer.get(), FileBufferSize, bufferOffset, &got);
+    if (status != NoError) return status;
+    if (got == 0) return ErrEndOfFile;
+    use = Use::Reading;
+    filled = got;
+    return NoError;
+}
+
+GSErrCode FileImpl::Peek(const char** data, USize* available) {
+    if (!IsOpen()) return ErrNotOpen;
+    if (data == nullptr || available == nullptr) return ErrParam;
+    if (mode == File::WriteEmptyMode) return NoteInput(ErrAccessDenied);
+    if (use != Use::Reading || readPosition == filled) {
+        const GSErrCode status = Refill();
+        if (status != NoError) return NoteInput(status);
+    }
+    *data = buffer.get() + readPosition;
+    *available = USize(filled - readPosition);
+    return NoError;
+}
+
+void FileImpl::Advance(USize count) {
+    if (use != Use::Reading) return;
+    readPosition += std::min<std::size_t>(count, filled - readPosition);
+}
+
+GSErrCode FileImpl::Read(char* destination, USize count, USize* read) {
+    if (read != nullptr) *read = 0;
+    if (!IsOpen()) return ErrNotOpen;
+    if (count > 0 && destination == nullptr) return ErrParam;
+    USize done = 0;
+    while (done < count) {
+        const char* data = nullptr;
+        USize available = 0;
+        const GSErrCode status = Peek(&data, &available);
+        if (status == ErrEndOfFile && done > 0) break;
+        if (status != NoError) return status;
+        const USize step = std::min(available, count - done);
+        std::memcpy(destination + done, data, step);
+        Advance(step);
+        done += step;
+        if (read != nullptr) *read = done;
+    }
+    return NoError;
+}
+
+GSErrCode FileImpl::WriteThrough(const char* source, USize count) {
+    const GSErrCode status = Posix::WriteAt(fd, path, source, count, bufferOffset);
+    EmptyBuffer(bufferOffset + count);
+    return status == NoError ? NoError : NoteOutput(status);
+}
+
+GSErrCode FileImpl::Write(const char* source, USize count) {
+    if (!IsOpen()) return ErrNotOpen;
+    if (outputStatus != NoError) return outputStatus;
+    if (count == 0) return NoError;
+    if (source == nullptr) return NoteOutput(ErrParam);
+    if (mode == File::ReadMode) return NoteOutput(ErrAccessDenied);
+    if (use == Use::Reading) EmptyBuffer(Position());  // read-ahead is stale once we write
+    if (use == Use::None && count >= FileBufferSize) return WriteThrough(source, count);
+    use = Use::Writing;
+    while (count > 0) {
+        if (filled == FileBufferSize) {
+            const GSErrCode status = WritePending();
+            if (status != NoError) return status;
+            use = Use::Writing;
+        }
+        const std::size_t step = std::min<std::size_t>(count, FileBufferSize - filled);
+        std::memcpy(buffer.get() + filled, source, step);
+        filled += step;
+        source += step;
+        count -= USize(step);
+    }
+    return NoError;
+}
+
+}  // namespace IO

@@ -1,0 +1,214 @@
+// System calls of the file-system library, each behind its checkpoint.
+#include "platform/filesystem/posix_calls.h"
+
+#include <fcntl.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <vector>
+
+#include "platform/filesystem/checkpoint.h"
+
+namespace IO::Posix {
+
+namespace {
+
+using FaultInjection::Checkpoint;
+using FaultInjection::Op;
+using FaultInjection::Verdict;
+
+bool IsValidPath(const std::string& path) {
+    return !path.empty() && path.find('\0') == std::string::npos;
+}
+
+// Runs `call` (a system call returning -1 and errno on failure) behind the checkpoint of `op`,
+// again after every interruption, real or injected.
+template <class Call>
+GSErrCode Guarded(Op op, const std::string& path, Call call) {
+    for (;;) {
+        const Verdict verdict = Checkpoint(op, path);
+        int error = verdict.errorNumber;
+        if (error == 0) {
+            if (call() >= 0) return NoError;
+            error = errno;
+        }
+        if (error != EINTR) return StatusFromErrno(error);
+    }
+}
+
+// pwrite(2) until `count` bytes are written; 0 or the errno of the failure.
+int WriteFully(int fd, const char* source, std::size_t count, UInt64 offset) {
+    while (count > 0) {
+        const ssize_t written = ::pwrite(fd, source, count, off_t(offset));
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0) return errno;
+        if (written == 0) return EIO;  // no progress and no reason: never loop forever
+        source += written;
+        count -= std::size_t(written);
+        offset += UInt64(written);
+    }
+    return 0;
+}
+
+// Closes `fd` keeping the errno of an earlier failure.
+void CloseKeepingErrno(int fd) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+}
+
+}  // namespace
+
+GSErrCode StatusFromErrno(int error) {
+    switch (error) {
+        case 0:
+            return NoError;
+        case ENOENT:
+        case ENOTDIR:
+            return ErrNotFound;
+        case EISDIR:
+            return ErrNotAFile;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return ErrAccessDenied;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return ErrDiskFull;
+        case ENOMEM:
+            return ErrMemoryFull;
+        case EEXIST:
+        case ENOTEMPTY:
+            return ErrExists;
+        case ENAMETOOLONG:
+        case ELOOP:
+            return ErrBadName;
+        case EBUSY:
+        case ETXTBSY:
+            return ErrBusy;
+        default:
+            return ErrIO;
+    }
+}
+
+GSErrCode PassCheckpoint(Op op, const std::string& path) {
+    return StatusFromErrno(Checkpoint(op, path).errorNumber);
+}
+
+GSErrCode LookUp(const std::string& path, struct stat* info) {
+    if (!IsValidPath(path)) return ErrBadName;
+    return Guarded(Op::New, path, [&] { return ::stat(path.c_str(), info); });
+}
+
+bool Exists(const std::string& path) {
+    struct stat info;
+    return LookUp(path, &info) == NoError;
+}
+
+GSErrCode CreateEmptyFile(const std::string& path) {
+    if (!IsValidPath(path)) return ErrBadName;
+    return Guarded(Op::Create, path, [&] {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+        return fd < 0 ? -1 : ::close(fd);
+    });
+}
+
+GSErrCode MakeFolder(const std::string& path) {
+    if (!IsValidPath(path)) return ErrBadName;
+    return Guarded(Op::Create, path, [&] { return ::mkdir(path.c_str(), 0777); });
+}
+
+GSErrCode OpenFile(const std::string& path, int flags, int* fd) {
+    *fd = -1;
+    if (!IsValidPath(path)) return ErrBadName;
+    return Guarded(Op::Open, path, [&] { return *fd = ::open(path.c_str(), flags | O_CLOEXEC); });
+}
+
+GSErrCode ReadAt(int fd, const std::string& path, char* destination, std::size_t count,
+                 UInt64 offset, std::size_t* got) {
+    *got = 0;
+    return Guarded(Op::Read, path, [&] {
+        const ssize_t result = ::pread(fd, destination, count, off_t(offset));
+        if (result > 0) *got = std::size_t(result);
+        return result;
+    });
+}
+
+GSErrCode WriteAt(int fd, const std::string& path, const char* source, std::size_t count,
+                  UInt64 offset) {
+    for (;;) {
+        const Verdict verdict = Checkpoint(Op::Write, path);
+        const std::size_t allowed = verdict.Fails() ? std::min(verdict.bytesWritten, count) : count;
+        int error = WriteFully(fd, source, allowed, offset);
+        if (error == 0 && !verdict.Fails()) return NoError;
+        if (error == 0) {
+            error = verdict.errorNumber;
+            source += allowed;
+            count -= allowed;
+            offset += allowed;
+        }
+        if (error != EINTR) return StatusFromErrno(error);
+    }
+}
+
+GSErrCode GetLength(int fd, const std::string& path, UInt64* length) {
+    struct stat info;
+    const GSErrCode status = Guarded(Op::GetPosition, path, [&] { return ::fstat(fd, &info); });
+    if (status == NoError) *length = UInt64(info.st_size);
+    return status;
+}
+
+GSErrCode SyncFile(int fd, const std::string& path) {
+    return Guarded(Op::Sync, path, [&] { return ::fsync(fd); });
+}
+
+GSErrCode CloseFile(int fd, const std::string& path) {
+    const Verdict verdict = Checkpoint(Op::Close, path);
+    const int result = ::close(fd);
+    if (verdict.Fails()) return StatusFromErrno(verdict.errorNumber);
+    return result == 0 || errno == EINTR ? NoError : StatusFromErrno(errno);
+}
+
+GSErrCode RemoveFile(const std::string& path) {
+    if (!IsValidPath(path)) return ErrBadName;
+    return Guarded(Op::Delete, path, [&] { return ::unlink(path.c_str()); });
+}
+
+GSErrCode RenameFile(const std::string& from, const std::string& to) {
+    if (!IsValidPath(from) || !IsValidPath(to)) return ErrBadName;
+    return Guarded(Op::Rename, from, [&] { return ::rename(from.c_str(), to.c_str()); });
+}
+
+GSErrCode SyncFolder(const std::string& path) {
+    if (!IsValidPath(path)) return ErrBadName;
+    return Guarded(Op::Sync, path, [&] {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return -1;
+        const int result = ::fsync(fd);
+        CloseKeepingErrno(fd);
+        return result;
+    });
+}
+
+GSErrCode GetCurrentFolder(std::string* path) {
+    std::vector<char> buffer(PATH_MAX);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) return StatusFromErrno(errno);
+        buffer.resize(buffer.size() * 2);
+    }
+    path->assign(buffer.data());
+    return NoError;
+}
+
+GSErrCode SetAttribute(const std::string& path, const char* name, const void* value,
+                       std::size_t size) {
+    if (!IsValidPath(path)) return ErrBadName;
+    if (::setxattr(path.c_str(), name, value, size, 0) == 0) return NoError;
+    return StatusFromErrno(errno);
+}
+
+}  // namespace IO::Posix
