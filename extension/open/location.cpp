@@ -1,0 +1,142 @@
+#include "extension/open/location.h"
+
+#include <new>
+#include <vector>
+
+#include "extension/frame/host_services.h"
+#include "extension/frame/report_error.h"
+#include "extension/open/dialogs.h"
+#include "extension/open/file_info.h"
+
+namespace DataOmbraPlugin {
+namespace {
+
+constexpr Int16 DataFolderNameIndex = 2;
+
+// Appends the name components of `path` to `location`, first to last.
+GSErrCode AppendComponents(IO::Location& location, IO::Location path) {
+    std::vector<IO::Name> components;
+    IO::Name component;
+    while (path.GetLocalLength() > 0) {
+        if (GSErrCode status = path.GetLastLocalName(&component); status != NoError) return status;
+        components.push_back(component);
+        if (GSErrCode status = path.DeleteLastLocalName(); status != NoError) return status;
+    }
+    for (auto it = components.rbegin(); it != components.rend(); ++it)
+        if (GSErrCode status = location.AppendToLocal(*it); status != NoError) return status;
+    return NoError;
+}
+
+IO::Location BaseFolder() {
+    IO::Location base;
+    // The host always knows its base folder; an empty location stands for it as well.
+    IO::fileSystem.GetSpecialLocation(IO::BaseFolderId, &base);
+    return base;
+}
+
+// A plain (relative, one-component) name lies in the base folder; any other name is a path.
+GSErrCode LocateByPath(const ZR::UniString& name, IO::Location& location) {
+    IO::Location parsed(name);
+    if (parsed.IsAbsolute() || parsed.GetLocalLength() != 1) {
+        location = parsed;
+        return NoError;
+    }
+    IO::Location inBase = BaseFolder();
+    if (AppendComponents(inBase, parsed) != NoError) return ErrorFileNotFound;
+    location = inBase;
+    return NoError;
+}
+
+GSErrCode LocateInLibrary(const ZR::UniString& name, IO::Location& location) {
+    IO::Location found;
+    if (LibraryFileToLocation(name, found) != 0 && FindLibraryFileByHost(name, found) != 0)
+        return ErrorNotInLibrary;
+    location = found;
+    return NoError;
+}
+
+bool FileIsThere(const IO::Location& location) {
+    std::unique_ptr<IO::File> file;
+    return IO::File::New(file, location, IO::File::Fail) == NoError;
+}
+
+// LocateByDialog without its exception handling.
+GSErrCode LocateByRememberedChoice(GSHandle& handle, const ZR::UniString& name, Int32 mode,
+                                   IO::Location& location) {
+    if (handle == nullptr) {
+        GSHandle block = BMAllocateHandle(0, 0, 0);
+        if (block == nullptr || BMError() != NoError) return ErrorMemoryFull;
+        handle = block;
+    }
+    FileInfoList list = ReadFileInfoList(handle);
+    IO::Location remembered;
+    if (FindFileInfo(list, name, remembered) && FileIsThere(remembered)) {
+        location = remembered;
+        return NoError;
+    }
+    IO::Location chosen;
+    if (!AskForFile(name, mode, chosen)) return ErrorFileNotFound;
+    SetFileInfo(list, name, chosen);
+    // The file is known now; a failed write loses only the memory of the choice, so the next
+    // OPEN of the name asks again. The block then keeps its old content.
+    (void)WriteFileInfoList(list, handle);
+    location = chosen;
+    return NoError;
+}
+
+}  // namespace
+
+ZR::UniString ReduceBackslashes(const ZR::UniString& name) {
+    ZR::UniString reduced;
+    USize length = name.GetLength();
+    for (USize i = 0; i < length; ++i) {
+        reduced.Append(name[i]);
+        if (name[i] == u'\\' && i + 1 < length && name[i + 1] == u'\\') ++i;
+    }
+    return reduced;
+}
+
+GSErrCode ResolveFileLocation(const ZR::UniString& name, bool dialog, bool library, Int32 mode,
+                              GSHandle* fileInfoHandle, IO::Location& location) {
+    if (dialog) return LocateByDialog(fileInfoHandle, name, mode, location);
+    if (library) return LocateInLibrary(name, location);
+    return LocateByPath(name, location);
+}
+
+GSErrCode LocateByDialog(GSHandle* fileInfoHandle, const ZR::UniString& name, Int32 mode,
+                         IO::Location& location) {
+    if (fileInfoHandle == nullptr) return ErrorOpen;
+    try {
+        return LocateByRememberedChoice(*fileInfoHandle, name, mode, location);
+    } catch (const ZR::OutOfMemoryException&) {
+        return ErrorMemoryFull;
+    } catch (const ZR::BMOutOfMemoryException&) {
+        return ErrorMemoryFull;
+    } catch (const std::bad_alloc&) {
+        return ErrorMemoryFull;
+    } catch (...) {
+        return ErrorOpen;
+    }
+}
+
+IO::Location DataFolderLocation(const ZR::UniString& name, StringFetcherProc messageFetcher) {
+    char buffer[256] = {};
+    if (messageFetcher != nullptr) {
+        messageFetcher(buffer, FrameList, DataFolderNameIndex, GetResourceModule());
+        buffer[sizeof buffer - 1] = '\0';
+    }
+    ZR::UniString folderName(buffer, CC_Default);
+    IO::Location location = BaseFolder();
+    if (!folderName.IsEmpty()) {
+        IO::Name folder(folderName);
+        // An existing data folder is what is wanted; one that cannot be made shows when the file
+        // is opened there, so neither outcome is an error here.
+        (void)IO::Folder(location).CreateFolder(folder);
+        if (location.AppendToLocal(folder) != NoError) return IO::Location();
+    }
+    // A location that names no file (the base folder) when a component cannot be appended.
+    if (AppendComponents(location, IO::Location(name)) != NoError) return IO::Location();
+    return location;
+}
+
+}  // namespace DataOmbraPlugin

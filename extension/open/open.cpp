@@ -1,0 +1,151 @@
+#include "extension/open/open.h"
+
+#include <new>
+
+#include "extension/frame/channel_table.h"
+#include "extension/frame/host_services.h"
+#include "extension/frame/report_error.h"
+#include "extension/open/location.h"
+#include "extension/open/parameters.h"
+#include "host/utility.h"
+
+namespace DataOmbraPlugin {
+namespace {
+
+// What making the file object left: the object (null when there is none), the status of the
+// last IO::File::New, and whether that call created the file.
+struct MadeFile {
+    std::unique_ptr<IO::File> file;
+    GSErrCode status = NoError;
+    bool created = false;
+};
+
+// The text flags that the channel starts with.
+struct TextFlags {
+    bool utf8 = false;
+    bool bomPending = false;
+};
+
+// The messages name the file as the script wrote it until the file has been found. A name that
+// cannot be one component (it holds a "/") is shown by its last component.
+IO::Location UnreducedLocation(const ZR::UniString& fileName) {
+    IO::Location location;
+    if (location.AppendToLocal(IO::Name(fileName)) != NoError) return IO::Location(fileName);
+    return location;
+}
+
+Int16 Fail(Int32 error, const IO::Location& errorLocation, StringFetcherProc messageFetcher) {
+    ReportError(error, errorLocation, messageFetcher);
+    return StatusReportedError;
+}
+
+// Read-only: the file must exist, here or else in the data folder (`location` then moves there).
+// Writing modes: a missing file is created.
+MadeFile MakeFileObject(IO::Location& location, Int32 mode, const ZR::UniString& reducedName,
+                        StringFetcherProc messageFetcher) {
+    MadeFile made;
+    made.status = IO::File::New(made.file, location, IO::File::Fail);
+    if (made.file != nullptr) return made;
+    if (mode == ModeReadOnly) {
+        location = DataFolderLocation(reducedName, messageFetcher);
+        made.status = IO::File::New(made.file, location, IO::File::Fail);
+    } else {
+        made.status = IO::File::New(made.file, location, IO::File::Create);
+        made.created = made.file != nullptr;
+    }
+    return made;
+}
+
+// A created file is UTF-8 with its byte-order mark still to be written; an existing one is UTF-8
+// when it begins with the mark, which WO's emptying removes, so it is written again.
+TextFlags DecideTextFlags(const MadeFile& made, const IO::Location& location, Int32 mode) {
+    if (made.created) return {true, true};
+    bool utf8 = IOUtil::CheckTextFileUTF8(location);
+    return {utf8, utf8 && mode == ModeWriteEmpty};
+}
+
+GSErrCode EmptyFile(IO::File& file) {
+    GSErrCode status = file.Open(IO::File::WriteEmptyMode, IO::File::DefaultAccess);
+    if (status == NoError) status = file.Close();
+    return status;
+}
+
+// The steps after the parameter string was found not empty; `errorLocation` becomes the resolved
+// location once the file has been found.
+Int16 OpenResolvedChannel(UInt32 channel, const ZR::UniString& fileName,
+                          const ZR::UniString& parameters, GSHandle* fileInfoHandle,
+                          IO::Location& errorLocation, StringFetcherProc messageFetcher) {
+    OpenSettings settings;
+    bool dialog = false;
+    bool library = false;
+    ParseOpenParameters(parameters, &settings, &dialog, &library, errorLocation, messageFetcher);
+
+    ZR::UniString reducedName = ReduceBackslashes(fileName);
+    IO::Location location;
+    GSErrCode error =
+        ResolveFileLocation(reducedName, dialog, library, settings.mode, fileInfoHandle, location);
+    if (error != NoError) return Fail(error, errorLocation, messageFetcher);
+
+    MadeFile made = MakeFileObject(location, settings.mode, reducedName, messageFetcher);
+    TextFlags flags = DecideTextFlags(made, location, settings.mode);
+    GSErrCode emptied = NoError;
+    if (settings.mode == ModeWriteEmpty && made.file != nullptr) emptied = EmptyFile(*made.file);
+    if (made.status == ErrMemoryFull) return Fail(ErrorMemoryFull, errorLocation, messageFetcher);
+    if (made.file == nullptr || made.status != NoError)
+        return Fail(ErrorFileNotFound, errorLocation, messageFetcher);
+
+    errorLocation = location;
+    // A WO file that could not be emptied cannot be used as the mode says, like a file that
+    // cannot be opened.
+    if (emptied != NoError ||
+        made.file->Open(IO::File::ReadMode, IO::File::DefaultAccess) != NoError)
+        return Fail(ErrorOpen, errorLocation, messageFetcher);
+    ClaimChannel(channel, made.file, settings, flags.utf8, flags.bomPending);
+    return NoError;
+}
+
+// Reports the exception in flight: memory exhaustion as ErrorMemoryFull, anything else as
+// ErrorOpen. Never throws.
+Int16 ReportException(const IO::Location& errorLocation,
+                      StringFetcherProc messageFetcher) noexcept {
+    Int32 error = ErrorOpen;
+    try {
+        throw;
+    } catch (const ZR::OutOfMemoryException&) {
+        error = ErrorMemoryFull;
+    } catch (const ZR::BMOutOfMemoryException&) {
+        error = ErrorMemoryFull;
+    } catch (const std::bad_alloc&) {
+        error = ErrorMemoryFull;
+    } catch (...) {
+    }
+    try {
+        return Fail(error, errorLocation, messageFetcher);
+    } catch (...) {
+        return StatusReportedError;
+    }
+}
+
+}  // namespace
+
+Int16 OpenDataChannel(UInt32 channel, const ZR::UniString& fileName,
+                      const ZR::UniString& parameters, GSHandle* fileInfoHandle) {
+    IO::Location errorLocation;
+    StringFetcherProc messageFetcher = nullptr;
+    try {
+        errorLocation = UnreducedLocation(fileName);
+        InterpreterServiceRecord record{};
+        GetServiceRecord(record);
+        messageFetcher = record.messageStringFetcher;
+        if (messageFetcher == nullptr) return StatusReportedError;
+        if (parameters.IsEmpty()) return Fail(ErrorOpen, errorLocation, messageFetcher);
+        return OpenResolvedChannel(channel, fileName, parameters, fileInfoHandle, errorLocation,
+                                   messageFetcher);
+    } catch (...) {
+        // The file object made by OPEN, if any, has been closed and released on the way here;
+        // the channel table is unchanged (ClaimChannel changes nothing when it throws).
+        return ReportException(errorLocation, messageFetcher);
+    }
+}
+
+}  // namespace DataOmbraPlugin

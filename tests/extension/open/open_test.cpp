@@ -1,0 +1,222 @@
+// OPEN: what each mode does to missing and present files, the text flags the channel starts with,
+// the data-folder fallback, and every failure with its message.
+#include <gtest/gtest.h>
+
+#include "extension/frame/host_services.h"
+#include "platform/base/memory_faults.h"
+#include "platform/filesystem/fault_injection.h"
+#include "platform/interpreter/string_fetchers.h"
+#include "tests/extension/open/open_core.h"
+#include "tests/extension/open/open_fixture.h"
+
+namespace {
+
+using DataOmbraPlugin::ModeReadOnly;
+using DataOmbraPlugin::ModeWriteAppend;
+using DataOmbraPlugin::ModeWriteEmpty;
+using IO::FaultInjection::FailCall;
+using IO::FaultInjection::Op;
+using IO::FaultInjection::Repeat;
+using OpenTest::FileErrorReport;
+
+const std::string Bom = "\xEF\xBB\xBF";
+const std::string AnsiText = "A\t1\rB\t2\r";
+const std::string Utf8Text = Bom + "A\t\xC3\xA4\r";
+const std::string NotFound = "File not found, can't open for input";
+const std::string OpenError = "Open error (file already used)";
+const std::string MemoryFull = "DATA Add-On memory full error";
+
+struct ModeCase {
+    const char* parameters;
+    const char* content;  // nullptr: the file is missing
+    Int32 mode;
+    const char* contentAfter;
+    bool utf8;
+    bool bomPending;
+};
+
+class OpenModes : public OpenTest::OpenFixture {};
+
+TEST_F(OpenModes, EachModeOnMissingAndPresentFiles) {
+    const ModeCase cases[] = {
+        {"MODE=RO", AnsiText.c_str(), ModeReadOnly, AnsiText.c_str(), false, false},
+        {"MODE=RO", Utf8Text.c_str(), ModeReadOnly, Utf8Text.c_str(), true, false},
+        {"MODE=WA", nullptr, ModeWriteAppend, "", true, true},
+        {"MODE=WA", AnsiText.c_str(), ModeWriteAppend, AnsiText.c_str(), false, false},
+        {"MODE=WA", Utf8Text.c_str(), ModeWriteAppend, Utf8Text.c_str(), true, false},
+        {"MODE=WO", nullptr, ModeWriteEmpty, "", true, true},
+        {"MODE=WO", AnsiText.c_str(), ModeWriteEmpty, "", false, false},
+        {"MODE=WO", Utf8Text.c_str(), ModeWriteEmpty, "", true, true},
+        {"MODE=WO", "", ModeWriteEmpty, "", false, false},
+    };
+    UInt32 channel = 1;
+    for (const ModeCase& item : cases) {
+        std::string name = "file" + std::to_string(channel) + ".txt";
+        SCOPED_TRACE(std::string(item.parameters) + " on " +
+                     (item.content ? "present" : "missing"));
+        if (item.content != nullptr) {
+            ASSERT_TRUE(folder.WriteFile(name, item.content));
+        }
+        ASSERT_EQ(Open(channel, name, item.parameters), NoError);
+        EXPECT_TRUE(Reports().empty());
+        const DataOmbraPlugin::ChannelInfo& record = Record(channel);
+        EXPECT_EQ(record.openMode, item.mode);
+        EXPECT_EQ(record.separator, u'\t');
+        EXPECT_EQ(bool(record.utf8), item.utf8);
+        EXPECT_EQ(bool(record.bomPending), item.bomPending);
+        EXPECT_EQ(record.loaded, 0);
+        ASSERT_NE(record.file, nullptr);
+        EXPECT_TRUE(record.file->IsOpen());
+        EXPECT_EQ(FileLocation(channel), folder.LocationOf(name));
+        EXPECT_EQ(folder.ReadFile(name), item.contentAfter);
+        ++channel;
+    }
+}
+
+TEST_F(OpenModes, SettingsOfTheParameterStringReachTheChannel) {
+    ASSERT_EQ(Open(4, "prices.txt", "SEPARATOR=';', MODE=WA"), NoError);
+    EXPECT_EQ(Record(4).separator, u';');
+    EXPECT_EQ(Record(4).openMode, ModeWriteAppend);
+}
+
+TEST_F(OpenModes, UnknownKeywordIsReportedAndTheFileStillOpens) {
+    ASSERT_EQ(Open(1, "prices.txt", "FOO, MODE=WA"), NoError);
+    EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(
+                             "Unknown keyword 'FOO' of OPEN parameter string", "prices.txt")});
+    EXPECT_TRUE(folder.Exists("prices.txt"));
+    EXPECT_EQ(Record(1).openMode, ModeWriteAppend);
+}
+
+TEST_F(OpenModes, ReadOnlyFallsBackToTheDataFolder) {
+    ASSERT_TRUE(folder.MakeFolder("Lintel Data Folder"));
+    ASSERT_TRUE(folder.WriteFile("Lintel Data Folder/prices.txt", AnsiText));
+    ASSERT_EQ(Open(1, "prices.txt", "MODE=RO"), NoError);
+    EXPECT_EQ(FileLocation(1), folder.LocationOf("Lintel Data Folder/prices.txt"));
+    EXPECT_FALSE(folder.Exists("prices.txt"));
+}
+
+TEST_F(OpenModes, DoubledBackslashesAreReducedBeforeTheFileIsLookedFor) {
+    ASSERT_TRUE(folder.MakeFolder("sub"));
+    ASSERT_TRUE(folder.WriteFile("sub/prices.txt", AnsiText));
+    ASSERT_EQ(Open(1, "sub\\\\prices.txt", "MODE=RO"), NoError);
+    EXPECT_EQ(FileLocation(1).ToPath(), folder.PathOf("sub/prices.txt"));
+}
+
+TEST_F(OpenModes, ReopeningAnOpenChannelReplacesItsFile) {
+    ASSERT_TRUE(folder.WriteFile("a.txt", AnsiText));
+    ASSERT_TRUE(folder.WriteFile("b.txt", AnsiText));
+    ASSERT_EQ(Open(3, "a.txt", "MODE=WA"), NoError);
+    ASSERT_EQ(Open(5, "b.txt", "MODE=RO"), NoError);
+    ASSERT_EQ(Open(3, "b.txt", "MODE=RO, SEPARATOR=','"), NoError);
+    EXPECT_EQ(DataOmbraPlugin::ChannelCount(), 2u);
+    EXPECT_EQ(DataOmbraPlugin::FindChannel(3), 1u);
+    EXPECT_EQ(FileLocation(3), folder.LocationOf("b.txt"));
+    EXPECT_EQ(Record(3).separator, u',');
+    EXPECT_FALSE(folder.IsOpenInProcess("a.txt"));
+    EXPECT_EQ(folder.ReadFile("a.txt"), AnsiText);
+}
+
+TEST_F(OpenModes, FailedOpenKeepsTheChannelThatWasOpen) {
+    ASSERT_TRUE(folder.WriteFile("a.txt", AnsiText));
+    ASSERT_EQ(Open(3, "a.txt", "MODE=RO"), NoError);
+    EXPECT_EQ(Open(3, "missing.txt", "MODE=RO"), StatusReportedError);
+    EXPECT_EQ(FileLocation(3), folder.LocationOf("a.txt"));
+    EXPECT_TRUE(Record(3).file->IsOpen());
+}
+
+class OpenFailures : public OpenTest::OpenFixture {};
+
+TEST_F(OpenFailures, EmptyParameterStringIsError2AndDoesNothing) {
+    EXPECT_EQ(Open(1, "new.txt", ""), StatusReportedError);
+    EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(OpenError, "new.txt")});
+    EXPECT_FALSE(folder.Exists("new.txt"));
+    EXPECT_EQ(DataOmbraPlugin::ChannelCount(), 0u);
+}
+
+TEST_F(OpenFailures, MissingMessageFetcherFailsSilently) {
+    OpenTest::SetCoreFetchers(FetchFixedString, nullptr);
+    EXPECT_EQ(Open(1, "new.txt", "MODE=WA"), StatusReportedError);
+    EXPECT_TRUE(Reports().empty());
+    EXPECT_FALSE(folder.Exists("new.txt"));
+    EXPECT_EQ(DataOmbraPlugin::ChannelCount(), 0u);
+}
+
+TEST_F(OpenFailures, ReadOnlyOfAMissingFileIsError3AndLeavesTheDataFolder) {
+    EXPECT_EQ(Open(1, "missing.txt", "MODE=RO"), StatusReportedError);
+    EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(NotFound, "missing.txt")});
+    EXPECT_TRUE(folder.Exists("Lintel Data Folder"));
+    EXPECT_EQ(DataOmbraPlugin::ChannelCount(), 0u);
+}
+
+TEST_F(OpenFailures, MessagesNameTheUnreducedNameUntilTheFileIsFound) {
+    EXPECT_EQ(Open(1, "sub\\\\missing.txt", "MODE=RO"), StatusReportedError);
+    EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(NotFound, "sub\\\\missing.txt")});
+
+    ASSERT_TRUE(folder.MakeFolder("sub"));
+    ASSERT_TRUE(folder.WriteFile("sub/present.txt", AnsiText));
+    FailCall(Op::Open, 1, {EIO, Repeat::Persistent});
+    EXPECT_EQ(Open(1, "sub\\\\present.txt", "MODE=RO"), StatusReportedError);
+    EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(OpenError, "present.txt")});
+}
+
+TEST_F(OpenFailures, FileThatCannotBeCreatedIsError3) {
+    for (const char* parameters : {"MODE=WA", "MODE=WO"}) {
+        EXPECT_EQ(Open(1, "no/such/folder/x.txt", parameters), StatusReportedError);
+        EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(NotFound, "x.txt")});
+    }
+    EXPECT_EQ(DataOmbraPlugin::ChannelCount(), 0u);
+}
+
+TEST_F(OpenFailures, FileThatCannotBeOpenedForReadingIsError2AndIsReleased) {
+    ASSERT_TRUE(folder.WriteFile("held.txt", AnsiText));
+    FailCall(Op::Open, 1, {EBUSY, Repeat::Persistent});
+    EXPECT_EQ(Open(1, "held.txt", "MODE=WA"), StatusReportedError);
+    EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(OpenError, "held.txt")});
+    EXPECT_FALSE(folder.IsOpenInProcess("held.txt"));
+    EXPECT_EQ(DataOmbraPlugin::ChannelCount(), 0u);
+}
+
+TEST_F(OpenFailures, CreatedFileStaysWhenALaterStepFails) {
+    FailCall(Op::Open, 1, {EIO, Repeat::Persistent});
+    EXPECT_EQ(Open(1, "made.txt", "MODE=WA"), StatusReportedError);
+    EXPECT_TRUE(folder.Exists("made.txt"));
+    EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(OpenError, "made.txt")});
+}
+
+TEST_F(OpenFailures, RewriteThatCannotEmptyTheFileIsError2AndKeepsIt) {
+    ASSERT_TRUE(folder.WriteFile("locked.txt", AnsiText));
+    FailCall(Op::Open, 1, {EACCES, Repeat::Persistent});
+    EXPECT_EQ(Open(1, "locked.txt", "MODE=WO"), StatusReportedError);
+    EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(OpenError, "locked.txt")});
+    EXPECT_EQ(folder.ReadFile("locked.txt"), AnsiText);
+    EXPECT_EQ(DataOmbraPlugin::ChannelCount(), 0u);
+}
+
+TEST_F(OpenFailures, FileServiceOutOfMemoryIsError7) {
+    ASSERT_TRUE(folder.WriteFile("a.txt", AnsiText));
+    FailCall(Op::New, 1, {ENOMEM, Repeat::Persistent});
+    EXPECT_EQ(Open(1, "a.txt", "MODE=WA"), StatusReportedError);
+    EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(MemoryFull, "a.txt")});
+}
+
+TEST_F(OpenFailures, LibraryNameFoundNowhereIsError9) {
+    EXPECT_EQ(Open(1, "part.txt", "LIBRARY"), StatusReportedError);
+    EXPECT_EQ(Reports(), std::vector<std::string>{
+                             FileErrorReport("File not found in the library", "part.txt")});
+}
+
+TEST_F(OpenFailures, DialogOutOfMemoryIsError7) {
+    BMFailNextAllocations(0, 1);
+    EXPECT_EQ(Open(1, "a\\\\b.txt", "DIALOG"), StatusReportedError);
+    BMFailNextAllocations(0, 0);
+    EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(MemoryFull, "a\\\\b.txt")});
+    EXPECT_TRUE(ShownKinds().empty());
+}
+
+TEST_F(OpenFailures, CancelledDialogIsError3) {
+    DG::QueueAnswer("cancel");
+    EXPECT_EQ(Open(1, "a.txt", "DIALOG, MODE=RO"), StatusReportedError);
+    EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(NotFound, "a.txt")});
+}
+
+}  // namespace
