@@ -45,26 +45,31 @@ class HOST_API Location {
 public:
     Location() = default;
     // Parses a path in which both "/" and "\" separate components; a leading separator makes it
-    // absolute; empty components are dropped. Any text is accepted.
+    // absolute; empty components are dropped; "." and ".." stay names (the operating system
+    // interprets them). Any text is accepted.
     explicit Location(const ZR::UniString& path);
 
     bool IsEmpty() const { return names.empty() && !absolute; }
     bool IsAbsolute() const { return absolute; }
     // The number of name components.
     UInt32 GetLocalLength() const { return UInt32(names.size()); }
+    // A name must be non-empty and free of "/" (ErrBadName otherwise); "\" is allowed in a name.
     GSErrCode AppendToLocal(const Name& name);
     // The last component; ErrBadName (and an empty name) when there is none.
     GSErrCode GetLastLocalName(Name* name) const;
+    // ErrBadName when there is no component to replace or remove, or for an unusable name.
     GSErrCode SetLastLocalName(const Name& name);
     GSErrCode DeleteLastLocalName();
 
     // "/a/b/c" for an absolute location, "a/b" for a relative one.
     ZR::UniString ToDisplayText() const;
     // The operating system's path (UTF-8 bytes, lossless), relative locations resolved against
-    // the base folder.
+    // the base folder (an empty relative location is the base folder itself).
     std::string ToPath() const;
 
-    // Serialization on channels: absolute flag, component count, then each component's text.
+    // Serialization on channels: absolute flag (UInt8 0 or 1), component count (UInt32), then
+    // each component's text. Read leaves the location unchanged on failure; input that is not
+    // such a form gives a non-zero status.
     GSErrCode Read(ZR::IChannel& channel);
     GSErrCode Write(ZR::OChannel& channel) const;
 
@@ -80,6 +85,9 @@ struct FileImpl;
 // An open file object. It is both a readable and a writable channel over the file's bytes at the
 // current position. Reads and writes are buffered; a read after a write sees the written bytes;
 // setting the position, Flush and Close hand buffered bytes to the operating system.
+// The input status is the first read failure (the end of the file included) since the file was
+// opened or last positioned; the output status is the first write failure since it was opened,
+// and it refuses every later write. A file object is used by one thread at a time.
 class HOST_API File : public ZR::IChannel, public ZR::OChannel {
 public:
     enum OnNotFound : Int32 { Fail = 0, Create = 1 };
@@ -87,8 +95,9 @@ public:
     static constexpr Int32 DefaultAccess = 2;
 
     // Makes a file object for `location`. With Fail the file must exist; with Create a missing
-    // file is created empty. On success `file` holds the object (not open). Statuses: NoError,
-    // ErrMemoryFull, ErrNotFound, ErrNotAFile (a folder), ErrAccessDenied, ErrIO.
+    // file is created empty. On success `file` holds the object (not open); on failure it is
+    // empty. Statuses: NoError, ErrMemoryFull, ErrNotFound, ErrNotAFile (a folder or other
+    // non-regular file), ErrAccessDenied, ErrIO.
     static GSErrCode New(std::unique_ptr<File>& file, const Location& location,
                          OnNotFound onNotFound);
 
@@ -97,27 +106,34 @@ public:
     File& operator=(const File&) = delete;
 
     // Opens with ReadMode (read only), WriteEmptyMode (write, emptying the file) or ReadWriteMode
-    // (read and write, content kept). The position is 0 afterwards. ErrBusy when already open.
+    // (read and write, content kept). The position is 0 afterwards. ErrBusy when already open,
+    // ErrParam for another mode; a failed open leaves the file closed. `access` is reserved.
+    // Reading a WriteEmptyMode file or writing a ReadMode file is ErrAccessDenied.
     virtual GSErrCode Open(Int32 mode, Int32 access = DefaultAccess);
-    // Flushes and closes. The first failure (of the flush or the close) is returned; the file is
-    // closed in either case.
+    // Flushes and closes. The first failure (the output status, the flush or the close) is
+    // returned; the file is closed in either case. ErrNotOpen when it is not open.
     virtual GSErrCode Close();
     virtual bool IsOpen() const;
 
     // Positions are byte offsets. Setting one flushes pending writes; a negative offset is
-    // ErrPosition. Getting one beyond 32 bits is ErrPosition.
+    // ErrPosition. A position inside the buffered read-ahead costs no system call. Beyond the
+    // end of the file a read meets the end, and a write leaves zero bytes in the gap. Getting a
+    // position beyond 32 bits is ErrPosition. On failure the position and `position` stay.
     virtual GSErrCode SetDataPosition(Int32 position);
     virtual GSErrCode GetDataPosition(UInt32* position) const;
+    // The length including bytes still buffered.
     virtual GSErrCode GetDataLength(UInt64* length) const;
 
-    // Hands every buffered byte to the operating system.
+    // Hands every buffered byte to the operating system; returns the output status when an
+    // earlier write failed.
     virtual GSErrCode Flush();
     // Flushes, then makes the file's bytes durable (fsync).
     virtual GSErrCode Sync();
 
     virtual GSErrCode GetLocation(Location* location) const;
-    // Records a four-character type and creator for the file (kept as an extended attribute
-    // where the file system allows; otherwise ignored).
+    // Records a four-character type and creator for the file: the extended attribute
+    // "user.ombra.type" holds the eight characters where the file system allows it. Always
+    // NoError: where it does not, the codes are dropped.
     virtual GSErrCode SetTypeAndCreator(UInt32 type, UInt32 creator);
 
     // Channels.
@@ -154,7 +170,8 @@ class HOST_API FileSystem {
 public:
     // BaseFolderId gives the base folder (a host setting; the current directory by default).
     GSErrCode GetSpecialLocation(Int32 id, Location* location) const;
-    // Removes the file. `dataSafety` and `accessDenied` are reserved (0 and 2).
+    // Removes the file: ErrNotFound when it is missing, ErrNotAFile for a folder. `dataSafety`
+    // and `accessDenied` are reserved (0 and 2).
     GSErrCode Delete(const Location& location, Int32 dataSafety = 0, Int32 accessDenied = 2);
     // Gives the file the last name `newName` in its folder. A file already bearing that name is
     // replaced atomically: at every instant the name holds either the old or the new file.
@@ -169,7 +186,8 @@ public:
 
 HOST_API extern FileSystem fileSystem;
 
-// A readable channel over bytes in memory (not copied; they must outlive the channel).
+// A readable channel over bytes in memory (not copied; they must outlive the channel). Reading
+// at the end gives ErrEndOfFile, which sticks as the input status.
 class HOST_API MemoryIChannel : public ZR::IChannel {
 public:
     MemoryIChannel(const char* data, USize size) : data(data), size(size) {}
@@ -186,7 +204,8 @@ private:
     GSErrCode status = NoError;
 };
 
-// A writable channel into a growing buffer in memory.
+// A writable channel into a growing buffer in memory. A failure (ErrMemoryFull when the buffer
+// cannot grow) sticks and refuses every later write.
 class HOST_API MemoryOChannel : public ZR::OChannel {
 public:
     GSErrCode WriteBin(const char* source, USize count, Int32 flags = 0) override;

@@ -7,11 +7,13 @@
 namespace IOUtil {
 
 // Reads one line from the channel's read position into `line`, without its terminator. CR, LF
-// and CR LF each end a line; a last line without a terminator is a line. Afterwards the read
+// and CR LF each end a line; a last line without a terminator is a line, and a terminator at the
+// end of the input starts no further line ("a\r" is one line, "a\r\r" two). Afterwards the read
 // position is the first byte of the next line. `utf8` selects UTF-8 decoding (and skips a
-// byte-order mark EF BB BF met at offset 0); otherwise the default code page. Both decodings are
-// lossless (see UniString). Returns NoError; IO::ErrEndOfFile when no byte is left (the line is
-// then unchanged); or the channel's failure.
+// byte-order mark EF BB BF when the read offset is 0); otherwise the default code page. Both
+// decodings are lossless (see UniString). Lines have no length limit. Returns NoError;
+// IO::ErrEndOfFile when no byte is left; ErrMemoryFull; or the channel's failure. The line is
+// unchanged unless NoError or ErrMemoryFull is returned.
 HOST_API GSErrCode GetTextLine(ZR::IChannel& channel, ZR::UniString& line, bool utf8);
 
 // True only for a file that exists and begins with the byte-order mark EF BB BF.

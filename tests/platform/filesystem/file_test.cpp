@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <string>
 
 #include "host/filesystem.h"
@@ -133,6 +136,18 @@ TEST_F(FileTest, ReadsSeeWrittenBytesAndFlushHandsThemOver) {
     ASSERT_EQ(handle->WriteBin(big.data(), USize(big.size())), NoError);
     EXPECT_EQ(handle->Sync(), NoError);
     EXPECT_EQ(folder.Read("f"), "abXYefgh" + big);
+}
+
+TEST_F(FileTest, TypeAndCreatorAreKeptWhereTheFileSystemAllows) {
+    ASSERT_EQ(New("typed", IO::File::Create), NoError);
+    EXPECT_EQ(file->SetTypeAndCreator(FourCharCode("TEXT"), FourCharCode("ZROM")), NoError);
+    char value[16];
+    const ssize_t size =
+        getxattr(folder.PathOf("typed").c_str(), "user.ombra.type", value, sizeof value);
+    if (size < 0 && errno == ENOTSUP) GTEST_SKIP() << "no user attributes here";
+    EXPECT_EQ(std::string(value, size_t(std::max<ssize_t>(size, 0))), "TEXTZROM");
+    EXPECT_EQ(IO::fileSystem.Delete(folder.LocationOf("typed")), NoError);
+    EXPECT_EQ(file->SetTypeAndCreator(1, 2), NoError);  // where it cannot be kept, nothing fails
 }
 
 }  // namespace
