@@ -82,6 +82,10 @@ public:
     CStr ToCStr(GSCharCode charCode = CC_Default, Int32 conversionErrorMode = 0) const;
     // Appends the 8-bit form to `out` (no terminator): the allocation-free path for hot loops.
     void AppendBytes(std::string& out, GSCharCode charCode) const;
+    // Replaces the text with the decoded form of `byteCount` bytes of `charCode` text, reusing
+    // this string's storage: the allocation-free counterpart of UniString(text, byteCount,
+    // charCode) for hot loops.
+    void AssignBytes(const char* text, USize byteCount, GSCharCode charCode);
 
     const UniChar* ToUStr() const { return units.c_str(); }  // zero-terminated
     const std::u16string& Get() const { return units; }

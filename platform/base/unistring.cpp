@@ -24,7 +24,7 @@ UniString::UniString(const char* text, GSCharCode charCode)
     : UniString(text, text != nullptr ? USize(std::strlen(text)) : 0, charCode) {}
 
 UniString::UniString(const char* text, USize byteCount, GSCharCode charCode) {
-    if (text != nullptr) TextCodec::AppendDecoded(units, text, byteCount, charCode);
+    AssignBytes(text, byteCount, charCode);
 }
 
 UniString& UniString::Append(const UniString& text) {
@@ -72,6 +72,11 @@ CStr UniString::ToCStr(GSCharCode charCode, Int32 /*conversionErrorMode: only 0 
     std::string bytes;
     AppendBytes(bytes, charCode);
     return CStr(std::move(bytes));
+}
+
+void UniString::AssignBytes(const char* text, USize byteCount, GSCharCode charCode) {
+    units.clear();
+    if (text != nullptr) TextCodec::AppendDecoded(units, text, byteCount, charCode);
 }
 
 void UniString::AppendBytes(std::string& out, GSCharCode charCode) const {

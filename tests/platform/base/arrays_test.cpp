@@ -41,9 +41,9 @@ TEST(VAArray, PositionsOutsideRaise) {
 TEST(Array, PositionsStartAtZero) {
     ZR::Array<std::string> array;
     array.SetSize(2);
-    array[0] = "a";
-    array[1] = "b";
-    array.Insert(2, "c");
+    array[0] = std::string(1, 'a');
+    array[1] = std::string(1, 'b');
+    array.Insert(2, std::string(1, 'c'));
     EXPECT_EQ(array.GetSize(), 3u);
     EXPECT_EQ(array[2], "c");
     EXPECT_THROW(array[3], ZR::IndexOutOfRangeException);

@@ -149,6 +149,18 @@ TEST(Utf8, RandomCodeUnitsGiveBytesThatRoundTrip) {
     }
 }
 
+TEST(Utf8, AssignBytesReplacesTheTextInItsOwnStorage) {
+    UniString line(std::u16string(64, u'x'));
+    const ZR::UniChar* storage = line.ToUStr();
+    line.AssignBytes("caf\xC3\xA9\xFF", 6, CC_UTF8);
+    EXPECT_EQ(line, UniString(u"caf\u00E9\xDCFF"));
+    EXPECT_EQ(line.ToUStr(), storage);
+    line.AssignBytes("\xE9", 1, CC_Default);
+    EXPECT_EQ(line, UniString(u"\u00E9"));
+    line.AssignBytes(nullptr, 3, CC_UTF8);
+    EXPECT_TRUE(line.IsEmpty());
+}
+
 TEST(Utf8, AppendBytesAppends) {
     std::string out = "\xEF\xBB\xBF";
     UniString(u"\u00E9\xDCFF").AppendBytes(out, CC_UTF8);
