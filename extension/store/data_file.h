@@ -12,6 +12,7 @@ namespace DataOmbraPlugin {
 GSErrCode ReadTextLine(ChannelInfo& info, ZR::UniString& line, UInt32 position = MaxUIndex);
 
 // Reads and discards up to `count` lines; returns the status of the last read (0 for count <= 0).
+// The lines are not decoded; they end where IOUtil::GetTextLine would end them.
 GSErrCode SkipLines(ChannelInfo& info, Int32 count);
 
 // Cuts `line` to its key (the text before the first separator) and returns the separator's
@@ -21,5 +22,9 @@ USize SplitKey(ZR::UniString& line, ZR::UniChar separator);
 // The key's deletion line: the key, the separator and the deletion marker (the character of the
 // default code page's byte 0xFF, then " Deleted entry").
 ZR::UniString MakeDeletionLine(const ZR::UniString& key, ZR::UniChar separator);
+
+// The file's position as an index offset. A position beyond MaxFileOffset, which an index entry
+// cannot hold, is IO::ErrPosition; on failure `position` is unchanged.
+GSErrCode GetIndexPosition(const ChannelInfo& info, UInt32& position);
 
 }  // namespace DataOmbraPlugin

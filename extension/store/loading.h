@@ -14,7 +14,9 @@ constexpr GSErrCode StatusLoadFailed = -1111;
 void EnsureLoaded(ChannelInfo& info);
 
 // Counts, from the file's current position, the lines of the leading run (`runLines`) and the
-// lines after it (`tailLines`). End of file and read errors end the count. Always returns 0.
+// lines after it (`tailLines`). Returns 0 at the end of the file, or the read failure that ended
+// the count: counts that stop short of the end would index part of the file as all of it, and a
+// later save would drop the rest, so the load fails instead.
 GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines);
 
 // Samples `entries` lines of the `runLines`-line leading run into sortedIndex (entry 1 is line 0,
@@ -22,7 +24,8 @@ GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines);
 GSErrCode BuildSortedIndex(ChannelInfo& info, UInt32 entries, UInt32 runLines);
 
 // Indexes the `tailLines` lines after the run: sorted by key, the last occurrence of each key
-// kept, then the end entry just past the last line.
+// kept, then the end entry just past the last line. A line missing at the end of the file gets no
+// entry; any other read failure fails the pass, since an entry left out would lose its record.
 GSErrCode BuildTailIndex(ChannelInfo& info, UInt32 tailLines);
 
 // The order of tailIndex: by key; equal keys by descending file offset; end entries last.

@@ -1,0 +1,59 @@
+#include "extension/store/data_file.h"
+
+#include <utility>
+
+#include "extension/store/line_scan.h"
+#include "host/utility.h"
+
+namespace DataOmbraPlugin {
+namespace {
+
+// The deletion marker in the default code page: the byte 0xFF, then " Deleted entry".
+constexpr char DeletionMarker[] = "\xFF Deleted entry";
+
+}  // namespace
+
+GSErrCode ReadTextLine(ChannelInfo& info, ZR::UniString& line, UInt32 position) {
+    if (position != MaxUIndex) {
+        if (position > MaxFileOffset) return IO::ErrPosition;
+        const GSErrCode status = info.file->SetDataPosition(Int32(position));
+        if (status != NoError) return status;
+    }
+    // The reader may have changed the line before it failed: read into a fresh one.
+    ZR::UniString read;
+    const GSErrCode status = IOUtil::GetTextLine(*info.file, read, info.utf8 != 0);
+    if (status == NoError) line = std::move(read);
+    return status;
+}
+
+GSErrCode SkipLines(ChannelInfo& info, Int32 count) {
+    GSErrCode status = NoError;
+    for (Int32 i = 0; i < count && status == NoError; ++i) {
+        status = ConsumeLine(*info.file, nullptr, NoSeparatorByte);
+    }
+    return status;
+}
+
+USize SplitKey(ZR::UniString& line, ZR::UniChar separator) {
+    const USize found = line.FindFirst(separator);
+    if (found != MaxUIndex) line.Truncate(found);
+    return found;
+}
+
+ZR::UniString MakeDeletionLine(const ZR::UniString& key, ZR::UniChar separator) {
+    ZR::UniString line = key;
+    line.Append(separator);
+    line.Append(ZR::UniString(DeletionMarker, CC_Default));
+    return line;
+}
+
+GSErrCode GetIndexPosition(const ChannelInfo& info, UInt32& position) {
+    UInt32 current = 0;
+    const GSErrCode status = info.file->GetDataPosition(&current);
+    if (status != NoError) return status;
+    if (current > MaxFileOffset) return IO::ErrPosition;
+    position = current;
+    return NoError;
+}
+
+}  // namespace DataOmbraPlugin

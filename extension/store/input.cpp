@@ -1,0 +1,138 @@
+#include "extension/store/input.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "extension/frame/channel_table.h"
+#include "extension/frame/host_services.h"
+#include "extension/frame/report_error.h"
+#include "extension/store/lookup.h"
+#include "extension/store/value_list.h"
+
+namespace DataOmbraPlugin {
+namespace {
+
+// The field number: the text in the default code page read with "%d", so leading blanks are
+// skipped and anything after the number is ignored. False when no number leads the text.
+bool ParseFieldId(const ZR::UniString& fieldId, Int32& number) {
+    int parsed = 0;
+    if (std::sscanf(fieldId.ToCStr(CC_Default).Get(), "%d", &parsed) != 1) return false;
+    number = parsed;
+    return true;
+}
+
+// Appends the value of one field: the evaluator's number, the integer 0 for an empty field, or
+// the field's text. `record` carries what the last evaluation left from one field to the next.
+GSErrCode AddFieldValue(ValueList& list, const ZR::UniString& field, OmbraValueRecord& record) {
+    if (field.IsEmpty()) {
+        record.value.integer = 0;
+        record.valueType = ValueTypeNumeric;
+        record.numericKind = NumericKindInteger;
+        return AddNumericValue(list, record);
+    }
+    std::string expression = field.ToCStr(CC_Default).GetBytes();
+    if (EEEvaluate(expression.data(), nullptr, nullptr, &record) == NoError) {
+        return AddNumericValue(list, record);
+    }
+    return AddStringValue(list, field);
+}
+
+// Collects `count` values from field `first` and the fields after it; `valuesRead` counts them.
+// Returns the status of the last append. An exception ends the collection early.
+GSErrCode CollectValues(ValueList& list, ZR::UniChar separator, ZR::UniString& line,
+                        ZR::UniString& first, Int32 count, Int32& valuesRead) {
+    OmbraValueRecord record{};
+    record.valueType = ValueTypeNumeric;
+    record.numericKind = NumericKindInteger;
+    GSErrCode appended = NoError;
+    try {
+        ZR::UniString field = std::move(first);
+        while (count != 0 && valuesRead < count) {
+            appended = AddFieldValue(list, field, record);
+            ++valuesRead;
+            // Once the line is used up, every further field is empty.
+            if (valuesRead < count && !ExtractField(field, separator, line, 0)) field.Clear();
+        }
+    } catch (const std::exception&) {
+        // The values collected so far are delivered.
+    }
+    return appended;
+}
+
+// Hands the collected values to the caller's arrays, replacing what they held.
+void DeliverValues(ValueList& list, ZR::Array<OmbraValueRecord>* values,
+                   ZR::Array<ZR::UniString>* strings) {
+    if (values != nullptr) *values = std::move(list.values);
+    if (strings != nullptr) *strings = std::move(list.strings);
+}
+
+// The arguments of one INPUT call, and where its messages go.
+struct InputCall {
+    const ZR::UniString& fieldId;
+    Int32 count;
+    Int32* valuesRead;
+    ZR::Array<OmbraValueRecord>* values;
+    ZR::Array<ZR::UniString>* strings;
+    IO::Location location;
+    StringFetcherProc fetcher = nullptr;
+};
+
+// Reads the values of the record's line from the call's field on.
+Int16 InputFromLine(InputCall& call, ZR::UniString& line, ZR::UniChar separator) {
+    Int32 fieldNumber = 0;
+    if (!ParseFieldId(call.fieldId, fieldNumber)) return StatusBadFieldId;
+    if (fieldNumber < 1) {
+        ReportError(ErrorFieldId, call.location, call.fetcher);
+        fieldNumber = 1;
+    }
+    *call.valuesRead = 0;
+    ZR::UniString field;
+    if (!ExtractField(field, separator, line, fieldNumber)) return NoError;
+    ValueList list;
+    if (CollectValues(list, separator, line, field, call.count, *call.valuesRead) != NoError) {
+        *call.valuesRead = 0;
+        return StatusReportedError;
+    }
+    DeliverValues(list, call.values, call.strings);
+    return NoError;
+}
+
+// Finds the channel's record and reads from its line; every failure to read is reported.
+Int16 InputFromRecord(InputCall& call, UInt32 channel, const ZR::UniString& recordKey) {
+    IO::File* file = nullptr;
+    OpenSettings settings;
+    GetChannelFile(channel, &file, &settings);
+    InterpreterServiceRecord services{};
+    GetServiceRecord(services);
+    call.fetcher = services.messageStringFetcher;
+    if (call.fetcher == nullptr) return StatusReportedError;
+    if (file != nullptr) file->GetLocation(&call.location);  // without it no file is named
+    ZR::UniString line;
+    if (file == nullptr || !EnsureChannelLoaded(channel) ||
+        ReadChannelRecord(channel, recordKey, line) != NoError) {
+        ReportError(ErrorRead, call.location, call.fetcher);
+        return StatusReportedError;
+    }
+    if (line.IsEmpty()) return NoError;  // absent, deleted or an empty line
+    return InputFromLine(call, line, settings.separator);
+}
+
+}  // namespace
+
+Int16 InputFromChannel(UInt32 channel, const ZR::UniString& recordKey, const ZR::UniString& fieldId,
+                       Int32 count, Int32* valuesRead, ZR::Array<OmbraValueRecord>* values,
+                       ZR::Array<ZR::UniString>* strings) {
+    if (valuesRead == nullptr) return StatusMissingArgument;
+    *valuesRead = 0;
+    InputCall call{fieldId, count, valuesRead, values, strings, {}, nullptr};
+    try {
+        return InputFromRecord(call, channel, recordKey);
+    } catch (const std::exception&) {
+        *valuesRead = 0;
+        return StatusReportedError;
+    }
+}
+
+}  // namespace DataOmbraPlugin

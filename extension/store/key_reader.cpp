@@ -1,0 +1,108 @@
+#include "extension/store/key_reader.h"
+
+#include <algorithm>
+#include <array>
+
+#include "extension/store/data_file.h"
+#include "extension/store/line_scan.h"
+
+namespace DataOmbraPlugin {
+namespace {
+
+constexpr UInt8 FirstNonAscii = 0x80;
+
+bool IsAscii(UInt8 byte) {
+    return byte < FirstNonAscii;
+}
+
+bool IsAsciiText(const ZR::UniString& text) {
+    const std::u16string& units = text.Get();
+    return std::all_of(units.begin(), units.end(), [](char16_t unit) { return unit < 0x80; });
+}
+
+// The code unit that each byte of the default code page decodes to.
+const std::array<ZR::UniChar, 256>& CodePageUnits() {
+    static const std::array<ZR::UniChar, 256> units = [] {
+        std::array<char, 256> bytes;
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i);
+        const ZR::UniString decoded(bytes.data(), USize(bytes.size()), CC_Default);
+        std::array<ZR::UniChar, 256> table{};
+        for (size_t i = 0; i < table.size() && i < decoded.GetLength(); ++i) {
+            table[i] = decoded[USize(i)];
+        }
+        return table;
+    }();
+    return units;
+}
+
+// The separator's byte. In UTF-8 only an ASCII separator is one byte that no multi-byte sequence
+// contains; in the default code page every byte decodes to one code unit of its own, and a
+// separator that no byte decodes to never occurs, so the whole line is the key.
+int FindSeparatorByte(ZR::UniChar separator, bool utf8, int decodeLines) {
+    if (separator < 0x80) return int(separator);
+    if (utf8) return decodeLines;
+    const auto& units = CodePageUnits();
+    const auto found = std::find(units.begin(), units.end(), separator);
+    return found == units.end() ? NoSeparatorByte : int(found - units.begin());
+}
+
+}  // namespace
+
+KeyReader::KeyReader(ChannelInfo& info)
+    : info(info),
+      charCode(info.utf8 ? CC_UTF8 : CC_Default),
+      separatorByte(FindSeparatorByte(info.separator, info.utf8 != 0, DecodeLines)) {}
+
+GSErrCode KeyReader::ReadKey(std::string& key) {
+    // GetTextLine drops a byte-order mark at offset 0 of UTF-8 text: that line goes through it.
+    UInt64 offset = 0;
+    const bool atStart = info.utf8 && info.file->GetReadOffset(&offset) == NoError && offset == 0;
+    if (separatorByte == DecodeLines || atStart) return ReadKeyByDecoding(key);
+    return ConsumeLine(*info.file, &key, separatorByte);
+}
+
+GSErrCode KeyReader::ReadKeyByDecoding(std::string& key) {
+    key.clear();
+    const GSErrCode status = ReadTextLine(info, line);
+    if (status != NoError) return status;
+    SplitKey(line, info.separator);
+    line.AppendBytes(key, charCode);
+    return NoError;
+}
+
+bool KeyReader::Less(const std::string& a, const std::string& b) const {
+    const auto [left, right] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    if (left == a.end() && right == b.end()) return false;
+    return LessAtDifference(a, b, size_t(left - a.begin()));
+}
+
+// `a` and `b` share their first `at` bytes and differ at `at`, where one of them may end. In the
+// default code page each byte is one code unit, so the first differing bytes decide. In UTF-8 an
+// ASCII byte is a code unit of its own that ends any unfinished sequence before it, so the bytes
+// decide when each is ASCII or absent; otherwise (the shared bytes may end in a sequence that
+// one side completes) the texts are compared.
+bool KeyReader::LessAtDifference(const std::string& a, const std::string& b, size_t at) const {
+    const bool aEnds = at == a.size();
+    const bool bEnds = at == b.size();
+    if (!info.utf8) {
+        if (aEnds || bEnds) return aEnds;
+        const auto& units = CodePageUnits();
+        return units[UInt8(a[at])] < units[UInt8(b[at])];
+    }
+    const bool aAscii = aEnds || IsAscii(UInt8(a[at]));
+    const bool bAscii = bEnds || IsAscii(UInt8(b[at]));
+    if (aAscii && bAscii) return !bEnds && (aEnds || UInt8(a[at]) < UInt8(b[at]));
+    return Decode(a) < Decode(b);
+}
+
+ZR::UniString KeyReader::Decode(const std::string& key) const {
+    return ZR::UniString(key.data(), USize(key.size()), charCode);
+}
+
+bool KeyReader::Encode(const ZR::UniString& key, std::string& bytes) const {
+    bytes.clear();
+    key.AppendBytes(bytes, charCode);
+    return IsAsciiText(key) || Decode(bytes) == key;
+}
+
+}  // namespace DataOmbraPlugin

@@ -1,0 +1,122 @@
+#include "extension/store/loading.h"
+
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "extension/store/data_file.h"
+#include "extension/store/key_reader.h"
+
+namespace DataOmbraPlugin {
+namespace {
+
+// Builds both indexes from the start of the file; a status other than 0 means a failed load.
+GSErrCode BuildIndexes(ChannelInfo& info) {
+    // A failed load may have left the position anywhere: the count starts at the file's start,
+    // where it also starts after OPEN (a byte-order mark there is dropped by the line reader).
+    GSErrCode status = info.file->SetDataPosition(0);
+    if (status != NoError) return status;
+    try {
+        UInt32 runLines = 0;
+        UInt32 tailLines = 0;
+        status = PrescanFile(info, runLines, tailLines);
+        if (status != NoError) return status;
+        const UInt32 entries = runLines <= MaxSortedSamples ? runLines : MaxSortedSamples;
+        info.sortedIndex.Reserve(entries + 1);
+        info.tailIndex.Reserve(tailLines + 1);
+        info.recordKeys.Reserve(entries + tailLines);
+        status = BuildSortedIndex(info, entries, runLines);
+        if (status == NoError) status = BuildTailIndex(info, tailLines);
+    } catch (const std::exception&) {
+        status = StatusLoadFailed;
+    }
+    return status;
+}
+
+// Appends `key` to the key store and an entry for the line at `position` to `index`.
+void AppendEntry(ChannelInfo& info, ZR::VAArray<RecInfoRec>& index, ZR::UniString&& key,
+                 UInt32 position) {
+    info.recordKeys.Push(std::move(key));
+    index.Push(RecInfoRec{info.recordKeys.GetSize(), position, &info.recordKeys});
+}
+
+// Samples the run's lines into sortedIndex; `consumed` counts the run's lines read so far.
+GSErrCode SampleRun(ChannelInfo& info, UInt32 entries, UInt32 runLines, UInt32& consumed) {
+    KeyReader reader(info);
+    std::string key;
+    const double step = double(runLines) / double(entries);
+    UInt32 position = info.DataStart();
+    GSErrCode status = NoError;
+    for (UInt32 k = 1; k <= entries && status == NoError; ++k) {
+        status = reader.ReadKey(key);
+        if (status != NoError) break;
+        ++consumed;
+        AppendEntry(info, info.sortedIndex, reader.Decode(key), position);
+        if (k == entries) break;  // the last sample: the rest of the run is skipped by the caller
+        const Int64 next = Int64(double(k + 1) * step) - 1;
+        if (next > Int64(consumed)) {
+            status = SkipLines(info, Int32(next - consumed));
+            consumed = UInt32(next);
+        }
+        if (status == NoError) status = GetIndexPosition(info, position);
+    }
+    return status;
+}
+
+}  // namespace
+
+void EnsureLoaded(ChannelInfo& info) {
+    if (info.loaded || !info.file) return;
+    info.DropContent();
+    info.modified = 0;
+    if (BuildIndexes(info) == NoError) {
+        info.loaded = 1;
+    } else {
+        info.DropContent();
+    }
+}
+
+GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines) {
+    runLines = 0;
+    tailLines = 0;
+    KeyReader reader(info);
+    std::string previous;
+    std::string key;
+    // The run: each key strictly above the one before it, the first above the empty key.
+    GSErrCode status = NoError;
+    while ((status = reader.ReadKey(key)) == NoError) {
+        if (!reader.Less(previous, key)) {
+            tailLines = 1;
+            break;
+        }
+        ++runLines;
+        std::swap(previous, key);
+    }
+    // After the run only the lines are counted.
+    if (tailLines != 0) {
+        while ((status = SkipLines(info, 1)) == NoError) ++tailLines;
+    }
+    return status == IO::ErrEndOfFile ? NoError : status;
+}
+
+GSErrCode BuildSortedIndex(ChannelInfo& info, UInt32 entries, UInt32 runLines) {
+    // Where the first line starts; a failure here shows in the first read.
+    info.file->SetDataPosition(Int32(info.DataStart()));
+    UInt32 consumed = 0;
+    GSErrCode status = entries > 0 ? SampleRun(info, entries, runLines, consumed) : NoError;
+    if (status == NoError && consumed < runLines) {
+        // So many lines lie far beyond the offsets an index can hold.
+        const UInt32 rest = runLines - consumed;
+        status = rest <= MaxFileOffset ? SkipLines(info, Int32(rest)) : IO::ErrPosition;
+    }
+    // The end entry is where the run ends; an index cannot be trusted without it, so a failure to
+    // get it fails the load.
+    UInt32 end = 0;
+    if (status == NoError) status = GetIndexPosition(info, end);
+    if (status == NoError) {
+        info.sortedIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &info.recordKeys});
+    }
+    return status;
+}
+
+}  // namespace DataOmbraPlugin

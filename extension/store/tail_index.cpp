@@ -1,0 +1,73 @@
+// The index of the lines after the leading run: every line's key, sorted, the newest line of each
+// key kept.
+#include <algorithm>
+#include <exception>
+#include <string>
+
+#include "extension/store/data_file.h"
+#include "extension/store/key_reader.h"
+#include "extension/store/loading.h"
+#include "host/environment.h"
+
+namespace DataOmbraPlugin {
+namespace {
+
+// Reads `tailLines` lines into unsorted entries; `end` receives the position after the last one.
+// A line missing at the end of the file gets no entry; other failures end the pass.
+GSErrCode CollectTailEntries(ChannelInfo& info, UInt32 tailLines, UInt32& end) {
+    GSErrCode status = GetIndexPosition(info, end);
+    if (status != NoError) return status;
+    KeyReader reader(info);
+    std::string key;
+    for (UInt32 i = 0; i < tailLines; ++i) {
+        status = reader.ReadKey(key);
+        if (status == NoError) {
+            info.recordKeys.Push(reader.Decode(key));
+            info.tailIndex.Push(RecInfoRec{info.recordKeys.GetSize(), end, &info.recordKeys});
+        } else if (status != IO::ErrEndOfFile) {
+            return status;
+        }
+        status = GetIndexPosition(info, end);
+        if (status != NoError) return status;
+    }
+    return NoError;
+}
+
+// Sorts the entries and keeps the first of each run of equal keys, which the order puts at the
+// newest line of the key.
+void SortAndDropSuperseded(ZR::VAArray<RecInfoRec>& index) {
+    std::sort(index.begin(), index.end(), [](const RecInfoRec& a, const RecInfoRec& b) {
+        return CompareIndexEntries(a, b) < 0;
+    });
+    const auto kept = std::unique(
+        index.begin(), index.end(),
+        [](const RecInfoRec& a, const RecInfoRec& b) { return a.GetKey() == b.GetKey(); });
+    index.SetSize(USize(kept - index.begin()));
+}
+
+}  // namespace
+
+GSErrCode BuildTailIndex(ChannelInfo& info, UInt32 tailLines) {
+    try {
+        UInt32 end = 0;
+        const GSErrCode status = CollectTailEntries(info, tailLines, end);
+        if (status != NoError) return status;
+        SortAndDropSuperseded(info.tailIndex);
+        info.tailIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &info.recordKeys});
+        return NoError;
+    } catch (const std::exception&) {
+        return StatusReportedError;
+    }
+}
+
+Int32 CompareIndexEntries(const RecInfoRec& a, const RecInfoRec& b) {
+    if (a.IsEndEntry()) return 1;
+    if (b.IsEndEntry()) return -1;
+    const Int32 order = a.GetKey().Compare(b.GetKey());
+    if (order != 0) return order < 0 ? -1 : 1;
+    if (a.filePos == b.filePos) return 0;
+    // Equal keys: the later line first.
+    return Int32(a.filePos) < Int32(b.filePos) ? 1 : -1;
+}
+
+}  // namespace DataOmbraPlugin

@@ -1,0 +1,194 @@
+// INPUT in-process against a fake interpreter environment, the field cutter and the evaluator.
+#include <cstring>
+
+#include "extension/frame/channel_table.h"
+#include "extension/frame/host_services.h"
+#include "extension/store/input.h"
+#include "extension/store/value_list.h"
+#include "platform/filesystem/fault_injection.h"
+#include "tests/extension/store/store_fixture.h"
+#include "tests/support/test_host.h"
+
+namespace DataOmbraPlugin {
+namespace {
+
+using OmbraTest::Value;
+using Values = std::vector<Value>;
+
+std::vector<std::string> reports;
+bool fetcherPresent = true;
+
+// The module's messages as its string lists hold them.
+void FetchMessage(char* buffer, Int16 list, Int16 index, GSResModule) {
+    const char* text = "";
+    if (list == 3 && index == 4) text = "  4 Read error";
+    if (list == 4 && index == 1) text = "  1 Wrong FieldID parameter value";
+    if (list == 5 && index == 1) text = "%s\r\nwhile operating on file '%s'.";
+    std::strcpy(buffer, text);
+}
+
+GSErrCode FillServiceRecord(InterpreterServiceRecord* record) {
+    std::memset(record, 0, sizeof *record);
+    record->fixedStringFetcher = FetchMessage;
+    record->messageStringFetcher = fetcherPresent ? FetchMessage : nullptr;
+    return NoError;
+}
+
+void Report(const char* text, UInt8, Int32) {
+    reports.push_back(text);
+}
+
+const std::string ReadError = "Read error\r\nwhile operating on file 'data.txt'.";
+const std::string FieldIdError =
+    "Wrong FieldID parameter value\r\nwhile operating on file 'data.txt'.";
+const Values Untouched = {Int32(77)};
+
+struct InputCase {
+    std::string key, fieldId;
+    Int32 count;
+    Int16 status;
+    Int32 valuesRead;
+    Values values;
+    std::vector<std::string> reports;
+};
+
+class InputTest : public StoreTest, public ::testing::WithParamInterface<InputCase> {
+protected:
+    void SetUp() override {
+        HostEnvironment environment{};
+        environment.report = Report;
+        environment.serviceRecord = FillServiceRecord;
+        BindHostEnvironment(&environment);
+        reports.clear();
+        fetcherPresent = true;
+        const std::string deleted = "D\t\xFF Deleted entry";
+        ASSERT_TRUE(folder.WriteFile("data.txt", JoinLines({deleted, "K\t12\tabc\t\t3.5"}, "\r")));
+        std::unique_ptr<IO::File> file = std::move(OpenChannel("data.txt")->file);
+        ClaimChannel(1, file, OpenSettings{}, false, false);
+    }
+    void TearDown() override {
+        std::unique_ptr<IO::File> file;
+        ReleaseChannel(1, file);
+        if (file) file->Close();
+    }
+
+    OmbraTest::InputResult Input(UInt32 channel, const std::string& key, const std::string& field,
+                                 Int32 count) {
+        ZR::Array<OmbraValueRecord> records;
+        ZR::Array<ZR::UniString> strings;
+        OmbraTest::ToValueArrays(Untouched, records, strings);
+        OmbraTest::InputResult result;
+        result.status = InputFromChannel(channel, Text(key), Text(field), count, &result.valuesRead,
+                                         &records, &strings);
+        result.values = OmbraTest::FromValueArrays(records, strings, Int32(records.GetSize()));
+        return result;
+    }
+};
+
+TEST_P(InputTest, StatusValuesAndMessagesFollowTheRecord) {
+    const InputCase& c = GetParam();
+    const OmbraTest::InputResult result = Input(1, c.key, c.fieldId, c.count);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.valuesRead, c.valuesRead);
+    EXPECT_EQ(result.values, c.values);
+    EXPECT_EQ(reports, c.reports);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Record, InputTest,
+    ::testing::Values(
+        InputCase{"K", "1", 1, 0, 1, {Int32(12)}, {}}, InputCase{"K", "2", 1, 0, 1, {"abc"}, {}},
+        InputCase{"K", "3", 2, 0, 2, {Int32(0), 3.5}, {}},
+        InputCase{"K", "4", 3, 0, 3, {3.5, Int32(0), Int32(0)}, {}},
+        InputCase{"K", "5", 1, 0, 0, Untouched, {}},
+        InputCase{"K", "0", 1, 0, 1, {Int32(12)}, {FieldIdError}},
+        InputCase{"K", "-3", 0, 0, 0, {}, {FieldIdError}},
+        InputCase{"K", "x", 1, StatusBadFieldId, 0, Untouched, {}},
+        InputCase{"K", "", 1, StatusBadFieldId, 0, Untouched, {}},
+        InputCase{"K", " 2", 1, 0, 1, {"abc"}, {}},
+        InputCase{"K", "2x", 2, 0, 2, {"abc", Int32(0)}, {}}, InputCase{"K", "1", -1, 0, 0, {}, {}},
+        InputCase{"k", "1", 1, 0, 0, Untouched, {}}, InputCase{"D", "1", 1, 0, 0, Untouched, {}},
+        InputCase{"absent", "x", 1, 0, 0, Untouched, {}}));
+
+TEST_F(InputTest, FailuresBeforeTheRecordIsRead) {
+    Int32 count = 5;
+    EXPECT_EQ(InputFromChannel(1, Text("K"), Text("1"), 1, nullptr, nullptr, nullptr), -50);
+    EXPECT_EQ(InputFromChannel(9, Text("K"), Text("1"), 1, &count, nullptr, nullptr), -7003);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(reports, std::vector<std::string>{"Read error\r\nwhile operating on file ''."});
+    reports.clear();
+    fetcherPresent = false;
+    EXPECT_EQ(Input(1, "K", "1", 1).status, -7003);
+    EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(InputTest, FailedLoadIsReportedAndRetriedAtTheNextInput) {
+    IO::FaultInjection::FailCall(IO::FaultInjection::Op::Read, 1, {});
+    const OmbraTest::InputResult failed = Input(1, "K", "1", 1);
+    IO::FaultInjection::Reset();
+    EXPECT_EQ(failed.status, -7003);
+    EXPECT_EQ(failed.values, Untouched);
+    EXPECT_EQ(reports, std::vector<std::string>{ReadError});
+    EXPECT_EQ(Input(1, "K", "1", 1).values, Values{Int32(12)});
+    // A read that fails after the load is a read error too.
+    IO::FaultInjection::FailCall(IO::FaultInjection::Op::SetPosition, 1, {});
+    EXPECT_EQ(Input(1, "K", "1", 1).status, -7003);
+    IO::FaultInjection::Reset();
+}
+
+TEST(ExtractFieldTest, CutsOneFieldAndConsumesItWithItsSeparator) {
+    struct Case {
+        std::string line;
+        Int32 n;
+        bool found;
+        std::string field, rest;
+    } cases[] = {
+        {"K\t1\t\tx", 2, true, "", "x"},
+        {"K\t1\t\tx", 3, true, "x", ""},
+        {"K\t1", 2, false, "unset", "K\t1"},
+        {"K\t1\t", 2, true, "", ""},
+        {"K\t1", 0, true, "K", "1"},
+        {"K", -1, true, "K", ""},
+        {"", 0, true, "", ""},
+    };
+    for (const Case& c : cases) {
+        ZR::UniString field = Text("unset");
+        ZR::UniString line = Text(c.line);
+        EXPECT_EQ(ExtractField(field, 9, line, c.n), c.found) << c.line << " " << c.n;
+        EXPECT_EQ(field, Text(c.field));
+        EXPECT_EQ(line, Text(c.rest));
+    }
+}
+
+TEST(EvaluateTest, AcceptsNumericLiteralsOnly) {
+    for (const char* rejected :
+         {"12abc", "1/2", "2024-01-05", "", " ", "inf", "nan", "1e999", "0x10", "+", "."}) {
+        OmbraValueRecord record{};
+        record.valueType = 9;
+        std::string text = rejected;
+        EXPECT_NE(EEEvaluate(text.data(), nullptr, nullptr, &record), NoError) << rejected;
+        EXPECT_EQ(record.valueType, 9u) << rejected;
+    }
+    const struct {
+        const char* text;
+        Value value;
+    } accepted[] = {{" 12 ", Int32(12)},
+                    {"-2147483648", Int32(-2147483648)},
+                    {"2147483648", 2147483648.0},
+                    {"3.5", 3.5},
+                    {"+.5e1", 5.0},
+                    {"7.", 7.0}};
+    for (const auto& c : accepted) {
+        OmbraValueRecord record{};
+        std::string text = c.text;
+        ASSERT_EQ(EEEvaluate(text.data(), nullptr, nullptr, &record), NoError) << c.text;
+        EXPECT_EQ(record.valueType, ValueTypeNumeric);
+        EXPECT_EQ(record.evalFlag, 1);
+        ZR::Array<OmbraValueRecord> records;
+        records.Push(record);
+        EXPECT_EQ(OmbraTest::FromValueArrays(records, {}, 1), Values{c.value}) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace DataOmbraPlugin
