@@ -39,20 +39,22 @@ GSErrCode SkipLineFeed(ZR::IChannel& channel) {
     return NoError;
 }
 
-// Consumes the line's remaining bytes data[0, end) and its terminator data[end] (CR, LF, or CR
-// followed by LF).
-GSErrCode ConsumeLineEnd(ZR::IChannel& channel, const char* data, USize end, USize available) {
-    const bool carriageReturn = data[end] == '\r';
-    if (carriageReturn && end + 1 < available && data[end + 1] == '\n') {
-        channel.Advance(end + 2);
-        return NoError;
-    }
-    channel.Advance(end + 1);
-    return carriageReturn && end + 1 == available ? SkipLineFeed(channel) : NoError;
+// Length of the terminator at data[end] (CR, LF, or CR followed by LF) when all of it is
+// buffered; 0 for a CR that is the last buffered byte, where an LF may follow in the next block.
+USize VisibleTerminator(const char* data, USize end, USize available) {
+    if (data[end] == '\n') return 1;
+    if (end + 1 == available) return 0;
+    return data[end + 1] == '\n' ? 2 : 1;
 }
 
-ZR::UniString Decode(const std::string& bytes, GSCharCode charCode) {
-    return ZR::UniString(bytes.data(), USize(bytes.size()), charCode);
+// Ends a line whose bytes are in `bytes` at a CR that was the last byte of its block: consumes
+// the CR, then an LF that follows in the next block. `line` changes only on success.
+GSErrCode FinishAtBlockEnd(ZR::IChannel& channel, ZR::UniString& line, const std::string& bytes,
+                           GSCharCode charCode) {
+    channel.Advance(1);
+    const GSErrCode status = SkipLineFeed(channel);
+    if (status == NoError) line.AssignBytes(bytes.data(), USize(bytes.size()), charCode);
+    return status;
 }
 
 GSErrCode ReadLine(ZR::IChannel& channel, ZR::UniString& line, GSCharCode charCode) {
@@ -60,28 +62,28 @@ GSErrCode ReadLine(ZR::IChannel& channel, ZR::UniString& line, GSCharCode charCo
     USize available = 0;
     GSErrCode status = channel.PeekBuffer(&data, &available);
     if (status != NoError) return status;
-    std::string spanning;  // the line's bytes from earlier buffers
+    std::string spanning;  // the line's bytes from earlier blocks
     for (;;) {
         const USize end = USize(FindLineEnd(data, available));
-        if (end < available) {
-            ZR::UniString text;
-            if (spanning.empty()) {
-                text = ZR::UniString(data, end, charCode);
-            } else {
-                spanning.append(data, end);
-                text = Decode(spanning, charCode);
-            }
-            status = ConsumeLineEnd(channel, data, end, available);
-            if (status == NoError) line = std::move(text);
-            return status;
+        const USize terminator = end < available ? VisibleTerminator(data, end, available) : 0;
+        if (terminator > 0 && spanning.empty()) {  // the common case: decoded where it lies
+            line.AssignBytes(data, end, charCode);
+            channel.Advance(end + terminator);
+            return NoError;
         }
-        spanning.append(data, available);
-        channel.Advance(available);
+        spanning.append(data, end);
+        channel.Advance(end);
+        if (end < available) {
+            if (terminator == 0) return FinishAtBlockEnd(channel, line, spanning, charCode);
+            line.AssignBytes(spanning.data(), USize(spanning.size()), charCode);
+            channel.Advance(terminator);
+            return NoError;
+        }
         status = channel.PeekBuffer(&data, &available);
         if (status == IO::ErrEndOfFile) break;  // a last line without terminator
         if (status != NoError) return status;
     }
-    line = Decode(spanning, charCode);
+    line.AssignBytes(spanning.data(), USize(spanning.size()), charCode);
     return NoError;
 }
 
