@@ -82,7 +82,7 @@ std::string SubstituteParameters(const std::string& text,
 }
 
 Int16 ButtonForAnswer(const AlertResource& alert, const std::string& answer) {
-    std::string wanted = LowerAscii(TrimBlanks(answer));
+    std::string wanted = LowerAscii(StripLabel(TrimBlanks(answer)));
     if (wanted.empty()) return 0;
     for (int i = 0; i < AlertButtonCount; ++i) {
         const std::string& label = alert.buttons[size_t(i)];

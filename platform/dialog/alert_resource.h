@@ -32,9 +32,9 @@ bool ParseAlertResource(const char* data, USize size, AlertResource& alert);
 std::string SubstituteParameters(const std::string& text,
                                  const std::vector<std::string>& parameters, size_t& next);
 
-// The button (1 to 3) that `answer` names: its number, or its label without trailing dots and
-// blanks in any ASCII letter case. 0 when it names none; a button with an empty label does not
-// exist.
+// The button (1 to 3) that `answer` names: its number, or its label with or without trailing
+// dots, in any ASCII letter case; blanks around the answer do not count. 0 when it names none; a
+// button with an empty label does not exist.
 Int16 ButtonForAnswer(const AlertResource& alert, const std::string& answer);
 
 }  // namespace DG::Detail

@@ -1,0 +1,121 @@
+// Alerts as the dialog library shows them: taken from the active resource module, answered from
+// the queue or the terminal, cancelled without either.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "host/dialog.h"
+#include "platform/base/module_instance.h"
+#include "platform/dialog/dialog_host.h"
+#include "tests/platform/dialog/alert_fixture.h"
+
+namespace {
+
+using namespace DialogTest;
+
+class AlertTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        library = dlopen(DIALOG_TEST_ALERTS, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library, nullptr) << dlerror();
+        module = RSAddModule_ResetCurrentModule(ModuleInstanceOf(library));
+    }
+    static void TearDownTestSuite() {
+        RSRemoveModule(module);
+        dlclose(library);
+    }
+    void SetUp() override {
+        ASSERT_NE(module, InvalidResModule);
+        previous = RSSetActiveModule(module);
+        DG::ClearAnswers();
+        DG::TakeShownDialogs();
+    }
+    void TearDown() override {
+        DG::StopUsingTerminal();
+        DG::ClearAnswers();
+        RSSetActiveModule(previous);
+    }
+
+    static Int16 Ask(GSResID id, std::initializer_list<std::string> answers) {
+        for (const std::string& answer : answers) DG::QueueAnswer(answer);
+        return DGResAlertParam(id, "prices.txt");
+    }
+
+    static inline void* library = nullptr;
+    static inline GSResModule module = InvalidResModule;
+    GSResModule previous = InvalidResModule;
+};
+
+TEST_F(AlertTest, QueuedAnswersChooseButtons) {
+    const std::pair<std::initializer_list<std::string>, Int16> cases[] = {
+        {{"browse"}, 1},      {{"2"}, 2}, {{"Create..."}, 3}, {{"maybe", "3"}, 3},
+        {{"9", "cancel"}, 2}, {{}, 0},    {{"never"}, 0},
+    };
+    for (const auto& [answers, button] : cases) {
+        EXPECT_EQ(Ask(WholeAlert, answers), button);
+        EXPECT_EQ(DG::PendingAnswers(), 0u);
+    }
+}
+
+TEST_F(AlertTest, MessageShowsTheParameterAndIsRecordedOnTheCallingThread) {
+    EXPECT_EQ(Ask(WholeAlert, {"1"}), 1);
+    std::vector<DG::ShownDialog> shown = DG::TakeShownDialogs();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, DG::ShownDialog::Alert);
+    EXPECT_EQ(shown[0].text, "Cannot find prices.txt.");
+    EXPECT_EQ(shown[0].thread, std::this_thread::get_id());
+}
+
+TEST_F(AlertTest, ParametersFillBothMessagesAndAButtonWithoutLabelIsNone) {
+    DG::QueueAnswer("2");
+    DG::QueueAnswer("no");
+    EXPECT_EQ(DGResAlertParam(TwoParameterAlert, "a.txt", nullptr, "b"), 3);
+    EXPECT_EQ(DG::TakeShownDialogs().at(0).text, "Move a.txt");
+}
+
+TEST_F(AlertTest, AlertThatCannotBeShownReturns0AndConsumesNothing) {
+    DG::QueueAnswer("1");
+    EXPECT_EQ(DGResAlertParam(CutAlert, "x"), 0);
+    EXPECT_EQ(DGResAlertParam(AbsentAlert, "x"), 0);
+    RSSetActiveModule(InvalidResModule);
+    EXPECT_EQ(DGResAlertParam(WholeAlert, "x"), 0);
+    EXPECT_EQ(DG::PendingAnswers(), 1u);
+    EXPECT_TRUE(DG::TakeShownDialogs().empty());
+}
+
+TEST_F(AlertTest, TerminalShowsTheAlertAndReadsTheChoice) {
+    char input[] = "what?\r\n3\n";
+    FILE* in = fmemopen(input, sizeof input - 1, "r");
+    FILE* out = std::tmpfile();
+    ASSERT_NE(in, nullptr);
+    ASSERT_NE(out, nullptr);
+    DG::UseTerminal(in, out);
+    EXPECT_EQ(DGResAlertParam(WholeAlert, "prices.txt"), 3);
+    EXPECT_EQ(DGResAlertParam(WholeAlert, "prices.txt"), 0);  // end of input
+    DG::StopUsingTerminal();
+
+    std::rewind(out);
+    std::string shown;
+    for (int ch; (ch = std::fgetc(out)) != EOF;) shown += char(ch);
+    EXPECT_NE(shown.find("Information"), std::string::npos);
+    EXPECT_NE(shown.find("Cannot find prices.txt."), std::string::npos);
+    EXPECT_NE(shown.find("1) Browse..."), std::string::npos);
+    EXPECT_NE(shown.find("3) Create..."), std::string::npos);
+    std::fclose(in);
+    std::fclose(out);
+}
+
+TEST_F(AlertTest, QueueIsUsedBeforeTheTerminal) {
+    char input[] = "1\n";
+    FILE* in = fmemopen(input, sizeof input - 1, "r");
+    ASSERT_NE(in, nullptr);
+    DG::UseTerminal(in, nullptr);
+    DG::QueueAnswer("2");
+    EXPECT_EQ(DGResAlertParam(WholeAlert, "x"), 2);
+    EXPECT_EQ(DGResAlertParam(WholeAlert, "x"), 1);
+    DG::StopUsingTerminal();
+    std::fclose(in);
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+// File dialogs: an existing file for OpenFile, a name that can be made for Save, relative answers
+// taken from the base folder, cancelling, asking again, and the terminal.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "host/dialog.h"
+#include "platform/dialog/dialog_host.h"
+#include "tests/platform/filesystem/scratch_folder.h"
+
+namespace {
+
+using Kind = DG::ShownDialog::Kind;
+
+class FileDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        IO::fileSystem.GetSpecialLocation(IO::BaseFolderId, &previousBase);
+        IO::fileSystem.SetBaseFolder(folder.Location());
+        ASSERT_TRUE(folder.Write("exists.txt", "x"));
+        ASSERT_EQ(mkdir(folder.PathOf("sub").c_str(), 0700), 0);
+        DG::ClearAnswers();
+        DG::TakeShownDialogs();
+    }
+    void TearDown() override {
+        DG::StopUsingTerminal();
+        DG::ClearAnswers();
+        IO::fileSystem.SetBaseFolder(previousBase);
+    }
+
+    // Presents a dialog of `type` with `answers` queued: the selected file, or nothing.
+    static std::optional<IO::Location> Choose(DG::FileDialog::Type type,
+                                              std::initializer_list<std::string> answers) {
+        for (const std::string& answer : answers) DG::QueueAnswer(answer);
+        DG::FileDialog dialog(type);
+        bool chosen = dialog.Invoke();
+        EXPECT_EQ(DG::PendingAnswers(), 0u);
+        EXPECT_EQ(dialog.GetSelectionCount(), chosen ? 1u : 0u);
+        if (!chosen) {
+            EXPECT_TRUE(dialog.GetSelectedFile(0).IsEmpty());
+            return std::nullopt;
+        }
+        return dialog.GetSelectedFile(0);
+    }
+
+    FsTest::ScratchFolder folder;
+    IO::Location previousBase;
+};
+
+TEST_F(FileDialogTest, OpenFileTakesOnlyAnExistingFile) {
+    EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {folder.PathOf("exists.txt")}),
+              folder.LocationOf("exists.txt"));
+    EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {"missing.txt", "sub", "exists.txt"}),
+              folder.LocationOf("exists.txt"));
+    EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {"missing.txt"}), std::nullopt);
+}
+
+TEST_F(FileDialogTest, SaveTakesANameInAnExistingFolder) {
+    EXPECT_EQ(Choose(DG::FileDialog::Save, {"new.txt"}), folder.LocationOf("new.txt"));
+    EXPECT_EQ(Choose(DG::FileDialog::Save, {"exists.txt"}), folder.LocationOf("exists.txt"));
+    EXPECT_EQ(Choose(DG::FileDialog::Save, {"sub", "no/folder/x.txt", "sub/new.txt"}),
+              folder.LocationOf("sub/new.txt"));
+    EXPECT_FALSE(IO::fileSystem.Exists(folder.LocationOf("sub/new.txt")));
+}
+
+TEST_F(FileDialogTest, RelativeAnswersAreTakenFromTheBaseFolderAndComeBackAbsolute) {
+    std::optional<IO::Location> chosen = Choose(DG::FileDialog::OpenFile, {"sub/../exists.txt"});
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_TRUE(chosen->IsAbsolute());
+    EXPECT_EQ(chosen->ToPath(), folder.PathOf("sub/../exists.txt"));
+}
+
+TEST_F(FileDialogTest, CancelEmptyAnswerAndNoSourceGiveNoFile) {
+    for (const char* answer : {"cancel", "CANCEL", ""})
+        EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {answer}), std::nullopt) << answer;
+    EXPECT_EQ(Choose(DG::FileDialog::Save, {}), std::nullopt);
+    ASSERT_TRUE(folder.Write("cancel", "x"));
+    EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {"./cancel"}), folder.LocationOf("./cancel"));
+}
+
+TEST_F(FileDialogTest, EveryPresentationIsRecordedWithItsKind) {
+    Choose(DG::FileDialog::OpenFile, {"cancel"});
+    Choose(DG::FileDialog::Save, {"cancel"});
+    std::vector<DG::ShownDialog> shown = DG::TakeShownDialogs();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].kind, Kind::OpenFile);
+    EXPECT_EQ(shown[1].kind, Kind::SaveFile);
+    EXPECT_TRUE(DG::TakeShownDialogs().empty());
+}
+
+TEST_F(FileDialogTest, TerminalPromptsAndAsksAgainUntilAFileIsGiven) {
+    char input[] = "nowhere.txt\nexists.txt\r\n";
+    FILE* in = fmemopen(input, sizeof input - 1, "r");
+    FILE* out = std::tmpfile();
+    ASSERT_NE(in, nullptr);
+    ASSERT_NE(out, nullptr);
+    DG::UseTerminal(in, out);
+    EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {}), folder.LocationOf("exists.txt"));
+    EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {}), std::nullopt);  // end of input
+    DG::StopUsingTerminal();
+
+    std::rewind(out);
+    std::string shown;
+    for (int ch; (ch = std::fgetc(out)) != EOF;) shown += char(ch);
+    EXPECT_NE(shown.find("No such file: nowhere.txt"), std::string::npos);
+    EXPECT_NE(shown.find("Open which existing file?"), std::string::npos);
+    std::fclose(in);
+    std::fclose(out);
+}
+
+}  // namespace
