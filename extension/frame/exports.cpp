@@ -2,6 +2,8 @@
 #include "extension/frame/close.h"
 #include "extension/frame/host_services.h"
 #include "extension/frame/pending_operations.h"
+#include "extension/open/open.h"
+#include "extension/store/input.h"
 #include "platform/base/module_instance.h"
 
 #define DATA_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
@@ -25,8 +27,8 @@ __attribute__((destructor)) void OnModuleUnload() {
 
 DATA_MODULE_EXPORT void GetExportedFuncAddrs(ExtensionEntryTable* table) {
     table->initExtension = DataOmbraPlugin::InitExtension;
-    table->openChannel = DataOmbraPlugin::PendingOpenDataChannel;
-    table->inputChannel = DataOmbraPlugin::PendingInputFromChannel;
+    table->openChannel = DataOmbraPlugin::OpenDataChannel;
+    table->inputChannel = DataOmbraPlugin::InputFromChannel;
     table->outputChannel = DataOmbraPlugin::PendingOutputToChannel;
     table->closeChannel = DataOmbraPlugin::CloseDataChannel;
     table->releaseChannels = DataOmbraPlugin::ReleaseAllChannels;

@@ -6,13 +6,7 @@
 
 namespace DataOmbraPlugin {
 
-// Each reports nothing and returns StatusReportedError.
-Int16 PendingOpenDataChannel(UInt32 channel, const ZR::UniString& fileName,
-                             const ZR::UniString& parameters, GSHandle* fileInfoHandle);
-Int16 PendingInputFromChannel(UInt32 channel, const ZR::UniString& recordKey,
-                              const ZR::UniString& fieldId, Int32 count, Int32* valuesRead,
-                              ZR::Array<OmbraValueRecord>* values,
-                              ZR::Array<ZR::UniString>* strings);
+// Reports nothing and returns StatusReportedError.
 Int16 PendingOutputToChannel(UInt32 channel, const ZR::UniString& recordId,
                              const ZR::UniString& fieldId,
                              const ZR::Array<OmbraValueRecord>* values,

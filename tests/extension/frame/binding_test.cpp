@@ -2,11 +2,15 @@
 // the resources it carries.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/interpreter/string_fetchers.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/test_host.h"
 
 namespace {
@@ -20,18 +24,34 @@ void RecordingFixedFetcher(char* buffer, Int16 listId, Int16 index, GSResModule 
     FetchFixedString(buffer, listId, index, module);
 }
 
-std::set<std::string> DefinedDynamicSymbols(const char* path) {
-    std::set<std::string> names;
-    FILE* pipe = popen(("nm -D --defined-only '" + std::string(path) + "'").c_str(), "r");
-    if (pipe == nullptr) return {"<nm did not run>"};
-    char line[512];
+// The lines `command` printed (stderr included), and a last line "<failed>" when it failed.
+std::vector<std::string> OutputOf(const std::string& command) {
+    std::vector<std::string> lines;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return {"<failed>"};
+    char line[4096];
     while (std::fgets(line, sizeof line, pipe) != nullptr) {
         std::string text(line);
         text.erase(text.find_last_not_of("\r\n") + 1);
-        names.insert(text.substr(text.find_last_of(' ') + 1));
+        lines.push_back(text);
     }
-    if (pclose(pipe) != 0) names.insert("<nm failed>");
+    if (pclose(pipe) != 0) lines.push_back("<failed>");
+    return lines;
+}
+
+std::set<std::string> DefinedDynamicSymbols(const char* path) {
+    std::set<std::string> names;
+    for (const std::string& line : OutputOf("nm -D --defined-only '" + std::string(path) + "'"))
+        names.insert(line.substr(line.find_last_of(' ') + 1));
     return names;
+}
+
+// True while the module file is mapped into this process.
+bool ModuleMapped() {
+    for (const std::string& line : OutputOf("cat /proc/" + std::to_string(getpid()) + "/maps")) {
+        if (line.find(TestHost::ModulePath()) != std::string::npos) return true;
+    }
+    return false;
 }
 
 TEST(BindingTest, LoadsAndInitialises) {
@@ -48,6 +68,20 @@ TEST(BindingTest, ExportsExactlyTheThreeBindingFunctions) {
     const std::set<std::string> expected = {"GetExportedFuncAddrs", "SetImportedFuncAddrs",
                                             "SetLTEnvAddrs"};
     EXPECT_EQ(DefinedDynamicSymbols(TestHost::ModulePath()), expected);
+}
+
+// The resource service finds the resources in memory through a loaded PT_NOTE segment; a note
+// that a sanitizer padded or realigned would be misread.
+TEST(BindingTest, ResourcesTravelInAWellFormedLoadedNote) {
+    const std::string path = TestHost::ModulePath();
+    bool noteSegment = false, resourceNote = false;
+    for (const std::string& line : OutputOf("readelf -lnW '" + path + "'")) {
+        EXPECT_EQ(line.find("Warning"), std::string::npos) << line;
+        if (line.find("  NOTE ") != std::string::npos) noteSegment = true;
+        if (line.find("OmbraRes") != std::string::npos) resourceNote = true;
+    }
+    EXPECT_TRUE(noteSegment);
+    EXPECT_TRUE(resourceNote);
 }
 
 TEST(BindingTest, EntryTableFillsExactlySixSlots) {
@@ -117,6 +151,37 @@ TEST(BindingTest, UnloadRemovesTheResourcesAndReloadRegistersAgain) {
     EXPECT_EQ(host.InitStatus(), NoError);
     EXPECT_TRUE(RSGetIndString(buffer, sizeof buffer, ResTypeMessageStrings, 3, 4, fetchModule));
     ASSERT_TRUE(host.Reload()) << host.LoadError();
+}
+
+TEST(BindingTest, UnloadClosesOpenChannelsWithoutSaving) {
+    OmbraTest::TempFolder folder;
+    TestHost host;
+    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
+    const std::string bytes = "b\t2\ra\t1\r";
+    ASSERT_TRUE(folder.WriteFile("data.txt", bytes));
+    ASSERT_EQ(host.Open(1, "data.txt", "MODE=WA"), 0);
+    ASSERT_EQ(host.Input(1, "a", "1", 1).status, 0);  // loaded
+    const std::optional<std::string> written = folder.ReadFile("data.txt");
+    ASSERT_TRUE(folder.IsOpenInProcess("data.txt"));
+    host.Unload();
+    ASSERT_FALSE(ModuleMapped()) << "the module stayed loaded: its static destruction did not run";
+    EXPECT_FALSE(folder.IsOpenInProcess("data.txt"));
+    EXPECT_EQ(folder.ReadFile("data.txt"), written);
+    EXPECT_FALSE(folder.Exists("data.txt.tmp"));
+    EXPECT_TRUE(host.TakeReports().empty());
+}
+
+TEST(BindingTest, ReportsReachTheReportServiceWithFlagOneAndZero) {
+    OmbraTest::TempFolder folder;
+    TestHost host;
+    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
+    EXPECT_EQ(host.Open(2, "missing.txt", "MODE=RO"), StatusReportedError);
+    const std::vector<OmbraTest::ReportCall> calls = host.TakeReportCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].text,
+              "File not found, can't open for input\r\nwhile operating on file 'missing.txt'.");
+    EXPECT_EQ(calls[0].flag, 1);
+    EXPECT_EQ(calls[0].reserved, 0);
 }
 
 TEST(BindingTest, MissingFixedFetcherFailsInitialisation) {
