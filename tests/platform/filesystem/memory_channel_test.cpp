@@ -33,29 +33,16 @@ TEST(MemoryChannelTest, InputReadsPeeksAndSticksAtItsEnd) {
     EXPECT_NE(in.Read(value), NoError);
 }
 
-TEST(MemoryChannelTest, OutputGrowsAndRoundTripsTypedValues) {
+TEST(MemoryChannelTest, OutputGrowsAndAFailureRefusesLaterWrites) {
     IO::MemoryOChannel out;
-    EXPECT_EQ(out.GetDataSize(), 0u);
     const std::string big(200000, 'q');
-    ASSERT_EQ(out.Write(UInt32(0x01020304)), NoError);
+    ASSERT_EQ(out.WriteBin("<", 1), NoError);
     ASSERT_EQ(out.WriteBin(big.data(), USize(big.size())), NoError);
-    ASSERT_EQ(out.Write(Int32(-2)), NoError);
+    EXPECT_EQ(std::string(out.GetDestination(), out.GetDataSize()), "<" + big);
     EXPECT_EQ(out.WriteBin(nullptr, 1), ErrParam);
+    EXPECT_EQ(out.WriteBin("x", 1), ErrParam);
     EXPECT_EQ(out.GetOutputStatus(), ErrParam);
-    EXPECT_EQ(out.WriteBin("x", 1), ErrParam);  // a failure refuses later writes
-    ASSERT_EQ(out.GetDataSize(), 4 + big.size() + 4);
-    EXPECT_EQ(std::string(out.GetDestination(), 4), "\x04\x03\x02\x01");
-
-    IO::MemoryIChannel in(out.GetDestination(), out.GetDataSize());
-    UInt32 first = 0;
-    std::string middle(big.size(), '\0');
-    Int32 last = 0;
-    EXPECT_EQ(in.Read(first), NoError);
-    EXPECT_EQ(in.ReadExactly(middle.data(), USize(middle.size())), NoError);
-    EXPECT_EQ(in.Read(last), NoError);
-    EXPECT_EQ(first, 0x01020304u);
-    EXPECT_EQ(middle, big);
-    EXPECT_EQ(last, -2);
+    EXPECT_EQ(out.GetDataSize(), big.size() + 1);
 }
 
 }  // namespace
