@@ -99,13 +99,6 @@ TEST(BindingTest, EntryTableFillsExactlySixSlots) {
     EXPECT_EQ(slots[7], sentinel);
 }
 
-TEST(BindingTest, ImportedValueIsAccepted) {
-    TestHost host;
-    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
-    const UInt16 value = 0xBEEF;
-    EXPECT_EQ(host.Exports().setImportedFuncAddrs(&value), 0);
-}
-
 // A replacement table whose service record provider counts its calls.
 int replacementCalls = 0;
 GSErrCode CountingServiceRecord(InterpreterServiceRecord* record) {

@@ -105,16 +105,6 @@ TEST_F(ChannelTableTest, ExtremeChannelNumbersAreOrdinaryNumbers) {
     EXPECT_EQ(ChannelCount(), 0u);
 }
 
-TEST_F(ChannelTableTest, SetBomPendingChangesOnlyThatChannel) {
-    Claim(1, "one.txt");
-    Claim(2, "two.txt");
-    SetBomPending(2, true);
-    EXPECT_EQ(FindChannelRecord(1)->bomPending, 0);
-    EXPECT_EQ(FindChannelRecord(2)->bomPending, 1);
-    SetBomPending(2, false);
-    EXPECT_EQ(FindChannelRecord(2)->bomPending, 0);
-}
-
 TEST_F(ChannelTableTest, UnloadDropsContentAndKeepsFileOpen) {
     Claim(6, "six.txt");
     ChannelInfo& record = *FindChannelRecord(6);

@@ -14,14 +14,9 @@ constexpr char programAnchor = 0;
 std::vector<std::string> reports;
 StringFetcherProc fixed = FetchFixedString;
 StringFetcherProc message = FetchMessageString;
-LibraryLookupProc libraryLookup = nullptr;
 
 void Report(const char* text, UInt8, Int32) {
     reports.emplace_back(text);
-}
-
-Int16 LibraryLookup(const ZR::UniString& name, IO::Location& location) {
-    return libraryLookup == nullptr ? Int16(1) : libraryLookup(name, location);
 }
 
 GSErrCode ServiceRecord(InterpreterServiceRecord* record) {
@@ -38,23 +33,17 @@ void BindCore() {
         HostEnvironment environment{};
         environment.report = Report;
         environment.serviceRecord = ServiceRecord;
-        environment.libraryLookup = LibraryLookup;
         DataOmbraPlugin::BindHostEnvironment(&environment);
         return true;
     }();
     (void)bound;
     SetCoreFetchers(FetchFixedString, FetchMessageString);
-    SetCoreLibraryLookup(nullptr);
     reports.clear();
 }
 
 void SetCoreFetchers(StringFetcherProc fixedFetcher, StringFetcherProc messageFetcher) {
     fixed = fixedFetcher;
     message = messageFetcher;
-}
-
-void SetCoreLibraryLookup(LibraryLookupProc lookup) {
-    libraryLookup = lookup;
 }
 
 std::vector<std::string> TakeCoreReports() {

@@ -16,10 +16,6 @@ void BindCore();
 // What the service record provider hands out (set before the call under test).
 void SetCoreFetchers(StringFetcherProc fixedFetcher, StringFetcherProc messageFetcher);
 
-// What the library lookup service does (nullptr: the slot forwards to nothing and reports "not
-// found", 1).
-void SetCoreLibraryLookup(LibraryLookupProc lookup);
-
 // Returns and clears the texts the core sent to its report service.
 std::vector<std::string> TakeCoreReports();
 

@@ -1,11 +1,9 @@
-// The resource source parser and the note it becomes: what is stored, and what is refused.
+// The resource source parser: what is stored, and what is refused.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string_view>
 
-#include "host/base/resource_image.h"
-#include "platform/resources/resource_note.h"
+#include "platform/resources/resource_source.h"
 
 namespace {
 
@@ -70,35 +68,6 @@ TEST(ResourceSourceTest, MalformedSourcesAreRefusedWithTheirLine) {
         EXPECT_EQ(Parsed(c.source, &error), "<refused>");
         EXPECT_EQ(error, c.error);
     }
-}
-
-UInt32 Word(const std::string& bytes, size_t offset) {
-    UInt32 value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | UInt8(bytes[offset + i]);
-    return value;
-}
-
-TEST(ResourceNoteTest, NoteDescribesEveryResourceByOffsetFromTheDescriptor) {
-    std::vector<ResourceDefinition> resources;
-    std::string error;
-    ASSERT_TRUE(
-        ParseResourceSource("STRS 3\n\"abc\"\nLTNF -2\nchars \"z\"\n", "t", resources, error));
-    const std::string note = BuildResourceNote(resources);
-    ASSERT_EQ(note.size() % 4, 0u);
-    EXPECT_EQ(Word(note, 0), sizeof(ResourceNoteName));
-    EXPECT_EQ(Word(note, 8), ResourceNoteType);
-    EXPECT_EQ(std::memcmp(note.data() + 12, ResourceNoteName, sizeof(ResourceNoteName)), 0);
-    const std::string descriptor = note.substr(24, Word(note, 4));
-    EXPECT_EQ(Word(descriptor, 0), ResourceImageMagic);
-    ASSERT_EQ(Word(descriptor, 4), 2u);
-    for (size_t i = 0; i < 2; ++i) {
-        const size_t entry = 8 + 16 * i;
-        EXPECT_EQ(Word(descriptor, entry), resources[i].type);
-        EXPECT_EQ(Int32(Word(descriptor, entry + 4)), resources[i].id);
-        EXPECT_EQ(descriptor.substr(Word(descriptor, entry + 8), Word(descriptor, entry + 12)),
-                  resources[i].stored);
-    }
-    EXPECT_EQ(descriptor.size(), 8 + 2 * 16 + resources[0].stored.size() + 5);
 }
 
 }  // namespace
