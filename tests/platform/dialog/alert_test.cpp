@@ -37,7 +37,7 @@ protected:
         RSSetActiveModule(previous);
     }
 
-    static Int16 Ask(GSResID id, std::initializer_list<std::string> answers) {
+    static Int16 Ask(GSResID id, const std::vector<std::string>& answers) {
         for (const std::string& answer : answers) DG::QueueAnswer(answer);
         return DGResAlertParam(id, "prices.txt");
     }
@@ -48,7 +48,7 @@ protected:
 };
 
 TEST_F(AlertTest, QueuedAnswersChooseButtons) {
-    const std::pair<std::initializer_list<std::string>, Int16> cases[] = {
+    const std::pair<std::vector<std::string>, Int16> cases[] = {
         {{"browse"}, 1},      {{"2"}, 2}, {{"Create..."}, 3}, {{"maybe", "3"}, 3},
         {{"9", "cancel"}, 2}, {{}, 0},    {{"never"}, 0},
     };
