@@ -74,7 +74,8 @@ const ClassInfo classInfo("ZR::Array", ClassVersion{1, 0});
 OutputFrame::OutputFrame(OChannel& channel, const ClassInfo& classInfo)
     : channel(channel), status(WriteFrameStart(channel, classInfo)) {}
 
-// A frame whose start failed gets no end: the channel's output status already holds the failure.
+// A frame whose start failed gets no end. A failure to write the end sticks as the channel's
+// output status, where the writer looks after its last write.
 OutputFrame::~OutputFrame() {
     if (status == NoError) channel.Write(FrameEndMagic);
 }

@@ -8,6 +8,8 @@
 #include <exception>
 #include <mutex>
 
+#include "platform/base/message_loop_probe.h"
+
 namespace ZR {
 
 namespace {
@@ -125,3 +127,9 @@ void MessageLoop::Quit() {
 }
 
 }  // namespace ZR
+
+USize MessageLoopQueuedTasks() {
+    ZR::Loop& loop = ZR::TheLoop();
+    std::lock_guard<std::mutex> lock(loop.mutex);
+    return USize(loop.queue.size());
+}

@@ -38,20 +38,6 @@ TEST(VAArray, PositionsOutsideRaise) {
     EXPECT_EQ(Contents(array), (std::vector<int>{1}));
 }
 
-TEST(Array, PositionsStartAtZero) {
-    ZR::Array<std::string> array;
-    array.SetSize(2);
-    array[0] = std::string(1, 'a');
-    array[1] = std::string(1, 'b');
-    array.Insert(2, std::string(1, 'c'));
-    EXPECT_EQ(array.GetSize(), 3u);
-    EXPECT_EQ(array[2], "c");
-    EXPECT_THROW(array[3], ZR::IndexOutOfRangeException);
-    array.DeleteLast();
-    array.Delete(0);
-    EXPECT_EQ(array[0], "b");
-}
-
 TEST(Array, EmptyArrayHasNoLastElement) {
     ZR::Array<int> array;
     EXPECT_THROW(array.GetLast(), ZR::IndexOutOfRangeException);

@@ -61,12 +61,6 @@ TEST(Channels, ReadExactlyStopsOnAChannelThatGivesNothing) {
     EXPECT_EQ(in.ReadExactly(bytes, 0), NoError);
 }
 
-TEST(Channels, WriteFailuresComeBack) {
-    ByteOChannel out(2);
-    EXPECT_EQ(out.Write(UInt32(1)), BaseTest::ChannelFull);
-    EXPECT_EQ(out.Write(UInt8(1)), BaseTest::ChannelFull);
-}
-
 std::string Serialized(const UniString& text) {
     ByteOChannel out;
     EXPECT_EQ(text.Write(out), NoError);

@@ -71,12 +71,6 @@ TEST(CodePage, RoundTripsAroundTheFastPathBoundaries) {
     }
 }
 
-TEST(CodePage, AppendBytesKeepsWhatTheBufferHeld) {
-    std::string out = "head:";
-    UniString(u"\u00E9t\u00E9").AppendBytes(out, CC_Default);
-    EXPECT_EQ(out, "head:\xE9t\xE9");
-}
-
 TEST(CodePage, ZeroTerminatedConstructorStopsAtTheFirstNul) {
     EXPECT_EQ(UniString("ab\xE9"), UniString(u"ab\u00E9"));
     EXPECT_TRUE(UniString(static_cast<const char*>(nullptr)).IsEmpty());

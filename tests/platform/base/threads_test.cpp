@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/base/threads.h"
+#include "platform/base/message_loop_probe.h"
 
 namespace {
 
@@ -120,8 +121,7 @@ TEST(Threads, AfterQuitPostsFailAndDoNotRun) {
     EXPECT_FALSE(ran);
 }
 
-// A task still waiting when the loop is quit is refused: either its post comes after the Quit, or
-// it is queued behind the task that quits and rejected then. Both give ErrLoopStopped.
+// A task already queued when the loop is quit is refused and never runs.
 TEST(Threads, QuitFailsTasksNotYetRun) {
     GSErrCode lateStatus = NoError;
     bool lateRan = false;
@@ -133,6 +133,7 @@ TEST(Threads, QuitFailsTasksNotYetRun) {
                 lateStatus =
                     MessageLoopExecutor().ExecuteAndWait(MakeTask([&] { lateRan = true; }));
             });
+            while (MessageLoopQueuedTasks() == 0) std::this_thread::yield();
             MessageLoop::Quit();
         }));
     });
@@ -141,6 +142,7 @@ TEST(Threads, QuitFailsTasksNotYetRun) {
     late.join();
     EXPECT_EQ(lateStatus, ZR::ErrLoopStopped);
     EXPECT_FALSE(lateRan);
+    EXPECT_EQ(MessageLoopQueuedTasks(), 0u);
 }
 
 TEST(Threads, QuitBeforeRunMakesRunReturnAtOnce) {

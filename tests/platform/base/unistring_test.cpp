@@ -115,14 +115,4 @@ TEST(UniString, LengthsAndNulls) {
     EXPECT_EQ(bytes.Get()[3], '\0');
 }
 
-TEST(UniString, AppendGrows) {
-    UniString text(u"a");
-    text += UniString(u"bc");
-    text += u'd';
-    text.Append(UniString()).Append(u'e');
-    EXPECT_EQ(text, UniString(u"abcde"));
-    text.Clear();
-    EXPECT_TRUE(text.IsEmpty());
-}
-
 }  // namespace
