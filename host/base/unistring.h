@@ -4,7 +4,9 @@
 // - Default code page: each of the 256 byte values maps to its own code unit (Windows-1252; the
 //   five bytes it leaves undefined map to the C1 control of the same value) and back.
 // - UTF-8: valid text decodes to its code units; a byte that is not part of valid UTF-8 decodes to
-//   U+DC00 + byte (0xDC80..0xDCFF) and encodes back to that same byte.
+//   U+DC00 + byte (0xDC80..0xDCFF) and encodes back to that same byte. A lone surrogate that
+//   decoding never produces encodes to the three-byte form of its value (which decodes back as
+//   three such escapes, so its bytes are stable from then on).
 // NUL is an ordinary character in both directions.
 #pragma once
 
@@ -38,6 +40,8 @@ private:
     std::string bytes;
 };
 
+// Insert, Delete, GetSubstring and FindFirst take a position beyond the end as the end (operator[]
+// does not check). Operations without a status raise std::bad_alloc when memory runs out.
 class HOST_API UniString {
 public:
     UniString() = default;
