@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "extension/write/save.h"
 #include "host/environment.h"
 
 namespace DataOmbraPlugin {
@@ -76,8 +77,9 @@ void SetBomPending(UInt32 channel, bool pending) {
 GSErrCode UnloadChannel(UInt32 channel) {
     ChannelInfo* record = FindChannelRecord(channel);
     if (record == nullptr) return StatusReportedError;
-    // SAVE STEP: when `modified` is set, the content is saved here (SaveDataFile) before it is
-    // dropped; the save's result is not looked at.
+    // A modified channel is saved before its content is dropped; a failed save leaves the file as
+    // it was and `modified` set, and is not passed on.
+    if (record->modified) SaveDataFile(*record);
     record->DropContent();
     return NoError;
 }

@@ -5,10 +5,13 @@
 
 namespace DataOmbraPlugin {
 
-// Merges the leading run with the records of tailIndex into the temporary file (the data file's
-// name + ".tmp", in the same folder), then puts it in the data file's place atomically. Returns
-// 0 on success (clearing `modified` and `bomPending`), otherwise the first failure, with the data
-// file unchanged byte for byte and `modified` still set. The data file is left closed.
+// Loads the channel if needed and merges the leading run with the records of tailIndex into the
+// temporary file (the data file's name + ".tmp", in the same folder), which then takes the data
+// file's place atomically. Returns 0 on success, clearing `modified` and `bomPending`; the
+// indexes then describe the old file and the caller drops them. Otherwise returns the first
+// failure with the data file unchanged byte for byte and `modified` as it was. The data file is
+// left closed, except when no temporary file can be made: then nothing is touched and the
+// status is 0 all the same.
 GSErrCode SaveDataFile(ChannelInfo& info);
 
 // Channel-level form: -7003 when the channel is not open.

@@ -1,9 +1,26 @@
 // Encoding and writing one line of a data file.
 #pragma once
 
+#include <string>
+
 #include "extension/frame/channel_info.h"
 
 namespace DataOmbraPlugin {
+
+// The carriage return that ends every line the module writes.
+constexpr ZR::UniChar LineEnd = 0x0D;
+
+// Writes the UTF-8 byte-order mark EF BB BF at the file's position.
+GSErrCode WriteByteOrderMark(IO::File& file);
+
+// The character code of the channel's text: UTF-8 or the default code page.
+inline GSCharCode ChannelCharCode(const ChannelInfo& info) {
+    return info.utf8 ? CC_UTF8 : CC_Default;
+}
+
+// The number of bytes `text` takes in the channel's encoding. Every code unit counts, NUL
+// included, so the length is that of the bytes WriteTextLine writes.
+UInt32 EncodedLength(const ChannelInfo& info, const ZR::UniString& text);
 
 // Writes `text` (which already ends with its carriage return) at the file's position, in the
 // channel's encoding (UTF-8 or the default code page), all of it. `bytesWritten` (when given)

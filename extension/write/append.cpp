@@ -1,0 +1,109 @@
+#include "extension/write/append.h"
+
+#include <exception>
+
+#include "extension/write/update.h"
+#include "extension/write/write_text_line.h"
+#include "host/environment.h"
+
+namespace DataOmbraPlugin {
+namespace {
+
+// Moves the end of the file that the indexes know to `end` when a write reached beyond it: the
+// end entry of tailIndex, and that of sortedIndex when the leading run reached the end of the
+// file. Only a last line that had no line end (a file the module did not write) grows this way,
+// by the carriage return it gains.
+void ExtendIndexedEnd(ChannelInfo& info, UInt32 end) {
+    RecInfoRec& tailEnd = info.tailIndex.GetLast();
+    if (end <= tailEnd.filePos) return;
+    RecInfoRec& runEnd = info.sortedIndex.GetLast();
+    if (runEnd.filePos == tailEnd.filePos) runEnd.filePos = end;
+    tailEnd.filePos = end;
+}
+
+// Writes `line` at `offset` and hands it to the operating system: once OUTPUT returns, a killed
+// process loses nothing. `written` receives the byte count (0 on failure).
+GSErrCode WriteLineAt(ChannelInfo& info, UInt32 offset, const ZR::UniString& line,
+                      UInt32& written) {
+    written = 0;
+    GSErrCode status = info.file->SetDataPosition(Int32(offset));
+    if (status == NoError) status = WriteTextLine(info, *info.file, line, &written);
+    if (status == NoError) status = info.file->Flush();
+    return status;
+}
+
+// Sets `end` to the offset where an appended line goes. A last line without a line end first
+// gets a carriage return, so that the appended line does not continue it.
+GSErrCode EndLastLine(ChannelInfo& info, UInt32& end) {
+    end = info.tailIndex.GetLast().filePos;
+    if (end <= info.DataStart()) return NoError;
+    char last = 0;
+    GSErrCode status = info.file->SetDataPosition(Int32(end - 1));
+    if (status == NoError) status = info.file->ReadBin(&last, 1);
+    if (status != NoError || last == '\r' || last == '\n') return status;
+    UInt32 written = 0;
+    status = WriteLineAt(info, end, ZR::UniString(&LineEnd, 1), written);
+    if (status != NoError) return status;
+    ExtendIndexedEnd(info, end + written);
+    end += written;
+    return NoError;
+}
+
+// Points tailIndex at the line of `key` just appended at `offset`: the entry found in tailIndex
+// is replaced; otherwise a new entry is inserted, reusing the key of a sortedIndex entry.
+GSErrCode IndexAppendedLine(ChannelInfo& info, const ZR::UniString& key, const RecordPlace& place,
+                            UInt32 offset) {
+    try {
+        RecInfoRec entry{0, offset, &info.recordKeys};
+        const USize position = USize(place.entryPosition) + 1;
+        if (place.InTail()) {
+            entry.keyIndex = info.tailIndex[position].keyIndex;
+            info.tailIndex[position] = entry;
+            return NoError;
+        }
+        if (place.HasEntry()) {
+            entry.keyIndex = info.sortedIndex[position].keyIndex;
+        } else {
+            info.recordKeys.Push(key);
+            entry.keyIndex = info.recordKeys.GetSize();
+        }
+        return InsertTailEntry(info, entry);
+    } catch (const std::exception&) {
+        return StatusReportedError;
+    }
+}
+
+}  // namespace
+
+GSErrCode OverwriteInPlace(ChannelInfo& info, UInt32 offset, ZR::UniString line) {
+    line.Append(LineEnd);
+    UInt32 written = 0;
+    const GSErrCode status = WriteLineAt(info, offset, line, written);
+    if (status == NoError) ExtendIndexedEnd(info, offset + written);
+    return status;
+}
+
+GSErrCode AppendRecord(ChannelInfo& info, const ZR::UniString& key, const RecordPlace& place,
+                       ZR::UniString line) {
+    UInt32 offset = 0;
+    GSErrCode status = EndLastLine(info, offset);
+    if (status != NoError) return status;
+    line.Append(LineEnd);
+    // Every offset an index holds must fit in 31 bits: a line that would end beyond is refused.
+    if (EncodedLength(info, line) > MaxFileOffset - offset) return IO::ErrPosition;
+    UInt32 written = 0;
+    status = WriteLineAt(info, offset, line, written);
+    if (status != NoError) return status;
+    info.tailIndex.GetLast().filePos = offset + written;
+    status = IndexAppendedLine(info, key, place, offset);
+    if (status != NoError) {
+        // The line is in the file but not in the index: a save now would drop it. Dropping the
+        // index instead makes the next use load the file, appended line included.
+        info.DropContent();
+        return status;
+    }
+    info.modified = 1;
+    return NoError;
+}
+
+}  // namespace DataOmbraPlugin

@@ -1,0 +1,134 @@
+#include "extension/write/save.h"
+
+#include <exception>
+#include <memory>
+
+#include "extension/frame/channel_table.h"
+#include "extension/store/loading.h"
+#include "extension/write/save_merge.h"
+#include "extension/write/write_text_line.h"
+#include "host/environment.h"
+
+// How a save keeps every record, whatever fails and whenever the process dies:
+// - The new text goes to the temporary file, which is emptied when opened: bytes that an earlier
+//   save left behind (a crash leaves the file; nothing else reads it) never reach the data file.
+// - The temporary file is synced and closed, then renamed over the data file. The rename
+//   replaces the old file atomically, so the data file's name holds the complete old text or the
+//   complete new text at every instant; the data file is never deleted first. The folder is
+//   synced afterwards so that the new name survives a crash.
+// - Every failure before the rename leaves the data file unchanged byte for byte, keeps
+//   `modified` set (the next CLOSE tries again) and removes the temporary file (best effort).
+namespace DataOmbraPlugin {
+namespace {
+
+// The files of one save.
+struct SaveFiles {
+    IO::Location dataLocation;
+    IO::Name dataName;
+    IO::Location tempLocation;  // the data file's name with ".tmp" appended, in the same folder
+    std::unique_ptr<IO::File> temp;
+};
+
+GSErrCode KeepFirst(GSErrCode first, GSErrCode next) {
+    return first != NoError ? first : next;
+}
+
+GSErrCode CloseIfOpen(IO::File& file) {
+    return file.IsOpen() ? file.Close() : NoError;
+}
+
+GSErrCode LocateFiles(const ChannelInfo& info, SaveFiles& files) {
+    GSErrCode status = info.file->GetLocation(&files.dataLocation);
+    if (status == NoError) status = files.dataLocation.GetLastLocalName(&files.dataName);
+    if (status != NoError) return status;
+    ZR::UniString tempName = files.dataName.GetText();
+    tempName.Append(ZR::UniString(".tmp"));
+    files.tempLocation = files.dataLocation;
+    return files.tempLocation.SetLastLocalName(IO::Name(tempName));
+}
+
+// A second reader of the data file for the lines of tailIndex, so that the leading run is read
+// in one sequential pass.
+GSErrCode OpenTailReader(const SaveFiles& files, std::unique_ptr<IO::File>& reader) {
+    GSErrCode status = IO::File::New(reader, files.dataLocation, IO::File::Fail);
+    if (status == NoError) status = reader->Open(IO::File::ReadMode);
+    return status;
+}
+
+// Writes the new text into the temporary file and makes it durable. Every file is closed
+// afterwards, the data file included; the first failure is returned.
+GSErrCode WriteTempFile(ChannelInfo& info, SaveFiles& files) {
+    IO::File& data = *info.file;
+    IO::File& temp = *files.temp;
+    std::unique_ptr<IO::File> tailReader;
+    GSErrCode status = CloseIfOpen(data);
+    if (status == NoError) status = data.Open(IO::File::ReadMode);
+    if (status == NoError) status = OpenTailReader(files, tailReader);
+    if (status == NoError) status = temp.Open(IO::File::WriteEmptyMode);
+    if (status == NoError && info.utf8) status = WriteByteOrderMark(temp);
+    if (status == NoError) status = MergeLines(info, *tailReader, temp);
+    if (status == NoError) {
+        // A file-system without the attribute keeps the file untyped; the text is all that counts.
+        temp.SetTypeAndCreator(FourCharCode("TEXT"), FourCharCode("ZROM"));
+        status = temp.Sync();
+    }
+    status = KeepFirst(status, CloseIfOpen(temp));
+    if (tailReader != nullptr) status = KeepFirst(status, CloseIfOpen(*tailReader));
+    return KeepFirst(status, CloseIfOpen(data));
+}
+
+GSErrCode ReplaceDataFile(const SaveFiles& files) {
+    const GSErrCode status = IO::fileSystem.Rename(files.tempLocation, files.dataName);
+    if (status != NoError) return status;
+    // The save stands even when the folder cannot be synced: after a crash the name holds the
+    // old text or the new one, and either holds every record.
+    IO::Location folder = files.dataLocation;
+    if (folder.DeleteLastLocalName() == NoError) IO::fileSystem.SyncFolder(folder);
+    return NoError;
+}
+
+// The save's steps; `saved` tells whether the new text took the data file's place.
+GSErrCode SaveContent(ChannelInfo& info, bool& saved) {
+    EnsureLoaded(info);
+    if (!info.loaded) return StatusLoadFailed;
+    SaveFiles files;
+    GSErrCode status = LocateFiles(info, files);
+    if (status != NoError) return status;
+    // Without a temporary file nothing is written and the save counts as done (status 0); the
+    // data file stays open as it was and `modified` stays set.
+    if (IO::File::New(files.temp, files.tempLocation, IO::File::Create) != NoError) return NoError;
+    status = WriteTempFile(info, files);
+    if (status == NoError) status = ReplaceDataFile(files);
+    if (status == NoError) {
+        saved = true;
+        return NoError;
+    }
+    files.temp.reset();
+    IO::fileSystem.Delete(files.tempLocation);  // best effort: a leftover is emptied next time
+    return status;
+}
+
+}  // namespace
+
+GSErrCode SaveDataFile(ChannelInfo& info) {
+    if (info.file == nullptr) return ErrParam;
+    // Loading clears `modified`; only a save that took place may leave it cleared.
+    const UInt8 modified = info.modified;
+    bool saved = false;
+    GSErrCode status = NoError;
+    try {
+        status = SaveContent(info, saved);
+    } catch (const std::exception&) {
+        status = StatusReportedError;
+    }
+    info.modified = saved ? 0 : modified;
+    if (saved) info.bomPending = 0;
+    return status;
+}
+
+GSErrCode SaveChannel(UInt32 channel) {
+    ChannelInfo* info = FindChannelRecord(channel);
+    return info == nullptr ? GSErrCode(StatusReportedError) : SaveDataFile(*info);
+}
+
+}  // namespace DataOmbraPlugin

@@ -1,0 +1,16 @@
+// The one-pass merge of a save: the leading run of the data file and the records of tailIndex,
+// written in key order. Internal to the writing subsystem.
+#pragma once
+
+#include "extension/frame/channel_info.h"
+
+namespace DataOmbraPlugin {
+
+// Writes into `temp`, at its position, every record of the loaded channel once in key order:
+// the lines of the leading run (read sequentially from `info.file`, open for reading) whose key
+// has no tailIndex entry, and the line of every tailIndex entry (read through `tailReader`, a
+// second reader of the same file) that is not a deletion line. Each line ends with one carriage
+// return. Returns 0 or the first failure (-7003 for an exception); then `temp` is incomplete.
+GSErrCode MergeLines(ChannelInfo& info, IO::File& tailReader, IO::File& temp);
+
+}  // namespace DataOmbraPlugin

@@ -1,0 +1,90 @@
+#include "extension/write/update.h"
+
+#include <exception>
+
+#include "extension/frame/channel_table.h"
+#include "extension/store/data_file.h"
+#include "extension/store/loading.h"
+#include "extension/store/lookup.h"
+#include "extension/write/append.h"
+#include "extension/write/write_text_line.h"
+#include "host/environment.h"
+
+namespace DataOmbraPlugin {
+namespace {
+
+// UpdateRecord's steps; may raise the exceptions of the containers and strings.
+GSErrCode ApplyRecordText(ChannelInfo& info, const ZR::UniString& key,
+                          const ZR::UniString& recordText) {
+    EnsureLoaded(info);
+    if (!info.loaded) return StatusLoadFailed;
+    RecordPlace place;
+    GSErrCode status =
+        FindRecord(info, key, place.offset, &place.entryPosition, place.searchedSorted);
+    if (status != NoError) return status;
+    const bool deletion = recordText.IsEmpty();
+    if (deletion && !place.Found()) return NoError;
+    const ZR::UniString line = deletion ? MakeDeletionLine(key, info.separator) : recordText;
+    if (place.Found()) {
+        ZR::UniString current;
+        status = ReadTextLine(info, current, place.offset);
+        if (status != NoError) return status;
+        if (line == current) return NoError;
+        // In place only when the bytes match in number: more would overwrite the start of the
+        // next line, fewer would leave bytes of the old one (equal characters are not enough in
+        // UTF-8).
+        if (!deletion && EncodedLength(info, line) == EncodedLength(info, current))
+            return OverwriteInPlace(info, place.offset, line);
+    }
+    return AppendRecord(info, key, place, line);
+}
+
+}  // namespace
+
+GSErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
+                       const ZR::UniString& recordText) {
+    try {
+        return ApplyRecordText(info, key, recordText);
+    } catch (const std::exception&) {
+        return StatusReportedError;
+    }
+}
+
+GSErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry) {
+    try {
+        // The order of FindRecord's search (UniString code units), not a code-page comparison:
+        // the two order characters such as U+20AC differently, and the lookup would miss keys.
+        const ZR::UniString& key = entry.GetKey();
+        Int32 low = 0;
+        Int32 high = Int32(info.tailIndex.GetSize()) - 2;
+        while (low <= high) {
+            const Int32 middle = (low + high) / 2;
+            const Int32 order = key.Compare(info.tailIndex[USize(middle) + 1].GetKey());
+            if (order == 0) return StatusDuplicateKey;
+            if (order < 0) {
+                high = middle - 1;
+            } else {
+                low = middle + 1;
+            }
+        }
+        info.tailIndex.Insert(USize(low) + 1, entry);
+        return NoError;
+    } catch (const std::exception&) {
+        return StatusReportedError;
+    }
+}
+
+GSErrCode WriteChannelRecord(UInt32 channel, const ZR::UniString& key,
+                             const ZR::UniString& recordText) {
+    ChannelInfo* info = FindChannelRecord(channel);
+    return info == nullptr ? GSErrCode(StatusReportedError) : UpdateRecord(*info, key, recordText);
+}
+
+Int32 CountChannelTailEntries(UInt32 channel) {
+    ChannelInfo* info = FindChannelRecord(channel);
+    if (info == nullptr) return StatusReportedError;
+    EnsureLoaded(*info);
+    return Int32(info->tailIndex.GetSize());
+}
+
+}  // namespace DataOmbraPlugin
