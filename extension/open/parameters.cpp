@@ -33,7 +33,8 @@ public:
     void SkipBlanks() {
         while (At(Blank) || At(Tab)) Step();
     }
-    // Appends to `out` every character before the first of `stops` or the end.
+    // Steps over every character before the first that `isStop` accepts (or the end), appending
+    // each to `out` when given.
     template <class Stop>
     void CollectUntil(ZR::UniString* out, Stop isStop) {
         for (; Inside() && !isStop(text[position]); Step())

@@ -31,20 +31,6 @@ TEST_F(DialogOpen, ReadOnlyGoesStraightToTheFileDialog) {
     EXPECT_EQ(FileLocation(1), folder.LocationOf("real.txt"));
 }
 
-TEST_F(DialogOpen, WritingModesShowTheAlertFirstEvenForAnExistingFile) {
-    ASSERT_TRUE(folder.WriteFile("alias.txt", "A\t1\r"));
-    for (const char* parameters : {"DIALOG, MODE=WA", "DIALOG, MODE=WO"}) {
-        DG::QueueAnswer("cancel");
-        EXPECT_EQ(Open(1, "alias.txt", parameters), StatusReportedError);
-        std::vector<DG::ShownDialog> shown = DG::TakeShownDialogs();
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].kind, Kind::Alert);
-        EXPECT_EQ(shown[0].text, "Cannot find alias.txt.");
-        EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(NotFound, "alias.txt")});
-    }
-    EXPECT_EQ(folder.ReadFile("alias.txt"), "A\t1\r");
-}
-
 TEST_F(DialogOpen, AlertButtonsLeadToTheirDialogs) {
     ASSERT_TRUE(folder.WriteFile("existing.txt", "A\t1\r"));
     struct ButtonCase {

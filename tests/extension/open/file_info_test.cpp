@@ -67,13 +67,6 @@ TEST(FileInfoList, WritesAndReadsBackEveryEntryInOrder) {
     ExpectSameList(DataOmbraPlugin::ReadFileInfoList(block.Get()), SampleList());
 }
 
-TEST(FileInfoList, AnEmptyListReadsBackEmpty) {
-    Block block;
-    ASSERT_EQ(DataOmbraPlugin::WriteFileInfoList(FileInfoList(), block.Get()), NoError);
-    EXPECT_GT(BMGetHandleSize(block.Get()), 4);
-    EXPECT_EQ(DataOmbraPlugin::ReadFileInfoList(block.Get()).GetSize(), 0u);
-}
-
 TEST(FileInfoList, NullEmptyAndForeignBlocksGiveAnEmptyList) {
     EXPECT_EQ(DataOmbraPlugin::ReadFileInfoList(nullptr).GetSize(), 0u);
     for (const std::string& bytes :
@@ -81,10 +74,6 @@ TEST(FileInfoList, NullEmptyAndForeignBlocksGiveAnEmptyList) {
         Block block(bytes);
         EXPECT_EQ(DataOmbraPlugin::ReadFileInfoList(block.Get()).GetSize(), 0u);
     }
-}
-
-TEST(FileInfoList, WriteWithoutBlockFails) {
-    EXPECT_NE(DataOmbraPlugin::WriteFileInfoList(SampleList(), nullptr), NoError);
 }
 
 TEST(FileInfoList, FailedResizeKeepsTheOldContent) {
@@ -159,16 +148,6 @@ TEST(FileInfoList, SetUpdatesAnEntryInPlaceOrAppendsOne) {
     ASSERT_EQ(list.GetSize(), 5u);
     EXPECT_EQ(list[4].name, U("PRICES.TXT"));
     EXPECT_EQ(list[0].location, IO::Location(U("/data/prices.txt")));
-}
-
-TEST(FileInfoList, EntriesCarryTheirClassInformation) {
-    FileInfoRec entry;
-    const ZR::ClassInfo& info = entry.GetClassInfo();
-    EXPECT_STREQ(info.GetName(), "DataOmbraPlugin::FileInfoRec");
-    EXPECT_EQ(info.GetVersion().major, 1);
-    EXPECT_EQ(info.GetVersion().minor, 0);
-    EXPECT_TRUE(entry.name.IsEmpty());
-    EXPECT_TRUE(entry.location.IsEmpty());
 }
 
 }  // namespace

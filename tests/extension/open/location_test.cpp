@@ -1,12 +1,10 @@
-// Turning OPEN's file name into a location: backslash reduction, paths, the object library, the
-// data folder and the failure paths of the remembered dialog choice.
+// Turning OPEN's file name into a location: backslash reduction, paths, the two library lookups,
+// the precedence of the dialog and the failure paths of the remembered dialog choice.
 #include <gtest/gtest.h>
 
 #include "extension/frame/channel_info.h"
 #include "extension/frame/report_error.h"
-#include "extension/open/file_info.h"
 #include "extension/open/location.h"
-#include "platform/base/memory_faults.h"
 #include "platform/dialog/dialog_host.h"
 #include "platform/interpreter/object_library.h"
 #include "tests/extension/open/open_core.h"
@@ -88,19 +86,6 @@ TEST_F(LocationTest, LibraryNameIsFoundByTheInterpreterLibraryFirst) {
     EXPECT_FALSE(hostAsked);
 }
 
-TEST_F(LocationTest, LibraryNameUnknownToTheInterpreterIsAskedOfTheHost) {
-    ZR::UniString asked;
-    OpenTest::SetCoreLibraryLookup([&](const ZR::UniString& name, IO::Location& found) {
-        asked = name;
-        found = IO::Location(U("/host/library/part.txt"));
-        return Int16(0);
-    });
-    IO::Location location;
-    EXPECT_EQ(Resolve("part.txt", false, true, location), NoError);
-    EXPECT_EQ(asked, U("part.txt"));
-    EXPECT_EQ(location, IO::Location(U("/host/library/part.txt")));
-}
-
 TEST_F(LocationTest, LibraryNameFoundNowhereIsError9AndLeavesTheLocation) {
     OpenTest::SetCoreLibraryLookup([](const ZR::UniString&, IO::Location&) { return Int16(-43); });
     IO::Location location(U("/untouched"));
@@ -123,38 +108,10 @@ TEST_F(LocationTest, DialogTakesPrecedenceOverLibrary) {
     EXPECT_EQ(shown[0].kind, DG::ShownDialog::OpenFile);
 }
 
-TEST_F(LocationTest, DataFolderIsMadeInTheBaseFolderWhenMissing) {
-    IO::Location location =
-        DataOmbraPlugin::DataFolderLocation(U("data.txt"), OpenTest::CoreMessageFetcher());
-    EXPECT_EQ(location, folder.LocationOf("Lintel Data Folder/data.txt"));
-    EXPECT_TRUE(folder.Exists("Lintel Data Folder"));
-    // An existing folder is used as it is, its files kept.
-    ASSERT_TRUE(folder.WriteFile("Lintel Data Folder/keep.txt", "kept"));
-    location = DataOmbraPlugin::DataFolderLocation(U("sub/x.txt"), OpenTest::CoreMessageFetcher());
-    EXPECT_EQ(location, folder.LocationOf("Lintel Data Folder/sub/x.txt"));
-    EXPECT_EQ(folder.ReadFile("Lintel Data Folder/keep.txt"), "kept");
-}
-
-TEST_F(LocationTest, DataFolderWithoutFetcherIsTheBaseFolder) {
-    EXPECT_EQ(DataOmbraPlugin::DataFolderLocation(U("data.txt"), nullptr),
-              folder.LocationOf("data.txt"));
-    EXPECT_FALSE(folder.Exists("Lintel Data Folder"));
-}
-
 TEST_F(LocationTest, DialogWithoutHandleVariableIsError2) {
     IO::Location location;
     EXPECT_EQ(DataOmbraPlugin::LocateByDialog(nullptr, U("a.txt"), ModeReadOnly, location),
               DataOmbraPlugin::ErrorOpen);
-    EXPECT_TRUE(DG::TakeShownDialogs().empty());
-}
-
-TEST_F(LocationTest, DialogWithoutMemoryForTheBlockIsError7) {
-    BMFailNextAllocations(0, 1);
-    IO::Location location;
-    EXPECT_EQ(DataOmbraPlugin::LocateByDialog(&handle, U("a.txt"), ModeReadOnly, location),
-              DataOmbraPlugin::ErrorMemoryFull);
-    BMFailNextAllocations(0, 0);
-    EXPECT_EQ(handle, nullptr);
     EXPECT_TRUE(DG::TakeShownDialogs().empty());
 }
 
@@ -165,24 +122,6 @@ TEST_F(LocationTest, CancelledDialogLeavesTheNewBlockEmpty) {
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(BMGetHandleSize(handle), 0);
     EXPECT_EQ(location, IO::Location(U("/untouched")));
-}
-
-TEST_F(LocationTest, ChoiceIsRememberedAndUsedWhileTheFileIsThere) {
-    ASSERT_TRUE(folder.WriteFile("chosen.txt", "x"));
-    DG::QueueAnswer(folder.PathOf("chosen.txt"));
-    IO::Location location;
-    ASSERT_EQ(DataOmbraPlugin::LocateByDialog(&handle, U("a.txt"), ModeReadOnly, location),
-              NoError);
-    EXPECT_EQ(location, folder.LocationOf("chosen.txt"));
-    EXPECT_EQ(DG::TakeShownDialogs().size(), 1u);
-
-    IO::Location again;
-    ASSERT_EQ(DataOmbraPlugin::LocateByDialog(&handle, U("a.txt"), ModeReadOnly, again), NoError);
-    EXPECT_EQ(again, folder.LocationOf("chosen.txt"));
-    EXPECT_TRUE(DG::TakeShownDialogs().empty());
-    DataOmbraPlugin::FileInfoList list = DataOmbraPlugin::ReadFileInfoList(handle);
-    ASSERT_EQ(list.GetSize(), 1u);
-    EXPECT_EQ(list[0].name, U("a.txt"));
 }
 
 }  // namespace

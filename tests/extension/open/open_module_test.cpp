@@ -40,20 +40,6 @@ TEST_F(OpenModule, ReportsReachTheHostByteForByte) {
     EXPECT_EQ(calls[0].reserved, 0);
 }
 
-TEST_F(OpenModule, OpensInEachModeAndReportsParameterErrors) {
-    EXPECT_EQ(host.Open(1, "new.txt", "MODE=WA, BOGUS"), NoError);
-    EXPECT_EQ(host.TakeReports(),
-              std::vector<std::string>{
-                  FileErrorReport("Unknown keyword 'BOGUS' of OPEN parameter string", "new.txt")});
-    EXPECT_TRUE(folder.Exists("new.txt"));
-    EXPECT_EQ(host.Open(2, "new.txt", "MODE=RO"), NoError);
-    EXPECT_EQ(host.Open(3, "missing.txt", "MODE=RO"), StatusReportedError);
-    EXPECT_EQ(host.TakeReports(), std::vector<std::string>{FileErrorReport(
-                                      "File not found, can't open for input", "missing.txt")});
-    EXPECT_EQ(host.Close(1), NoError);
-    EXPECT_EQ(host.Close(2), NoError);
-}
-
 TEST_F(OpenModule, LibraryNameIsFoundByTheInterpreterOrByTheHost) {
     ASSERT_TRUE(folder.MakeFolder("lib/sub"));
     ASSERT_TRUE(folder.WriteFile("lib/sub/Part.txt", "A\t1\r"));
@@ -72,17 +58,6 @@ TEST_F(OpenModule, LibraryNameIsFoundByTheInterpreterOrByTheHost) {
     EXPECT_TRUE(host.TakeReports().empty());
     EXPECT_TRUE(folder.IsOpenInProcess("lib/sub/Part.txt"));
     EXPECT_TRUE(folder.IsOpenInProcess("hosted.txt"));
-}
-
-TEST_F(OpenModule, RememberedChoiceLivesInTheHostsHandle) {
-    ASSERT_TRUE(folder.WriteFile("picked.txt", "A\t1\r"));
-    DG::QueueAnswer("picked.txt");
-    EXPECT_EQ(host.Open(1, "data.txt", "DIALOG"), NoError);
-    ASSERT_NE(host.FileInfoHandle(), nullptr);
-    EXPECT_GT(BMGetHandleSize(host.FileInfoHandle()), 0);
-    EXPECT_EQ(host.Open(2, "data.txt", "DIALOG"), NoError);
-    EXPECT_EQ(DG::TakeShownDialogs().size(), 1u);
-    EXPECT_TRUE(folder.IsOpenInProcess("picked.txt"));
 }
 
 TEST_F(OpenModule, WorkerThreadsDialogRunsOnTheMainThread) {

@@ -73,12 +73,6 @@ TEST_F(OpenModes, EachModeOnMissingAndPresentFiles) {
     }
 }
 
-TEST_F(OpenModes, SettingsOfTheParameterStringReachTheChannel) {
-    ASSERT_EQ(Open(4, "prices.txt", "SEPARATOR=';', MODE=WA"), NoError);
-    EXPECT_EQ(Record(4).separator, u';');
-    EXPECT_EQ(Record(4).openMode, ModeWriteAppend);
-}
-
 TEST_F(OpenModes, UnknownKeywordIsReportedAndTheFileStillOpens) {
     ASSERT_EQ(Open(1, "prices.txt", "FOO, MODE=WA"), NoError);
     EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(

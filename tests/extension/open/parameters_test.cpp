@@ -118,19 +118,6 @@ TEST(ParseOpenParameters, EmptyStringClearsTheFlagsAndReportsNothing) {
     EXPECT_TRUE(parsed.reports.empty());
 }
 
-TEST(ParseOpenParameters, KeepsThePresetSettingsItDoesNotChange) {
-    OpenTest::BindCore();
-    OpenSettings settings{u';', ModeWriteEmpty};
-    bool dialog = true, library = true;
-    IO::Location location(U("prices.txt"));
-    EXPECT_TRUE(DataOmbraPlugin::ParseOpenParameters(U("LIBRARY"), &settings, &dialog, &library,
-                                                     location, OpenTest::CoreMessageFetcher()));
-    EXPECT_EQ(settings.separator, u';');
-    EXPECT_EQ(settings.mode, ModeWriteEmpty);
-    EXPECT_FALSE(dialog);
-    EXPECT_TRUE(library);
-}
-
 TEST(ParseOpenParameters, MissingOutParameterChangesAndReportsNothing) {
     OpenTest::BindCore();
     OpenSettings settings{u';', ModeWriteEmpty};
@@ -148,29 +135,6 @@ TEST(ParseOpenParameters, MissingOutParameterChangesAndReportsNothing) {
     EXPECT_TRUE(dialog);
     EXPECT_TRUE(library);
     EXPECT_TRUE(OpenTest::TakeCoreReports().empty());
-}
-
-TEST(ParseOpenParameters, MissingMessageFetcherStillParses) {
-    OpenTest::BindCore();
-    OpenSettings settings;
-    bool dialog = false, library = false;
-    IO::Location location(U("prices.txt"));
-    EXPECT_TRUE(DataOmbraPlugin::ParseOpenParameters(U("FOO, MODE=WO"), &settings, &dialog,
-                                                     &library, location, nullptr));
-    EXPECT_EQ(settings.mode, ModeWriteEmpty);
-    EXPECT_TRUE(OpenTest::TakeCoreReports().empty());
-}
-
-TEST(ParseOpenParameters, WordLookupMatchesWholeUpperCasedWordsOnly) {
-    OpenTest::BindCore();
-    EXPECT_EQ(DataOmbraPlugin::FindKeyword(U("SEPARATOR")), 1);
-    EXPECT_EQ(DataOmbraPlugin::FindKeyword(U("LIBRARY")), 4);
-    EXPECT_EQ(DataOmbraPlugin::FindKeyword(U("library")), 0);
-    EXPECT_EQ(DataOmbraPlugin::FindKeyword(U("MOD")), 0);
-    EXPECT_EQ(DataOmbraPlugin::FindKeyword(U("")), 0);
-    EXPECT_EQ(DataOmbraPlugin::FindKeyword(ZR::UniString(u"MODE\0", 5)), 0);
-    EXPECT_EQ(DataOmbraPlugin::FindModeWord(U("WO")), 3);
-    EXPECT_EQ(DataOmbraPlugin::FindModeWord(U("WO ")), 0);
 }
 
 // Random strings over the characters that steer the parser, some of them long and odd: the parse

@@ -79,16 +79,6 @@ TEST_F(FileDialogTest, CancelEmptyAnswerAndNoSourceGiveNoFile) {
     EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {"./cancel"}), folder.LocationOf("./cancel"));
 }
 
-TEST_F(FileDialogTest, EveryPresentationIsRecordedWithItsKind) {
-    Choose(DG::FileDialog::OpenFile, {"cancel"});
-    Choose(DG::FileDialog::Save, {"cancel"});
-    std::vector<DG::ShownDialog> shown = DG::TakeShownDialogs();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].kind, Kind::OpenFile);
-    EXPECT_EQ(shown[1].kind, Kind::SaveFile);
-    EXPECT_TRUE(DG::TakeShownDialogs().empty());
-}
-
 TEST_F(FileDialogTest, TerminalPromptsAndAsksAgainUntilAFileIsGiven) {
     char input[] = "nowhere.txt\nexists.txt\r\n";
     FILE* in = fmemopen(input, sizeof input - 1, "r");
