@@ -2,12 +2,61 @@
 // the data-folder fallback, and every failure with its message.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
 #include "extension/frame/host_services.h"
 #include "platform/base/memory_faults.h"
 #include "platform/filesystem/fault_injection.h"
 #include "platform/interpreter/string_fetchers.h"
 #include "tests/extension/open/open_core.h"
 #include "tests/extension/open/open_fixture.h"
+
+// This program's allocator can refuse the first allocation of one size once armed: the way to
+// make the channel table fail to grow.
+namespace {
+std::atomic<std::size_t> refusedSize{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+    std::size_t armed = size;
+    if (size != 0 && refusedSize.compare_exchange_strong(armed, 0)) throw std::bad_alloc();
+    if (void* block = std::malloc(size != 0 ? size : 1)) return block;
+    throw std::bad_alloc();
+}
+// Every other form goes through the one above, so that every block is freed as it was made.
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
 
 namespace {
 
@@ -205,6 +254,16 @@ TEST_F(OpenFailures, DialogOutOfMemoryIsError7) {
     BMFailNextAllocations(0, 0);
     EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(MemoryFull, "a\\\\b.txt")});
     EXPECT_TRUE(ShownKinds().empty());
+}
+
+TEST_F(OpenFailures, ChannelTableThatCannotGrowIsError7AndReleasesTheFile) {
+    ASSERT_TRUE(folder.WriteFile("a.txt", AnsiText));
+    refusedSize = sizeof(DataOmbraPlugin::ChannelInfo);
+    EXPECT_EQ(Open(1, "a.txt", "MODE=RO"), StatusReportedError);
+    EXPECT_EQ(refusedSize, 0u);
+    EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(MemoryFull, "a.txt")});
+    EXPECT_EQ(DataOmbraPlugin::ChannelCount(), 0u);
+    EXPECT_FALSE(folder.IsOpenInProcess("a.txt"));
 }
 
 TEST_F(OpenFailures, CancelledDialogIsError3) {
