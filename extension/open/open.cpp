@@ -105,7 +105,8 @@ Int16 OpenResolvedChannel(UInt32 channel, const ZR::UniString& fileName,
 }
 
 // Reports the exception in flight: memory exhaustion as ErrorMemoryFull, anything else as
-// ErrorOpen. Never throws.
+// ErrorOpen. A channel table that cannot grow (BMOutOfMemoryException) is memory exhaustion too:
+// the user is told what really happened. Never throws.
 Int16 ReportException(const IO::Location& errorLocation,
                       StringFetcherProc messageFetcher) noexcept {
     Int32 error = ErrorOpen;
