@@ -1,9 +1,9 @@
 // The module's only dynamic exports, and what happens when the module is loaded and unloaded.
 #include "extension/frame/close.h"
 #include "extension/frame/host_services.h"
-#include "extension/frame/pending_operations.h"
 #include "extension/open/open.h"
 #include "extension/store/input.h"
+#include "extension/write/output.h"
 #include "platform/base/module_instance.h"
 
 #define DATA_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
@@ -29,7 +29,7 @@ DATA_MODULE_EXPORT void GetExportedFuncAddrs(ExtensionEntryTable* table) {
     table->initExtension = DataOmbraPlugin::InitExtension;
     table->openChannel = DataOmbraPlugin::OpenDataChannel;
     table->inputChannel = DataOmbraPlugin::InputFromChannel;
-    table->outputChannel = DataOmbraPlugin::PendingOutputToChannel;
+    table->outputChannel = DataOmbraPlugin::OutputToChannel;
     table->closeChannel = DataOmbraPlugin::CloseDataChannel;
     table->releaseChannels = DataOmbraPlugin::ReleaseAllChannels;
 }

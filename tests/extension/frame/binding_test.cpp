@@ -153,8 +153,9 @@ TEST(BindingTest, UnloadClosesOpenChannelsWithoutSaving) {
     const std::string bytes = "b\t2\ra\t1\r";
     ASSERT_TRUE(folder.WriteFile("data.txt", bytes));
     ASSERT_EQ(host.Open(1, "data.txt", "MODE=WA"), 0);
-    ASSERT_EQ(host.Input(1, "a", "1", 1).status, 0);  // loaded
+    ASSERT_EQ(host.Output(1, "c", "1", {OmbraTest::Value(3)}), 0);  // appended: a save is due
     const std::optional<std::string> written = folder.ReadFile("data.txt");
+    ASSERT_NE(written, bytes);
     ASSERT_TRUE(folder.IsOpenInProcess("data.txt"));
     host.Unload();
     ASSERT_FALSE(ModuleMapped()) << "the module stayed loaded: its static destruction did not run";
