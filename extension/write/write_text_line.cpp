@@ -36,7 +36,9 @@ GSErrCode WriteTextLine(const ChannelInfo& info, IO::File& file, const ZR::UniSt
     if (bytesWritten != nullptr) *bytesWritten = 0;
     // One buffer serves every line (a save writes millions of them). A line that cannot be
     // encoded fails the write: leaving it out would lose a record without a word.
-    thread_local std::string bytes;
+    // A plain static, not thread_local: a thread-local with a destructor pins the module in the
+    // process, so unloading it would no longer close the open channels.
+    static std::string bytes;
     GSErrCode status = EncodeLine(info, text, bytes);
     if (status == NoError) status = file.WriteBin(bytes.data(), USize(bytes.size()), 0);
     if (status == NoError && bytesWritten != nullptr) *bytesWritten = UInt32(bytes.size());
