@@ -27,11 +27,9 @@ GSErrCode ReadTextLine(ChannelInfo& info, ZR::UniString& line, UInt32 position) 
 }
 
 GSErrCode SkipLines(ChannelInfo& info, Int32 count) {
-    GSErrCode status = NoError;
-    for (Int32 i = 0; i < count && status == NoError; ++i) {
-        status = ConsumeLine(*info.file, nullptr, NoSeparatorByte);
-    }
-    return status;
+    if (count <= 0) return NoError;
+    LineCursor cursor(*info.file);
+    return cursor.Skip(UInt32(count));
 }
 
 USize SplitKey(ZR::UniString& line, ZR::UniChar separator) {

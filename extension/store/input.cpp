@@ -75,16 +75,29 @@ struct InputCall {
     Int32* valuesRead;
     ZR::Array<OmbraValueRecord>* values;
     ZR::Array<ZR::UniString>* strings;
-    IO::Location location;
     StringFetcherProc fetcher = nullptr;
+    IO::File* file = nullptr;
 };
+
+// The location of the call's file; empty when no file is open (its own failure is not looked at:
+// the message then names no file).
+IO::Location FileLocation(const InputCall& call) {
+    IO::Location location;
+    if (call.file != nullptr) call.file->GetLocation(&location);
+    return location;
+}
+
+Int16 ReportReadError(const InputCall& call) {
+    ReportError(ErrorRead, FileLocation(call), call.fetcher);
+    return StatusReportedError;
+}
 
 // Reads the values of the record's line from the call's field on.
 Int16 InputFromLine(InputCall& call, ZR::UniString& line, ZR::UniChar separator) {
     Int32 fieldNumber = 0;
     if (!ParseFieldId(call.fieldId, fieldNumber)) return StatusBadFieldId;
     if (fieldNumber < 1) {
-        ReportError(ErrorFieldId, call.location, call.fetcher);
+        ReportError(ErrorFieldId, FileLocation(call), call.fetcher);
         fieldNumber = 1;
     }
     *call.valuesRead = 0;
@@ -108,12 +121,12 @@ Int16 InputFromRecord(InputCall& call, UInt32 channel, const ZR::UniString& reco
     GetServiceRecord(services);
     call.fetcher = services.messageStringFetcher;
     if (call.fetcher == nullptr) return StatusReportedError;
-    if (file != nullptr) file->GetLocation(&call.location);  // without it no file is named
+    // Messages name the file; its location is taken only when there is one to give.
+    call.file = file;
     ZR::UniString line;
     if (file == nullptr || !EnsureChannelLoaded(channel) ||
         ReadChannelRecord(channel, recordKey, line) != NoError) {
-        ReportError(ErrorRead, call.location, call.fetcher);
-        return StatusReportedError;
+        return ReportReadError(call);
     }
     if (line.IsEmpty()) return NoError;  // absent, deleted or an empty line
     return InputFromLine(call, line, settings.separator);
@@ -126,7 +139,7 @@ Int16 InputFromChannel(UInt32 channel, const ZR::UniString& recordKey, const ZR:
                        ZR::Array<ZR::UniString>* strings) {
     if (valuesRead == nullptr) return StatusMissingArgument;
     *valuesRead = 0;
-    InputCall call{fieldId, count, valuesRead, values, strings, {}, nullptr};
+    InputCall call{fieldId, count, valuesRead, values, strings};
     try {
         return InputFromRecord(call, channel, recordKey);
     } catch (const std::exception&) {

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 
 #include "extension/store/data_file.h"
-#include "extension/store/line_scan.h"
 
 namespace DataOmbraPlugin {
 namespace {
@@ -18,6 +19,23 @@ bool IsAscii(UInt8 byte) {
 bool IsAsciiText(const ZR::UniString& text) {
     const std::u16string& units = text.Get();
     return std::all_of(units.begin(), units.end(), [](char16_t unit) { return unit < 0x80; });
+}
+
+// The length of the common start of `a` and `b`, compared eight bytes at a time where the byte
+// order lets the lowest differing bit tell the first differing byte.
+size_t Mismatch(std::string_view a, std::string_view b) {
+    const size_t length = std::min(a.size(), b.size());
+    size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 8 <= length; i += 8) {
+            UInt64 left, right;
+            std::memcpy(&left, a.data() + i, 8);
+            std::memcpy(&right, b.data() + i, 8);
+            if (left != right) return i + size_t(std::countr_zero(left ^ right)) / 8;
+        }
+    }
+    while (i < length && a[i] == b[i]) ++i;
+    return i;
 }
 
 // The code unit that each byte of the default code page decodes to.
@@ -50,30 +68,42 @@ int FindSeparatorByte(ZR::UniChar separator, bool utf8, int decodeLines) {
 
 KeyReader::KeyReader(ChannelInfo& info)
     : info(info),
+      cursor(*info.file),
       charCode(info.utf8 ? CC_UTF8 : CC_Default),
-      separatorByte(FindSeparatorByte(info.separator, info.utf8 != 0, DecodeLines)) {}
-
-GSErrCode KeyReader::ReadKey(std::string& key) {
-    // GetTextLine drops a byte-order mark at offset 0 of UTF-8 text: that line goes through it.
+      separatorByte(FindSeparatorByte(info.separator, info.utf8 != 0, DecodeLines)) {
     UInt64 offset = 0;
-    const bool atStart = info.utf8 && info.file->GetReadOffset(&offset) == NoError && offset == 0;
-    if (separatorByte == DecodeLines || atStart) return ReadKeyByDecoding(key);
-    return ConsumeLine(*info.file, &key, separatorByte);
+    atFileStart = info.file->GetReadOffset(&offset) == NoError && offset == 0;
 }
 
-GSErrCode KeyReader::ReadKeyByDecoding(std::string& key) {
-    key.clear();
+GSErrCode KeyReader::ReadKey(std::string_view& key) {
+    // GetTextLine drops a byte-order mark at offset 0 of UTF-8 text: that line goes through it.
+    const bool markPossible = atFileStart && info.utf8;
+    atFileStart = false;
+    if (separatorByte == DecodeLines || markPossible) return ReadKeyByDecoding(key);
+    return cursor.Next(&key, separatorByte);
+}
+
+GSErrCode KeyReader::Position(UInt32& position) {
+    cursor.Sync();
+    return GetIndexPosition(info, position);
+}
+
+GSErrCode KeyReader::ReadKeyByDecoding(std::string_view& key) {
+    key = {};
+    cursor.Sync();
     const GSErrCode status = ReadTextLine(info, line);
     if (status != NoError) return status;
     SplitKey(line, info.separator);
-    line.AppendBytes(key, charCode);
+    decodedKey.clear();
+    line.AppendBytes(decodedKey, charCode);
+    key = decodedKey;
     return NoError;
 }
 
-bool KeyReader::Less(const std::string& a, const std::string& b) const {
-    const auto [left, right] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
-    if (left == a.end() && right == b.end()) return false;
-    return LessAtDifference(a, b, size_t(left - a.begin()));
+bool KeyReader::Less(std::string_view a, std::string_view b) const {
+    const size_t at = Mismatch(a, b);
+    if (at == a.size() && at == b.size()) return false;
+    return LessAtDifference(a, b, at);
 }
 
 // `a` and `b` share their first `at` bytes and differ at `at`, where one of them may end. In the
@@ -81,7 +111,7 @@ bool KeyReader::Less(const std::string& a, const std::string& b) const {
 // ASCII byte is a code unit of its own that ends any unfinished sequence before it, so the bytes
 // decide when each is ASCII or absent; otherwise (the shared bytes may end in a sequence that
 // one side completes) the texts are compared.
-bool KeyReader::LessAtDifference(const std::string& a, const std::string& b, size_t at) const {
+bool KeyReader::LessAtDifference(std::string_view a, std::string_view b, size_t at) const {
     const bool aEnds = at == a.size();
     const bool bEnds = at == b.size();
     if (!info.utf8) {
@@ -95,7 +125,7 @@ bool KeyReader::LessAtDifference(const std::string& a, const std::string& b, siz
     return Decode(a) < Decode(b);
 }
 
-ZR::UniString KeyReader::Decode(const std::string& key) const {
+ZR::UniString KeyReader::Decode(std::string_view key) const {
     return ZR::UniString(key.data(), USize(key.size()), charCode);
 }
 

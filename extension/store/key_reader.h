@@ -7,38 +7,48 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "extension/frame/channel_info.h"
+#include "extension/store/line_scan.h"
 
 namespace DataOmbraPlugin {
 
 class KeyReader {
 public:
-    // Reads `info.file`, which must be set, with the channel's encoding and separator. The reader
-    // keeps a reference to `info` and must not outlive it.
+    // Reads `info.file`, which must be set, from its position with the channel's encoding and
+    // separator. Until the reader is destroyed nothing else may use the file, and the file's
+    // position is current only after Position().
     explicit KeyReader(ChannelInfo& info);
 
-    // Reads the next line from the file's position; `key` receives its key's bytes. Returns 0,
-    // IO::ErrEndOfFile at the end, or the read failure (then `key` holds no meaningful bytes).
-    GSErrCode ReadKey(std::string& key);
+    // Reads the next line; `key` receives its key's bytes, valid until the next call on the
+    // reader. Returns 0, IO::ErrEndOfFile at the end, or the read failure (then `key` is empty).
+    GSErrCode ReadKey(std::string_view& key);
+    // Reads and discards up to `count` lines; the status of the last read (0 for count 0).
+    GSErrCode SkipLines(UInt32 count) { return cursor.Skip(count); }
+    // The position of the next line, as GetIndexPosition gives it.
+    GSErrCode Position(UInt32& position);
 
     // True when key `a` sorts before key `b` in UniString order.
-    bool Less(const std::string& a, const std::string& b) const;
+    bool Less(std::string_view a, std::string_view b) const;
     // The text of a key read by ReadKey. Raises std::bad_alloc when memory runs out.
-    ZR::UniString Decode(const std::string& key) const;
+    ZR::UniString Decode(std::string_view key) const;
     // The bytes that a line's key has exactly when its text equals `key`; false when no line can
     // have that key (the text has no form in the channel's encoding).
     bool Encode(const ZR::UniString& key, std::string& bytes) const;
 
 private:
-    GSErrCode ReadKeyByDecoding(std::string& key);
-    bool LessAtDifference(const std::string& a, const std::string& b, size_t at) const;
+    GSErrCode ReadKeyByDecoding(std::string_view& key);
+    bool LessAtDifference(std::string_view a, std::string_view b, size_t at) const;
 
     ChannelInfo& info;
+    LineCursor cursor;
     GSCharCode charCode;
     // The separator as one byte; DecodeLines when it can be found only by decoding.
     int separatorByte;
-    ZR::UniString line;  // reused by ReadKeyByDecoding
+    bool atFileStart;        // the next line starts at offset 0
+    ZR::UniString line;      // reused by ReadKeyByDecoding
+    std::string decodedKey;  // the bytes of the last key that ReadKeyByDecoding read
 
     static constexpr int DecodeLines = -2;
 };

@@ -1,8 +1,13 @@
 #include "extension/store/line_scan.h"
 
+#include <bit>
 #include <cstring>
 
 #include "host/filesystem.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace DataOmbraPlugin {
 namespace {
@@ -10,72 +15,146 @@ namespace {
 constexpr char CarriageReturn = '\r';
 constexpr char LineFeed = '\n';
 
-// Appends the key's share of `count` bytes; true once the separator has been met.
-bool AppendKeyPart(std::string& key, const char* data, size_t count, int separatorByte) {
-    if (separatorByte != NoSeparatorByte) {
-        const void* found = std::memchr(data, separatorByte, count);
-        if (found != nullptr) {
-            key.append(data, static_cast<const char*>(found) - data);
-            return true;
-        }
-    }
-    key.append(data, count);
-    return false;
-}
-
-// After a CR: a LF that follows belongs to the same terminator. A failure to look ahead fails the
-// line, as it fails IOUtil::GetTextLine.
-GSErrCode ConsumeLineFeedAfterReturn(ZR::IChannel& channel) {
-    const char* data = nullptr;
-    USize available = 0;
-    const GSErrCode status = channel.PeekBuffer(&data, &available);
-    if (status == IO::ErrEndOfFile) return NoError;
-    if (status != NoError) return status;
-    if (data[0] == LineFeed) channel.Advance(1);
-    return NoError;
-}
-
-}  // namespace
-
-size_t FindLineEnd(const char* data, size_t size) {
-    // Eight bytes at a time: a byte equal to CR or LF becomes zero after the XOR, and the classic
-    // zero-byte test flags the word; the byte loop below then finds the exact position.
-    constexpr UInt64 Ones = 0x0101010101010101ull;
-    constexpr UInt64 HighBits = 0x8080808080808080ull;
+// Index of the first of `size` bytes equal to `a`, `b` or `c`, or `size` when there is none.
+inline size_t FindFirstOf(const char* data, size_t size, char a, char b, char c) {
     size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        UInt64 word;
-        std::memcpy(&word, data + i, 8);
-        const UInt64 returns = word ^ (Ones * UInt8(CarriageReturn));
-        const UInt64 feeds = word ^ (Ones * UInt8(LineFeed));
-        const UInt64 hits = ((returns - Ones) & ~returns) | ((feeds - Ones) & ~feeds);
-        if ((hits & HighBits) != 0) break;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: the mask has a bit for every byte equal to one of the three.
+    const __m128i as = _mm_set1_epi8(a), bs = _mm_set1_epi8(b), cs = _mm_set1_epi8(c);
+    for (; i + 16 <= size; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i hits =
+            _mm_or_si128(_mm_cmpeq_epi8(block, as),
+                         _mm_or_si128(_mm_cmpeq_epi8(block, bs), _mm_cmpeq_epi8(block, cs)));
+        const unsigned mask = unsigned(_mm_movemask_epi8(hits));
+        if (mask != 0) return i + size_t(std::countr_zero(mask));
     }
+#endif
     for (; i < size; ++i) {
-        if (data[i] == CarriageReturn || data[i] == LineFeed) return i;
+        if (data[i] == a || data[i] == b || data[i] == c) return i;
     }
     return size;
 }
 
-GSErrCode ConsumeLine(ZR::IChannel& channel, std::string* key, int separatorByte) {
-    if (key != nullptr) key->clear();
-    const char* data = nullptr;
-    USize available = 0;
-    GSErrCode status = channel.PeekBuffer(&data, &available);
-    if (status != NoError) return status;
-    bool keyComplete = key == nullptr;
-    for (;;) {
-        const size_t end = FindLineEnd(data, available);
-        if (!keyComplete) keyComplete = AppendKeyPart(*key, data, end, separatorByte);
-        if (end < available) {
-            const bool carriageReturn = data[end] == CarriageReturn;
-            channel.Advance(USize(end + 1));
-            return carriageReturn ? ConsumeLineFeedAfterReturn(channel) : NoError;
-        }
-        channel.Advance(available);
-        status = channel.PeekBuffer(&data, &available);
-        if (status != NoError) return status == IO::ErrEndOfFile ? NoError : status;
+inline size_t FindLineEnd(const char* data, size_t size) {
+    return FindFirstOf(data, size, CarriageReturn, LineFeed, LineFeed);
+}
+
+inline bool IsTerminator(char byte) {
+    return byte == CarriageReturn || byte == LineFeed;
+}
+
+}  // namespace
+
+void LineCursor::Sync() {
+    if (used > 0) channel.Advance(USize(used));
+    data = nullptr;
+    available = 0;
+    used = 0;
+}
+
+// Before the buffer is replaced, the key's bytes in it move to the spill string.
+GSErrCode LineCursor::Refill() {
+    if (keyStart != nullptr && !keyInSpill) {
+        spill.assign(keyStart, keyLength);
+        keyInSpill = true;
     }
+    Sync();
+    USize count = 0;
+    const GSErrCode status = channel.PeekBuffer(&data, &count);
+    available = status == NoError ? count : 0;
+    return status;
+}
+
+// Consumes the terminator at data[end]: CR, LF, or CR and the LF after it (which may stand at the
+// start of the next buffer). A failure to look ahead fails the line, as it fails GetTextLine.
+GSErrCode LineCursor::ConsumeTerminator(size_t end) {
+    used = end + 1;
+    if (data[end] != CarriageReturn) return NoError;
+    if (used == available) {
+        const GSErrCode status = Refill();
+        if (status == IO::ErrEndOfFile) return NoError;
+        if (status != NoError) return status;
+    }
+    if (data[used] == LineFeed) ++used;
+    return NoError;
+}
+
+void LineCursor::StartKey(bool wanted) {
+    keyStart = wanted ? data + used : nullptr;
+    keyLength = 0;
+    keyInSpill = false;
+    keyComplete = !wanted;
+}
+
+// Takes the key's bytes among the first `count` bytes of a line piece that follows the key's
+// bytes so far, and returns where the line ends in the piece (`count` when it goes on).
+size_t LineCursor::TakeKeyPart(const char* line, size_t count, int separatorByte) {
+    // A separator byte that is a terminator never stands within a line.
+    const char separator = separatorByte == NoSeparatorByte ? LineFeed : char(separatorByte);
+    const size_t stop = FindFirstOf(line, count, CarriageReturn, LineFeed, separator);
+    if (keyInSpill) {
+        spill.append(line, stop);
+    } else {
+        keyLength += stop;
+    }
+    keyComplete = stop < count && !IsTerminator(line[stop]);
+    if (!keyComplete) return stop;
+    return stop + 1 + FindLineEnd(line + stop + 1, count - stop - 1);
+}
+
+std::string_view LineCursor::Key() const {
+    if (keyStart == nullptr) return {};
+    return keyInSpill ? std::string_view(spill) : std::string_view(keyStart, keyLength);
+}
+
+GSErrCode LineCursor::Next(std::string_view* key, int separatorByte) {
+    StartKey(false);
+    GSErrCode status = used == available ? Refill() : NoError;
+    if (status == NoError) StartKey(key != nullptr);
+    while (status == NoError) {
+        const char* line = data + used;
+        const size_t end = keyComplete ? FindLineEnd(line, available - used)
+                                       : TakeKeyPart(line, available - used, separatorByte);
+        if (used + end < available) {
+            status = ConsumeTerminator(used + end);
+            break;
+        }
+        used = available;
+        status = Refill();
+        if (status == IO::ErrEndOfFile) status = NoError;  // a last line without terminator
+        if (status != NoError || available == 0) break;
+    }
+    if (key != nullptr) *key = Key();
+    return status;
+}
+
+// Consumes up to `count` lines that end within the buffer, short of a CR that is its last byte
+// (an LF may follow in the next buffer), and returns how many it consumed.
+UInt32 LineCursor::SkipBufferedLines(UInt32 count) {
+    UInt32 ended = 0;
+    size_t next = used;
+    while (ended < count) {
+        const size_t end = next + FindLineEnd(data + next, available - next);
+        if (end == available || (end + 1 == available && data[end] == CarriageReturn)) break;
+        next = end + 1;
+        if (data[end] == CarriageReturn && data[next] == LineFeed) ++next;
+        ++ended;
+    }
+    used = next;
+    return ended;
+}
+
+GSErrCode LineCursor::Skip(UInt32 count) {
+    GSErrCode status = NoError;
+    while (count > 0 && status == NoError) {
+        count -= SkipBufferedLines(count);
+        if (count == 0) break;
+        // The line reaches the end of the buffer, or there is none left: read it the usual way.
+        status = Next(nullptr, NoSeparatorByte);
+        --count;
+    }
+    return status;
 }
 
 }  // namespace DataOmbraPlugin

@@ -1,9 +1,10 @@
 // Consuming lines of a byte channel without decoding them, by the line rules of
 // IOUtil::GetTextLine: CR, LF and CR LF each end a line, and a last line without a terminator is a
-// line. The channel's read position is left at the first byte of the next line.
+// line.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "host/base.h"
 
@@ -12,12 +13,47 @@ namespace DataOmbraPlugin {
 // Marks a line's key as running to the end of the line (no separator byte to look for).
 constexpr int NoSeparatorByte = -1;
 
-// Consumes one line. When `key` is given it receives the line's bytes up to the first byte equal
-// to `separatorByte` (the whole line for NoSeparatorByte); otherwise nothing is copied. Returns 0,
-// IO::ErrEndOfFile when no byte is left (then `key` is empty), or the channel's failure.
-GSErrCode ConsumeLine(ZR::IChannel& channel, std::string* key, int separatorByte);
+// Reads lines where the channel buffers them (PeekBuffer) and tells the channel how far it has
+// read (Advance) only when it needs the next buffer or is synced, so that a run of short lines
+// costs no call into the channel per line. Until Sync() (or destruction) the channel's position
+// lags behind the lines consumed; nothing else may use the channel in between.
+class LineCursor {
+public:
+    explicit LineCursor(ZR::IChannel& channel) : channel(channel) {}
+    ~LineCursor() { Sync(); }
+    LineCursor(const LineCursor&) = delete;
+    LineCursor& operator=(const LineCursor&) = delete;
 
-// Index of the first CR or LF among `size` bytes, or `size` when there is none.
-size_t FindLineEnd(const char* data, size_t size);
+    // Consumes one line. When `key` is given it receives the line's bytes up to the first byte
+    // equal to `separatorByte` (the whole line for NoSeparatorByte), where the channel buffers
+    // them or, for a line that spans buffers, in the cursor; the view is valid until the next
+    // call on the cursor. Returns 0, IO::ErrEndOfFile when no byte is left (then `key` is empty),
+    // or the channel's failure.
+    GSErrCode Next(std::string_view* key, int separatorByte);
+    // Consumes up to `count` lines; returns the status of the last one (0 for count 0).
+    GSErrCode Skip(UInt32 count);
+    // Advances the channel past every line consumed, making its position current.
+    void Sync();
+
+private:
+    GSErrCode Refill();
+    GSErrCode ConsumeTerminator(size_t end);
+    UInt32 SkipBufferedLines(UInt32 count);
+    void StartKey(bool wanted);
+    size_t TakeKeyPart(const char* line, size_t count, int separatorByte);
+    std::string_view Key() const;
+
+    ZR::IChannel& channel;
+    const char* data = nullptr;  // the channel's buffered bytes, valid until the next call on it
+    size_t available = 0;
+    size_t used = 0;  // bytes of `data` consumed but not yet passed to Advance
+    // The key of the line being read: `keyLength` bytes at `keyStart` in the buffer, or `spill`
+    // once the buffer is about to be replaced. `keyStart` is null when no key is wanted.
+    const char* keyStart = nullptr;
+    size_t keyLength = 0;
+    bool keyInSpill = false;
+    bool keyComplete = true;
+    std::string spill;
+};
 
 }  // namespace DataOmbraPlugin

@@ -43,7 +43,7 @@ void AppendEntry(ChannelInfo& info, ZR::VAArray<RecInfoRec>& index, ZR::UniStrin
 // Samples the run's lines into sortedIndex; `consumed` counts the run's lines read so far.
 GSErrCode SampleRun(ChannelInfo& info, UInt32 entries, UInt32 runLines, UInt32& consumed) {
     KeyReader reader(info);
-    std::string key;
+    std::string_view key;
     const double step = double(runLines) / double(entries);
     UInt32 position = info.DataStart();
     GSErrCode status = NoError;
@@ -55,10 +55,10 @@ GSErrCode SampleRun(ChannelInfo& info, UInt32 entries, UInt32 runLines, UInt32& 
         if (k == entries) break;  // the last sample: the rest of the run is skipped by the caller
         const Int64 next = Int64(double(k + 1) * step) - 1;
         if (next > Int64(consumed)) {
-            status = SkipLines(info, Int32(next - consumed));
+            status = reader.SkipLines(UInt32(next - consumed));
             consumed = UInt32(next);
         }
-        if (status == NoError) status = GetIndexPosition(info, position);
+        if (status == NoError) status = reader.Position(position);
     }
     return status;
 }
@@ -81,7 +81,7 @@ GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines) {
     tailLines = 0;
     KeyReader reader(info);
     std::string previous;
-    std::string key;
+    std::string_view key;
     // The run: each key strictly above the one before it, the first above the empty key.
     GSErrCode status = NoError;
     while ((status = reader.ReadKey(key)) == NoError) {
@@ -90,11 +90,11 @@ GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines) {
             break;
         }
         ++runLines;
-        std::swap(previous, key);
+        previous.assign(key);
     }
     // After the run only the lines are counted.
     if (tailLines != 0) {
-        while ((status = SkipLines(info, 1)) == NoError) ++tailLines;
+        while ((status = reader.SkipLines(1)) == NoError) ++tailLines;
     }
     return status == IO::ErrEndOfFile ? NoError : status;
 }

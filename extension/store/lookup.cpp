@@ -38,16 +38,16 @@ GSErrCode ScanBetweenSamples(ChannelInfo& info, const ZR::UniString& key, Int32 
     const RecInfoRec* entries = info.sortedIndex.GetContent();
     const UInt32 stop = entries[below + 1].filePos;
     GSErrCode status = info.file->SetDataPosition(Int32(entries[below].filePos));
-    if (status == NoError) status = SkipLines(info, 1);
     KeyReader reader(info);
+    if (status == NoError) status = reader.SkipLines(1);
     std::string wanted;
     // A key without a form in the file's encoding matches no line; the lines are still read, so
     // that a read failure shows as it would otherwise.
     const bool matchable = reader.Encode(key, wanted);
-    std::string lineKey;
+    std::string_view lineKey;
     while (status == NoError) {
         UInt32 position = 0;
-        status = GetIndexPosition(info, position);
+        status = reader.Position(position);
         // A consistent file meets the next entry exactly; past it, the file changed under the
         // index, and the scan stops rather than read on to the end.
         if (status != NoError || position >= stop) break;

@@ -15,10 +15,10 @@ namespace {
 // Reads `tailLines` lines into unsorted entries; `end` receives the position after the last one.
 // A line missing at the end of the file gets no entry; other failures end the pass.
 GSErrCode CollectTailEntries(ChannelInfo& info, UInt32 tailLines, UInt32& end) {
-    GSErrCode status = GetIndexPosition(info, end);
-    if (status != NoError) return status;
     KeyReader reader(info);
-    std::string key;
+    GSErrCode status = reader.Position(end);
+    if (status != NoError) return status;
+    std::string_view key;
     for (UInt32 i = 0; i < tailLines; ++i) {
         status = reader.ReadKey(key);
         if (status == NoError) {
@@ -27,7 +27,7 @@ GSErrCode CollectTailEntries(ChannelInfo& info, UInt32 tailLines, UInt32& end) {
         } else if (status != IO::ErrEndOfFile) {
             return status;
         }
-        status = GetIndexPosition(info, end);
+        status = reader.Position(end);
         if (status != NoError) return status;
     }
     return NoError;
