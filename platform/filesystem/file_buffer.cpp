@@ -59,8 +59,9 @@ GSErrCode FileImpl::Refill() {
     EmptyBuffer(Position());
     std::size_t got = 0;
     const GSErrCode status =
-        Posix::ReadAt(fd, path, buffer.get(), FileBufferSize, bufferOffset, &got);
+        Posix::ReadAt(fd, path, buffer.get(), readSize, bufferOffset, &got);
     if (status != NoError) return status;
+    readSize = std::min(readSize * 2, FileBufferSize);
     if (got == 0) return ErrEndOfFile;
     use = Use::Reading;
     filled = got;

@@ -79,6 +79,7 @@ GSErrCode FileImpl::SetPosition(Int32 position) {
         return NoError;
     }
     EmptyBuffer(target);
+    readSize = SeekReadSize;
     return NoError;
 }
 

@@ -12,6 +12,10 @@ namespace IO {
 
 // Bytes in a file's buffer. A sequential pass makes one read call per this many bytes.
 constexpr std::size_t FileBufferSize = 64 * 1024;
+// The first read after a position is set outside the buffer asks for this many bytes; each
+// following refill asks for twice as many, up to FileBufferSize. A random access that reads a
+// line or two so costs a small read, not a whole buffer.
+constexpr std::size_t SeekReadSize = 4 * 1024;
 
 struct FileImpl {
 public:
@@ -67,6 +71,7 @@ private:
     UInt64 bufferOffset = 0;
     std::size_t readPosition = 0;
     std::size_t filled = 0;
+    std::size_t readSize = FileBufferSize;  // what the next refill asks for
     // The first read failure (end of file included) since the file was opened or positioned.
     GSErrCode inputStatus = NoError;
     // The first write failure since the file was opened; it refuses every later write.
