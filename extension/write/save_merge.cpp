@@ -1,72 +1,15 @@
 #include "extension/write/save_merge.h"
 
 #include <exception>
-#include <string_view>
 
 #include "extension/store/data_file.h"
+#include "extension/write/run_stream.h"
 #include "extension/write/write_text_line.h"
 #include "host/environment.h"
 #include "host/utility.h"
 
 namespace DataOmbraPlugin {
 namespace {
-
-// The leading run of the data file, read line by line from the data start up to the end entry
-// of sortedIndex. Holds at most one pending line.
-class RunStream {
-public:
-    explicit RunStream(ChannelInfo& info)
-        : info(info),
-          offset(info.DataStart()),
-          end(info.sortedIndex.GetLast().filePos),
-          deletion(MakeDeletionLine(ZR::UniString(), info.separator)) {}
-
-    bool HasMore() const { return pending || offset < end; }
-    bool Pending() const { return pending; }
-    ZR::UniString& Line() { return line; }
-    void Drop() { pending = false; }
-
-    // Reads lines until one gives a record or the run ends. An empty line and a deletion line
-    // (a file the module did not write may hold one in its run) give none and are passed over.
-    GSErrCode Fill() {
-        GSErrCode status = NoError;
-        while (status == NoError && !pending && offset < end) status = ReadLine();
-        return status;
-    }
-
-    // Compares the pending line's key with `key` in the order of the index: by code units.
-    Int32 CompareKey(const ZR::UniString& key) const {
-        const int order = std::u16string_view(line.Get()).substr(0, keyLength).compare(key.Get());
-        return order < 0 ? -1 : (order > 0 ? 1 : 0);
-    }
-
-private:
-    GSErrCode ReadLine() {
-        // The merge is the only reader of this file: after the first line the position is
-        // always where the last read left it.
-        GSErrCode status = ReadTextLine(info, line, started ? MaxUIndex : offset);
-        started = true;
-        if (status == NoError) status = GetIndexPosition(info, offset);
-        if (status != NoError) return status;
-        const USize separator = line.FindFirst(info.separator);
-        keyLength = separator == MaxUIndex ? line.GetLength() : separator;
-        pending = !line.IsEmpty() && !IsDeletionLine();
-        return NoError;
-    }
-
-    bool IsDeletionLine() const {
-        return std::u16string_view(line.Get()).substr(keyLength) == deletion.Get();
-    }
-
-    ChannelInfo& info;
-    UInt32 offset;                 // where the next line of the run starts
-    UInt32 end;                    // where the run ends
-    const ZR::UniString deletion;  // what follows the key in a deletion line
-    ZR::UniString line;
-    USize keyLength = 0;  // the key of `line` is its first keyLength code units
-    bool pending = false;
-    bool started = false;
-};
 
 // The entries of tailIndex in index order (key order), each line read at its offset.
 class TailStream {
@@ -109,13 +52,15 @@ GSErrCode WriteMergedLine(const ChannelInfo& info, IO::File& temp, ZR::UniString
 // One pass of the merge: takes the smaller key of the two streams (the tail line on equal keys,
 // dropping the run's line). A deleted record's line is not written.
 GSErrCode MergeStep(const ChannelInfo& info, RunStream& run, TailStream& tail, IO::File& temp) {
-    GSErrCode status = run.Fill();
-    if (status == NoError) status = tail.Fill();
+    GSErrCode status = tail.Fill();
+    if (status == NoError && !run.Pending())
+        status = run.CopyBlockBelow(tail.HasMore() ? &tail.Key() : nullptr, temp);
+    if (status == NoError) status = run.Fill();
     if (status != NoError) return status;
     // After Fill, no line of the run is pending only when the run has ended.
     const Int32 order = !run.Pending() ? 1 : (tail.HasMore() ? run.CompareKey(tail.Key()) : -1);
     if (order < 0) {
-        status = WriteMergedLine(info, temp, run.Line());
+        status = run.WriteLine(temp);
         run.Drop();
         return status;
     }
@@ -132,7 +77,7 @@ GSErrCode MergeLines(ChannelInfo& info, IO::File& tailReader, IO::File& temp) {
     try {
         RunStream run(info);
         TailStream tail(info, tailReader);
-        GSErrCode status = NoError;
+        GSErrCode status = run.Start();
         while (status == NoError && (run.HasMore() || tail.HasMore()))
             status = MergeStep(info, run, tail, temp);
         return status;

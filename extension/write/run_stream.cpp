@@ -1,0 +1,118 @@
+#include "extension/write/run_stream.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "extension/store/data_file.h"
+
+namespace DataOmbraPlugin {
+namespace {
+
+// Where the line holding byte `at` starts: just past the carriage return before it.
+size_t LineStart(const char* data, size_t at) {
+    while (at > 0 && data[at - 1] != '\r') --at;
+    return at;
+}
+
+}  // namespace
+
+RunStream::RunStream(ChannelInfo& info)
+    : info(info),
+      cursor(*info.file),
+      offset(info.DataStart()),
+      end(info.sortedIndex.GetLast().filePos),
+      deletion(MakeDeletionLine(ZR::UniString(), info.separator)) {
+    deletion.GetSubstring(1, deletion.GetLength() - 1)
+        .AppendBytes(deletionMarker, info.utf8 ? CC_UTF8 : CC_Default);
+}
+
+GSErrCode RunStream::Start() {
+    return info.file->SetDataPosition(Int32(offset));
+}
+
+GSErrCode RunStream::CopyBlockBelow(const ZR::UniString* key, IO::File& temp) {
+    const UInt32 limit = key == nullptr ? end : LastSampleBelow(*key);
+    cursor.Sync();  // the file's position is `offset` again
+    GSErrCode status = NoError;
+    while (status == NoError && offset < limit) {
+        const char* data = nullptr;
+        USize available = 0;
+        status = info.file->PeekBuffer(&data, &available);
+        if (status != NoError) break;
+        const size_t count = UnchangedPrefix(data, std::min<size_t>(available, limit - offset));
+        if (count == 0) break;  // the next line goes through Fill
+        status = temp.WriteBin(data, USize(count));
+        info.file->Advance(USize(count));
+        offset += UInt32(count);
+    }
+    return status;
+}
+
+// The lines before the last sample whose key is below `key` all sort before it: the offset of
+// that sample's line, or the run's start when there is none.
+UInt32 RunStream::LastSampleBelow(const ZR::UniString& key) const {
+    const ZR::VAArray<RecInfoRec>& samples = info.sortedIndex;
+    Int64 low = 1;
+    Int64 high = Int64(samples.GetSize()) - 1;  // the end entry takes no part
+    UInt32 below = info.DataStart();
+    while (low <= high) {
+        const Int64 middle = (low + high) / 2;
+        if (samples[USize(middle)].GetKey() < key) {
+            below = samples[USize(middle)].filePos;
+            low = middle + 1;
+        } else {
+            high = middle - 1;
+        }
+    }
+    return below;
+}
+
+// How many of the first `count` bytes at the run's position are whole lines that a save writes
+// unchanged: each ends with a carriage return alone and none is a deletion line. (The run holds
+// no empty line: its keys ascend from the empty key.)
+size_t RunStream::UnchangedPrefix(const char* data, size_t count) const {
+    const std::string_view block(data, count);
+    const size_t lineFeed = block.find('\n');
+    if (lineFeed != std::string_view::npos) {
+        // A CR LF pair ends the line before it; that line is left out too.
+        count =
+            LineStart(data, lineFeed > 0 && data[lineFeed - 1] == '\r' ? lineFeed - 1 : lineFeed);
+    }
+    const size_t marker = block.substr(0, count).find(deletionMarker);
+    if (marker != std::string_view::npos) count = LineStart(data, marker);
+    return LineStart(data, count);  // whole lines only
+}
+
+GSErrCode RunStream::Fill() {
+    GSErrCode status = NoError;
+    while (status == NoError && !pending && offset < end) status = ReadLine();
+    return status;
+}
+
+GSErrCode RunStream::ReadLine() {
+    std::string_view line;
+    GSErrCode status = cursor.Next(&line, NoSeparatorByte);
+    if (status != NoError) return status;
+    text.AssignBytes(line.data(), USize(line.size()), info.utf8 ? CC_UTF8 : CC_Default);
+    bytes.assign(line);
+    bytes.push_back('\r');
+    cursor.Sync();
+    status = GetIndexPosition(info, offset);
+    if (status != NoError) return status;
+    const USize separator = text.FindFirst(info.separator);
+    keyLength = separator == MaxUIndex ? text.GetLength() : separator;
+    const bool deleted = std::u16string_view(text.Get()).substr(keyLength) == deletion.Get();
+    pending = !text.IsEmpty() && !deleted;
+    return NoError;
+}
+
+Int32 RunStream::CompareKey(const ZR::UniString& key) const {
+    const int order = std::u16string_view(text.Get()).substr(0, keyLength).compare(key.Get());
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+GSErrCode RunStream::WriteLine(IO::File& temp) const {
+    return temp.WriteBin(bytes.data(), USize(bytes.size()));
+}
+
+}  // namespace DataOmbraPlugin

@@ -1,0 +1,59 @@
+// The leading run of a data file as a save reads it: whole blocks of lines copied unchanged where
+// no record of the tail falls between them, single lines elsewhere. Internal to the writing
+// subsystem.
+#pragma once
+
+#include <string>
+
+#include "extension/frame/channel_info.h"
+#include "extension/store/line_scan.h"
+
+namespace DataOmbraPlugin {
+
+// Reads the leading run of the loaded channel's file from the data start up to the end entry of
+// sortedIndex. Holds at most one pending line. Nothing else may use `info.file` while it reads.
+//
+// Lines leave as bytes, never decoded and encoded again: both encodings decode losslessly, so the
+// bytes are exactly what decoding and encoding would give. A line is written with one carriage
+// return after it; lines that give no record (empty lines, deletion lines) are passed over.
+class RunStream {
+public:
+    explicit RunStream(ChannelInfo& info);
+
+    // Sets the file's position to the run's start; the first call.
+    GSErrCode Start();
+
+    bool HasMore() const { return pending || offset < end; }
+    bool Pending() const { return pending; }
+    void Drop() { pending = false; }
+
+    // With no line pending: copies into `temp` the whole lines of the run that surely sort
+    // before `key` (those before the last sample below it), or, with `key` null, the rest of the
+    // run. Lines that a save would change (line ends with LF, deletion lines) and a line longer
+    // than the file's buffer are left to Fill.
+    GSErrCode CopyBlockBelow(const ZR::UniString* key, IO::File& temp);
+    // Reads lines until one gives a record or the run ends.
+    GSErrCode Fill();
+    // Compares the pending line's key with `key` in the order of the index (code units).
+    Int32 CompareKey(const ZR::UniString& key) const;
+    // Writes the pending line and its carriage return.
+    GSErrCode WriteLine(IO::File& temp) const;
+
+private:
+    GSErrCode ReadLine();
+    UInt32 LastSampleBelow(const ZR::UniString& key) const;
+    size_t UnchangedPrefix(const char* data, size_t count) const;
+
+    ChannelInfo& info;
+    LineCursor cursor;
+    UInt32 offset;                 // where the next line of the run starts
+    UInt32 end;                    // where the run ends
+    const ZR::UniString deletion;  // what follows the key in a deletion line
+    std::string deletionMarker;    // the marker's bytes, without the separator
+    ZR::UniString text;            // the pending line
+    std::string bytes;             // its bytes and the carriage return
+    USize keyLength = 0;           // its key is its first keyLength code units
+    bool pending = false;
+};
+
+}  // namespace DataOmbraPlugin
