@@ -90,7 +90,10 @@ GSErrCode AppendRecord(ChannelInfo& info, const ZR::UniString& key, const Record
     if (status != NoError) return status;
     line.Append(LineEnd);
     // Every offset an index holds must fit in 31 bits: a line that would end beyond is refused.
-    if (EncodedLength(info, line) > MaxFileOffset - offset) return IO::ErrPosition;
+    UInt32 length = 0;
+    status = EncodedLength(info, line, length);
+    if (status != NoError) return status;
+    if (length > MaxFileOffset - offset) return IO::ErrPosition;
     UInt32 written = 0;
     status = WriteLineAt(info, offset, line, written);
     if (status != NoError) return status;

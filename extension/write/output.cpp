@@ -42,8 +42,10 @@ bool ParseFieldNumber(const ZR::UniString& fieldId, Int32& number) {
     return true;
 }
 
-// Closes the file and opens it for reading and writing. Closing first drops whatever a read or
-// a failed write left in the file object (a failed write's status sticks until then).
+// Closes the file and opens it for reading and writing, as before every write, even when it is
+// open read-write already: the reopen also clears the status that a failed write leaves sticking
+// in the file object, and the file object cannot tell its mode (the cost is measured by
+// bench/write_bench.cpp).
 GSErrCode ReopenForWriting(IO::File& file) {
     if (file.IsOpen()) file.Close();  // its status is not looked at: nothing is pending
     return file.Open(IO::File::ReadWriteMode);

@@ -10,8 +10,9 @@
 #include "host/environment.h"
 
 // How a save keeps every record, whatever fails and whenever the process dies:
-// - The new text goes to the temporary file, which is emptied when opened: bytes that an earlier
-//   save left behind (a crash leaves the file; nothing else reads it) never reach the data file.
+// - The new text goes to the temporary file, which is emptied when opened. A temporary file that
+//   a crash left behind is ignored (nothing reads it) and emptied by the next save: its bytes
+//   never reach the data file.
 // - The temporary file is synced and closed, then renamed over the data file. The rename
 //   replaces the old file atomically, so the data file's name holds the complete old text or the
 //   complete new text at every instant; the data file is never deleted first. The folder is

@@ -13,6 +13,16 @@
 namespace DataOmbraPlugin {
 namespace {
 
+GSErrCode HaveSameByteLength(const ChannelInfo& info, const ZR::UniString& a,
+                             const ZR::UniString& b, bool& same) {
+    UInt32 aLength = 0;
+    UInt32 bLength = 0;
+    GSErrCode status = EncodedLength(info, a, aLength);
+    if (status == NoError) status = EncodedLength(info, b, bLength);
+    same = status == NoError && aLength == bLength;
+    return status;
+}
+
 // UpdateRecord's steps; may raise the exceptions of the containers and strings.
 GSErrCode ApplyRecordText(ChannelInfo& info, const ZR::UniString& key,
                           const ZR::UniString& recordText) {
@@ -33,8 +43,10 @@ GSErrCode ApplyRecordText(ChannelInfo& info, const ZR::UniString& key,
         // In place only when the bytes match in number: more would overwrite the start of the
         // next line, fewer would leave bytes of the old one (equal characters are not enough in
         // UTF-8).
-        if (!deletion && EncodedLength(info, line) == EncodedLength(info, current))
-            return OverwriteInPlace(info, place.offset, line);
+        bool sameLength = false;
+        if (!deletion) status = HaveSameByteLength(info, line, current, sameLength);
+        if (status != NoError) return status;
+        if (sameLength) return OverwriteInPlace(info, place.offset, line);
     }
     return AppendRecord(info, key, place, line);
 }

@@ -18,9 +18,9 @@ inline GSCharCode ChannelCharCode(const ChannelInfo& info) {
     return info.utf8 ? CC_UTF8 : CC_Default;
 }
 
-// The number of bytes `text` takes in the channel's encoding. Every code unit counts, NUL
-// included, so the length is that of the bytes WriteTextLine writes.
-UInt32 EncodedLength(const ChannelInfo& info, const ZR::UniString& text);
+// Sets `length` to the number of bytes that WriteTextLine writes for `text` (every code unit
+// counts, NUL included). ErrMemoryFull when the encoded text cannot be had.
+GSErrCode EncodedLength(const ChannelInfo& info, const ZR::UniString& text, UInt32& length);
 
 // Writes `text` (which already ends with its carriage return) at the file's position, in the
 // channel's encoding (UTF-8 or the default code page), all of it. `bytesWritten` (when given)

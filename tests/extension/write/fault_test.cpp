@@ -155,7 +155,8 @@ protected:
         if (s.operation == Operation::Output && status != 0) {
             EXPECT_EQ(status, -7003);  // only the load can fail visibly
             EXPECT_TRUE(unchanged || after == Mark);
-            EXPECT_EQ(reports.size(), 1u);
+            EXPECT_EQ(reports, std::vector<std::string>{"Write permission error\r\nwhile operating "
+                                                        "on file 'data.txt'."});
         } else if (s.operation != Operation::Save) {
             EXPECT_EQ(status, 0);
             EXPECT_TRUE(reports.empty());
