@@ -1,13 +1,14 @@
-// ombra: runs an Ombra script. Reads the command line, reads the script, and runs it with the
-// data statements of the host.
+// ombra: runs an Ombra script. Reads the command line and the script, then runs the script under
+// the host: with the extension modules of its extensions folder serving the data statements.
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "ombra/cli.h"
+#include "ombra/host_session.h"
+#include "ombra/host_settings.h"
 #include "ombra/script.h"
 #include "ombra/script_file.h"
-#include "ombra/unserved_data_statements.h"
 
 int main(int argc, char* argv[]) {
     using namespace Ombra;
@@ -21,11 +22,12 @@ int main(int argc, char* argv[]) {
         std::cout << (options.help ? UsageText() : VersionText());
         return kExitSuccess;
     }
+    HostSettings settings;
     std::string source;
-    if (!ReadScript(options.script, source, error)) {
+    if (!ResolveSettings(options, settings, error) || !ReadScript(options.script, source, error)) {
         std::cerr << "ombra: " << error << "\n";
         return kExitUsageError;
     }
-    UnservedDataStatements data;
-    return RunScript(ScriptDisplayName(options.script), source, data, std::cout, std::cerr);
+    return RunHostedScript(settings, ScriptDisplayName(options.script), source, std::cout,
+                           std::cerr);
 }

@@ -110,7 +110,7 @@ TEST_F(DataStatementsTest, DeliveringMoreValuesThanAskedForIsAnError) {
     EXPECT_EQ(result.err, "t.omb:2: error: INPUT received 2 values for 1 variables\n");
 }
 
-TEST(UnservedDataStatementsTest, EveryDataStatementFailsWithoutAModule) {
+TEST(ModuleDataStatementsTest, EveryDataStatementFailsWithoutAModule) {
     EXPECT_EQ(RunSource("\nc = OPEN('DATA', 'prices', '')").err,
               "t.omb:2: error: OPEN failed: no extension module serves file type 'DATA'\n");
     EXPECT_EQ(RunSource("n = INPUT(3, 1, 1, a)").err,

@@ -2,7 +2,8 @@
 
 #include <sstream>
 
-#include "ombra/unserved_data_statements.h"
+#include "ombra/extension_set.h"
+#include "ombra/module_data_statements.h"
 
 namespace Ombra::Testing {
 
@@ -65,7 +66,9 @@ RunResult RunSource(const std::string& source, DataStatements& data) {
 }
 
 RunResult RunSource(const std::string& source) {
-    UnservedDataStatements data;
+    ExtensionSet noModules;
+    GSHandle noBlock = nullptr;
+    ModuleDataStatements data(noModules, noBlock);
     return RunSource(source, data);
 }
 

@@ -68,7 +68,8 @@ TEST_F(OmbraBinaryTest, ReadsTheScriptFromStandardInput) {
 
 TEST_F(OmbraBinaryTest, RuntimeErrorExitsWithOne) {
     Write("prices.omb", "PRINT 'start'\n\n\nch = OPEN('DATA', 'prices', '')\nPRINT 'unreached'\n");
-    Testing::RunResult result = Run("prices.omb");
+    fs::create_directories(folder_ / "no-modules");
+    Testing::RunResult result = Run("--extensions no-modules prices.omb");
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.out, "start\n");
     EXPECT_EQ(result.err,

@@ -1,12 +1,9 @@
 #include "tests/support/test_host.h"
 
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
 
-#include "platform/base/module_instance.h"
 #include "platform/interpreter/string_fetchers.h"
 
 namespace OmbraTest {
@@ -81,71 +78,18 @@ const char* TestHost::ModulePath() {
 }
 
 bool TestHost::Load() {
-    loadError.clear();
-    library = dlopen(ModulePath(), RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        loadError = std::string("open: ") + dlerror();
-        return false;
-    }
-    if (!ResolveExports() || !ReadConfigRecord()) {
-        Unload();
-        return false;
-    }
-    Bind();
+    if (!loader.Load(ModulePath())) return false;
+    (void)loader.Bind(environment);  // a failing InitExtension shows in InitStatus()
     return true;
 }
 
 void TestHost::Unload() {
-    if (library != nullptr) dlclose(library);
-    library = nullptr;
-    exports = ModuleExports();
-    entries = ExtensionEntryTable();
+    loader.Unload();
 }
 
 bool TestHost::Reload() {
     Unload();
     return Load();
-}
-
-bool TestHost::ResolveExports() {
-    const auto resolve = [this](const char* name) {
-        void* address = dlsym(library, name);
-        if (address == nullptr) loadError = std::string("symbol missing: ") + name;
-        return address;
-    };
-    exports.getExportedFuncAddrs =
-        reinterpret_cast<GetExportedFuncAddrsProc>(resolve(GetExportedFuncAddrsName));
-    exports.setImportedFuncAddrs =
-        reinterpret_cast<SetImportedFuncAddrsProc>(resolve(SetImportedFuncAddrsName));
-    exports.setLTEnvAddrs = reinterpret_cast<SetLTEnvAddrsProc>(resolve(SetLTEnvAddrsName));
-    return loadError.empty();
-}
-
-// Reads the record the way a host's module manager does before binding: register, load, copy,
-// unregister, and leave the active resource module as it was.
-bool TestHost::ReadConfigRecord() {
-    configRecord.clear();
-    const GSResModule previous = RSGetActiveModule();
-    const GSResModule module = RSAddModule_ResetCurrentModule(ModuleInstanceOf(library));
-    if (module == InvalidResModule) {
-        loadError = "configuration record: the module carries no resources";
-        return false;
-    }
-    USize size = 0;
-    const char* bytes = RSLoadResource(ResTypeModuleConfig, ModuleConfigId, module, &size);
-    if (bytes != nullptr) configRecord.assign(bytes, size);
-    RSRemoveModule(module);
-    RSSetActiveModule(previous);
-    if (bytes == nullptr) loadError = "configuration record: missing";
-    return bytes != nullptr;
-}
-
-void TestHost::Bind() {
-    const UInt16 importedValue = 0;
-    exports.getExportedFuncAddrs(&entries);
-    exports.setImportedFuncAddrs(&importedValue);
-    exports.setLTEnvAddrs(&environment);
-    initStatus = Init();
 }
 
 std::vector<std::string> TestHost::TakeReports() {
@@ -160,11 +104,11 @@ std::vector<ReportCall> TestHost::TakeReportCalls() {
 }
 
 Int16 TestHost::Init() {
-    return entries.initExtension();
+    return Entries().initExtension();
 }
 
 Int16 TestHost::Open(UInt32 channel, const std::string& name, const std::string& parameters) {
-    return entries.openChannel(channel, FromUtf8(name), FromUtf8(parameters), &fileInfoHandle);
+    return Entries().openChannel(channel, FromUtf8(name), FromUtf8(parameters), &fileInfoHandle);
 }
 
 InputResult TestHost::Input(UInt32 channel, const std::string& key, const std::string& fieldId,
@@ -172,8 +116,8 @@ InputResult TestHost::Input(UInt32 channel, const std::string& key, const std::s
     InputResult result;
     ZR::Array<OmbraValueRecord> records;
     ZR::Array<ZR::UniString> strings;
-    result.status = entries.inputChannel(channel, FromUtf8(key), FromUtf8(fieldId), count,
-                                         &result.valuesRead, &records, &strings);
+    result.status = Entries().inputChannel(channel, FromUtf8(key), FromUtf8(fieldId), count,
+                                           &result.valuesRead, &records, &strings);
     result.values = FromValueArrays(records, strings, Int32(records.GetSize()));
     return result;
 }
@@ -183,15 +127,15 @@ Int16 TestHost::Output(UInt32 channel, const std::string& key, const std::string
     ZR::Array<OmbraValueRecord> records;
     ZR::Array<ZR::UniString> strings;
     ToValueArrays(values, records, strings);
-    return entries.outputChannel(channel, FromUtf8(key), FromUtf8(fieldId), &records, &strings);
+    return Entries().outputChannel(channel, FromUtf8(key), FromUtf8(fieldId), &records, &strings);
 }
 
 Int16 TestHost::Close(UInt32 channel) {
-    return entries.closeChannel(channel);
+    return Entries().closeChannel(channel);
 }
 
 Int16 TestHost::ReleaseAll() {
-    return entries.releaseChannels();
+    return Entries().releaseChannels();
 }
 
 }  // namespace OmbraTest

@@ -9,15 +9,16 @@
 
 #include <functional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "host/environment.h"
+#include "platform/interpreter/extension_loader.h"
+#include "platform/interpreter/value_records.h"
 
 namespace OmbraTest {
 
 // An interpreter value as tests write it: an integer, a real or a UTF-8 text.
-using Value = std::variant<Int32, double, std::string>;
+using Value = InterpreterValue;
 
 struct InputResult {
     Int16 status = 0;
@@ -33,11 +34,7 @@ struct ReportCall {
 };
 
 // The module's three exports as resolved with dlsym.
-struct ModuleExports {
-    GetExportedFuncAddrsProc getExportedFuncAddrs = nullptr;
-    SetImportedFuncAddrsProc setImportedFuncAddrs = nullptr;
-    SetLTEnvAddrsProc setLTEnvAddrs = nullptr;
-};
+using ModuleExports = ExtensionExports;
 
 class TestHost {
 public:
@@ -51,29 +48,30 @@ public:
     // Loads and binds: dlopen, dlsym of the three exports, reads the configuration record through
     // the resource service, then GetExportedFuncAddrs, SetImportedFuncAddrs, SetLTEnvAddrs and
     // InitExtension. False on failure, with LoadError() naming the step ("open: ...", "symbol
-    // missing: <name>", "configuration record: ...") and the module unloaded again.
+    // missing: <name>", "configuration record: ...") and the module unloaded again. A failing
+    // InitExtension leaves the module loaded; InitStatus() tells.
     bool Load();
     // dlclose: the module's unload runs (resources removed, open channels closed unsaved).
     void Unload();
     // Unload() then Load().
     bool Reload();
-    bool IsLoaded() const { return library != nullptr; }
-    const std::string& LoadError() const { return loadError; }
+    bool IsLoaded() const { return loader.IsLoaded(); }
+    const std::string& LoadError() const { return loader.Error(); }
 
     // The path of the module file (bin/extensions/DataInOut.so of the build).
     static const char* ModulePath();
 
     // ---- Binding state ----
-    const ModuleExports& Exports() const { return exports; }
+    const ModuleExports& Exports() const { return loader.Exports(); }
     // The entry table the module wrote at binding.
-    const ExtensionEntryTable& Entries() const { return entries; }
+    const ExtensionEntryTable& Entries() const { return loader.Entries(); }
     // The environment table handed to SetLTEnvAddrs (pass it again to rebind).
     const HostEnvironment& Environment() const { return environment; }
     // The status InitExtension returned during Load().
-    Int16 InitStatus() const { return initStatus; }
+    Int16 InitStatus() const { return loader.InitStatus(); }
     // The configuration record "LTNF" 32500 as the resource service returned it at Load();
     // empty when it was missing.
-    const std::string& ConfigRecord() const { return configRecord; }
+    const std::string& ConfigRecord() const { return loader.ConfigRecord(); }
 
     // ---- Programmable services ----
     // Slot 5 fills the service record with these; set either to nullptr to make the service
@@ -105,22 +103,14 @@ public:
 private:
     friend struct TestHostServices;
 
-    bool ResolveExports();
-    bool ReadConfigRecord();
-    void Bind();
-
-    void* library = nullptr;
-    std::string loadError;
-    ModuleExports exports;
-    ExtensionEntryTable entries{};
+    ExtensionLoader loader;
     HostEnvironment environment{};
-    Int16 initStatus = 0;
-    std::string configRecord;
     std::vector<ReportCall> reports;
     GSHandle fileInfoHandle = nullptr;
 };
 
-// Converts between test values and the interpreter's value arrays.
+// Converts between test values and the interpreter's value arrays (EncodeValues, DecodeValue).
+// A record whose text is missing comes back as the text "<string index N missing>".
 void ToValueArrays(const std::vector<Value>& values, ZR::Array<OmbraValueRecord>& records,
                    ZR::Array<ZR::UniString>& strings);
 std::vector<Value> FromValueArrays(const ZR::Array<OmbraValueRecord>& records,
