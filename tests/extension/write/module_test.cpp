@@ -27,10 +27,10 @@ TEST_F(WriteModule, NewFileWrittenReadAndSavedInKeyOrder) {
     const OmbraTest::InputResult input = host.Input(1, "A7", "2", 1);
     EXPECT_EQ(input.status, 0);
     EXPECT_EQ(input.values, std::vector<Value>{std::string("red")});
-    EXPECT_EQ(host.Output(1, "B1", "1", {Int32(1234567)}), 0);
+    EXPECT_EQ(host.Output(1, "B\xC3\xA9", "1", {Int32(1234567)}), 0);
     EXPECT_EQ(host.Output(1, "A0", "1", {}), 0);
     EXPECT_EQ(host.Close(1), 0);
-    EXPECT_EQ(folder.ReadFile("prices.txt"), Mark + "A0\rA7;12.5;red\rB1;1.23457e+06\r");
+    EXPECT_EQ(folder.ReadFile("prices.txt"), Mark + "A0\rA7;12.5;red\rB\xC3\xA9;1.23457e+06\r");
     EXPECT_FALSE(folder.Exists("prices.txt.tmp"));
     EXPECT_TRUE(host.TakeReports().empty());
 }
@@ -42,6 +42,9 @@ TEST_F(WriteModule, ReadOnlyAndUnopenedChannelsRefuseOutput) {
     EXPECT_EQ(host.Output(3, "A", "1", {Int32(2)}), StatusReportedError);
     const std::string refusal = "Write permission error\r\nwhile operating on file ''.";
     EXPECT_EQ(host.TakeReports(), std::vector<std::string>({refusal, refusal}));
+    host.messageFetcher = nullptr;  // silent, still refused
+    EXPECT_EQ(host.Output(2, "A", "1", {Int32(2)}), StatusReportedError);
+    EXPECT_TRUE(host.TakeReports().empty());
     EXPECT_EQ(host.Close(2), 0);
     EXPECT_EQ(folder.ReadFile("data.txt"), "A\t1\r");
 }

@@ -96,28 +96,6 @@ TEST_F(OutputTest, RecordText) {
     }
 }
 
-TEST_F(OutputTest, NewFileGetsTheMarkFirst) {
-    OpenNewChannel(1, "prices.txt");
-    EXPECT_EQ(Output(1, "A7", "1", {12.5, std::string("red")}), 0);
-    EXPECT_EQ(Output(1, "B\xC3\xA9", "1", {Int32(1)}), 0);
-    EXPECT_EQ(FileBytes("prices.txt"),
-              "\xEF\xBB\xBF"
-              "A7\t12.5\tred\rB\xC3\xA9\t1\r");
-    EXPECT_EQ(Record(1, "A7"), "A7\t12.5\tred");
-}
-
-TEST_F(OutputTest, RefusedWithoutWritePermission) {
-    OpenChannel(1, "data.txt", "A\t1\r", false, ModeReadOnly);
-    const std::string refusal = "Write permission error\r\nwhile operating on file ''.";
-    EXPECT_EQ(Output(1, "A", "1", {Int32(2)}), -7003);
-    EXPECT_EQ(Output(2, "A", "1", {Int32(2)}), -7003);  // not open
-    EXPECT_EQ(FrameTest::TakeCoreReports(), std::vector<std::string>({refusal, refusal}));
-    FrameTest::SetCoreFetchers(nullptr, nullptr);
-    EXPECT_EQ(Output(1, "A", "1", {Int32(2)}), -7003);
-    EXPECT_TRUE(FrameTest::TakeCoreReports().empty());
-    EXPECT_EQ(FileBytes("data.txt"), "A\t1\r");
-}
-
 TEST_F(OutputTest, LastLineWithoutLineEnd) {
     OpenChannel(1, "data.txt", "A\t1\rC\t3");
     EXPECT_EQ(Output(1, "C", "1", {Int32(4)}), 0);  // in place: the line gains its end
