@@ -51,6 +51,14 @@ GSErrCode ReopenForWriting(IO::File& file) {
     return file.Open(IO::File::ReadWriteMode);
 }
 
+// Writes a pending byte-order mark, then builds the indexes if needed; false when they cannot be
+// built. A failed compaction may have left the file closed: it is opened for the load.
+bool LoadForWriting(ChannelInfo& info, UInt32 channel) {
+    if (info.bomPending) WritePendingMark(info);
+    if (!info.file->IsOpen()) ReopenForWriting(*info.file);
+    return EnsureChannelLoaded(channel);
+}
+
 // Applies the record and compacts the file when tailIndex is full. Failures here are not the
 // script's concern: OUTPUT went through as far as it came and the file holds every change made.
 void StoreRecord(ChannelInfo& info, UInt32 channel, const ZR::UniString& key,
@@ -83,10 +91,7 @@ Int16 Output(UInt32 channel, const ZR::UniString& recordId, const ZR::UniString&
     IO::Location location;
     file->GetLocation(&location);  // an unknown location only leaves messages without a name
     ChannelInfo& info = *FindChannelRecord(channel);
-    if (info.bomPending) WritePendingMark(info);
-    // A failed compaction may have left the file closed; loading reads it.
-    if (!file->IsOpen()) ReopenForWriting(*file);
-    if (!EnsureChannelLoaded(channel)) {
+    if (!LoadForWriting(info, channel)) {
         ReportError(ErrorWritePermission, location, fetcher);
         return StatusReportedError;
     }
