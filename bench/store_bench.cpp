@@ -112,8 +112,7 @@ void Load(benchmark::State& state) {
 void SkipAllLines(benchmark::State& state) {
     for (auto _ : state) {
         auto info = OpenChannel(*million);
-        while (info && SkipLines(*info, 1) == NoError) {
-        }
+        if (info) SkipLines(*info, INT32_MAX);  // the loader skips runs of lines
     }
 }
 

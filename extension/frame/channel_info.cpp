@@ -17,6 +17,7 @@ void ChannelInfo::DropContent() {
     sortedIndex.Clear();
     tailIndex.Clear();
     recordKeys.Clear();
+    samplePrefixes.Clear();
     loaded = 0;
 }
 

@@ -73,6 +73,10 @@ struct ChannelInfo {
     ZR::VAArray<RecInfoRec> tailIndex;
     ZR::VAArray<ZR::UniString> recordKeys;
     UInt8 loaded = 0;
+    // Search aid built with sortedIndex (extension/store/sample_search.h): per sample, the four
+    // code units of its key after the `samplePrefixLength` units that all samples share.
+    ZR::Array<UInt64> samplePrefixes;
+    UInt32 samplePrefixLength = 0;
     // Text.
     UInt8 utf8 = 0;        // UTF-8 text after a byte-order mark; otherwise the default code page
     UInt8 bomPending = 0;  // the byte-order mark is still to be written by the first OUTPUT

@@ -1,7 +1,5 @@
 #include "extension/store/data_file.h"
 
-#include <utility>
-
 #include "extension/store/line_scan.h"
 #include "host/utility.h"
 
@@ -19,11 +17,7 @@ GSErrCode ReadTextLine(ChannelInfo& info, ZR::UniString& line, UInt32 position) 
         const GSErrCode status = info.file->SetDataPosition(Int32(position));
         if (status != NoError) return status;
     }
-    // The reader may have changed the line before it failed: read into a fresh one.
-    ZR::UniString read;
-    const GSErrCode status = IOUtil::GetTextLine(*info.file, read, info.utf8 != 0);
-    if (status == NoError) line = std::move(read);
-    return status;
+    return IOUtil::GetTextLine(*info.file, line, info.utf8 != 0);
 }
 
 GSErrCode SkipLines(ChannelInfo& info, Int32 count) {
@@ -45,13 +39,16 @@ ZR::UniString MakeDeletionLine(const ZR::UniString& key, ZR::UniChar separator) 
     return line;
 }
 
+GSErrCode IndexOffset(UInt64 offset, UInt32& position) {
+    if (offset > MaxFileOffset) return IO::ErrPosition;
+    position = UInt32(offset);
+    return NoError;
+}
+
 GSErrCode GetIndexPosition(const ChannelInfo& info, UInt32& position) {
     UInt32 current = 0;
     const GSErrCode status = info.file->GetDataPosition(&current);
-    if (status != NoError) return status;
-    if (current > MaxFileOffset) return IO::ErrPosition;
-    position = current;
-    return NoError;
+    return status != NoError ? status : IndexOffset(current, position);
 }
 
 }  // namespace DataOmbraPlugin

@@ -7,8 +7,9 @@
 namespace DataOmbraPlugin {
 
 // Reads one line of the channel's file into `line`. When `position` is not MaxUIndex the file's
-// position is set there first (a failure is returned without reading). `line` is replaced only
-// on success; end of file and read errors are returned as non-zero statuses.
+// position is set there first (a failure is returned without reading). End of file and read
+// errors are returned as non-zero statuses and leave `line` unchanged; after ErrMemoryFull its
+// content is unspecified.
 GSErrCode ReadTextLine(ChannelInfo& info, ZR::UniString& line, UInt32 position = MaxUIndex);
 
 // Reads and discards up to `count` lines; returns the status of the last read (0 for count <= 0).
@@ -23,8 +24,10 @@ USize SplitKey(ZR::UniString& line, ZR::UniChar separator);
 // default code page's byte 0xFF, then " Deleted entry").
 ZR::UniString MakeDeletionLine(const ZR::UniString& key, ZR::UniChar separator);
 
-// The file's position as an index offset. A position beyond MaxFileOffset, which an index entry
-// cannot hold, is IO::ErrPosition; on failure `position` is unchanged.
+// `offset` as an index entry holds it: IO::ErrPosition beyond MaxFileOffset, which the file's
+// position operation cannot reach. On failure `position` is unchanged.
+GSErrCode IndexOffset(UInt64 offset, UInt32& position);
+// The file's position as an index offset, by IndexOffset.
 GSErrCode GetIndexPosition(const ChannelInfo& info, UInt32& position);
 
 }  // namespace DataOmbraPlugin

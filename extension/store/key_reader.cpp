@@ -83,9 +83,11 @@ GSErrCode KeyReader::ReadKey(std::string_view& key) {
     return cursor.Next(&key, separatorByte);
 }
 
+// The cursor knows the position without a call into the file per line.
 GSErrCode KeyReader::Position(UInt32& position) {
-    cursor.Sync();
-    return GetIndexPosition(info, position);
+    UInt64 offset = 0;
+    const GSErrCode status = cursor.GetOffset(offset);
+    return status != NoError ? status : IndexOffset(offset, position);
 }
 
 GSErrCode KeyReader::ReadKeyByDecoding(std::string_view& key) {

@@ -17,8 +17,8 @@ namespace DataOmbraPlugin {
 class KeyReader {
 public:
     // Reads `info.file`, which must be set, from its position with the channel's encoding and
-    // separator. Until the reader is destroyed nothing else may use the file, and the file's
-    // position is current only after Position().
+    // separator. Until the reader is destroyed nothing else may use the file, and the file's own
+    // position lags behind the lines read.
     explicit KeyReader(ChannelInfo& info);
 
     // Reads the next line; `key` receives its key's bytes, valid until the next call on the
@@ -26,7 +26,7 @@ public:
     GSErrCode ReadKey(std::string_view& key);
     // Reads and discards up to `count` lines; the status of the last read (0 for count 0).
     GSErrCode SkipLines(UInt32 count) { return cursor.Skip(count); }
-    // The position of the next line, as GetIndexPosition gives it.
+    // The offset of the next line; IO::ErrPosition beyond MaxFileOffset (see IndexOffset).
     GSErrCode Position(UInt32& position);
 
     // True when key `a` sorts before key `b` in UniString order.

@@ -44,6 +44,43 @@ inline bool IsTerminator(char byte) {
     return byte == CarriageReturn || byte == LineFeed;
 }
 
+// The set bits of a 16-bit mask, without the library call that std::popcount becomes on
+// processors that may lack the instruction.
+inline UInt32 CountBits16(unsigned mask) {
+    mask = mask - ((mask >> 1) & 0x5555u);
+    mask = (mask & 0x3333u) + ((mask >> 2) & 0x3333u);
+    mask = (mask + (mask >> 4)) & 0x0F0Fu;
+    return UInt32((mask + (mask >> 8)) & 0x1Fu);
+}
+
+// Skips whole 16-byte blocks of the buffer while all their line ends are wanted, counting the
+// ends of a block at once: every CR, and every LF that does not follow a CR. A block never holds
+// the buffer's last byte, so a CR there is left for the line loop. Returns the ends counted;
+// `next` moves to the first byte after them.
+UInt32 SkipWholeBlocks(const char* data, size_t available, UInt32 wanted, size_t& next) {
+    UInt32 ended = 0;
+#if defined(__SSE2__)
+    const __m128i returns = _mm_set1_epi8(CarriageReturn);
+    const __m128i feeds = _mm_set1_epi8(LineFeed);
+    unsigned afterReturn = 0;  // the block before ended in a CR
+    while (next + 16 < available) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + next));
+        const unsigned cr = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, returns)));
+        const unsigned lf = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, feeds)));
+        const unsigned ends = cr | (lf & ~((cr << 1) | afterReturn));
+        const UInt32 count = CountBits16(ends);
+        if (ended + count >= wanted) break;
+        ended += count;
+        afterReturn = (cr >> 15) & 1;
+        next += 16;
+    }
+    if (afterReturn != 0 && data[next] == LineFeed) ++next;  // the rest of a CR LF
+#else
+    (void)data, (void)available, (void)wanted, (void)next;
+#endif
+    return ended;
+}
+
 }  // namespace
 
 void LineCursor::Sync() {
@@ -61,9 +98,17 @@ GSErrCode LineCursor::Refill() {
     }
     Sync();
     USize count = 0;
-    const GSErrCode status = channel.PeekBuffer(&data, &count);
+    GSErrCode status = channel.PeekBuffer(&data, &count);
+    if (status == NoError) status = channel.GetReadOffset(&dataOffset);
     available = status == NoError ? count : 0;
+    if (status != NoError) data = nullptr;
     return status;
+}
+
+GSErrCode LineCursor::GetOffset(UInt64& offset) const {
+    if (data == nullptr) return channel.GetReadOffset(&offset);
+    offset = dataOffset + used;
+    return NoError;
 }
 
 // Consumes the terminator at data[end]: CR, LF, or CR and the LF after it (which may stand at the
@@ -132,8 +177,8 @@ GSErrCode LineCursor::Next(std::string_view* key, int separatorByte) {
 // Consumes up to `count` lines that end within the buffer, short of a CR that is its last byte
 // (an LF may follow in the next buffer), and returns how many it consumed.
 UInt32 LineCursor::SkipBufferedLines(UInt32 count) {
-    UInt32 ended = 0;
     size_t next = used;
+    UInt32 ended = SkipWholeBlocks(data, available, count, next);
     while (ended < count) {
         const size_t end = next + FindLineEnd(data + next, available - next);
         if (end == available || (end + 1 == available && data[end] == CarriageReturn)) break;

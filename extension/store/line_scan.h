@@ -34,6 +34,8 @@ public:
     GSErrCode Skip(UInt32 count);
     // Advances the channel past every line consumed, making its position current.
     void Sync();
+    // The byte offset of the next line: where the channel's position stands once synced.
+    GSErrCode GetOffset(UInt64& offset) const;
 
 private:
     GSErrCode Refill();
@@ -46,7 +48,8 @@ private:
     ZR::IChannel& channel;
     const char* data = nullptr;  // the channel's buffered bytes, valid until the next call on it
     size_t available = 0;
-    size_t used = 0;  // bytes of `data` consumed but not yet passed to Advance
+    size_t used = 0;        // bytes of `data` consumed but not yet passed to Advance
+    UInt64 dataOffset = 0;  // the channel's offset of data[0] while `data` is set
     // The key of the line being read: `keyLength` bytes at `keyStart` in the buffer, or `spill`
     // once the buffer is about to be replaced. `keyStart` is null when no key is wanted.
     const char* keyStart = nullptr;

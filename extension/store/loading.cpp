@@ -6,6 +6,7 @@
 
 #include "extension/store/data_file.h"
 #include "extension/store/key_reader.h"
+#include "extension/store/sample_search.h"
 
 namespace DataOmbraPlugin {
 namespace {
@@ -115,6 +116,7 @@ GSErrCode BuildSortedIndex(ChannelInfo& info, UInt32 entries, UInt32 runLines) {
     if (status == NoError) status = GetIndexPosition(info, end);
     if (status == NoError) {
         info.sortedIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &info.recordKeys});
+        BuildSamplePrefixes(info);
     }
     return status;
 }

@@ -7,29 +7,11 @@
 #include "extension/store/data_file.h"
 #include "extension/store/key_reader.h"
 #include "extension/store/loading.h"
+#include "extension/store/sample_search.h"
 #include "host/environment.h"
 
 namespace DataOmbraPlugin {
 namespace {
-
-// Binary search of `key` among the entries of `index` before its end entry. Returns the 0-based
-// position of the match, or -1 with `hi` at the last entry below the key (-1 when none is).
-Int32 SearchIndex(const ZR::VAArray<RecInfoRec>& index, const ZR::UniString& key, Int32& hi) {
-    const RecInfoRec* entries = index.GetContent();
-    Int32 lo = 0;
-    hi = Int32(index.GetSize()) - 2;
-    while (lo <= hi) {
-        const Int32 mid = (lo + hi) >> 1;
-        const Int32 order = key.Compare(entries[mid].GetKey());
-        if (order == 0) return mid;
-        if (order < 0) {
-            hi = mid - 1;
-        } else {
-            lo = mid + 1;
-        }
-    }
-    return -1;
-}
 
 // Reads the lines after sample `below` up to the next index entry, looking for `key`; `offset`
 // receives the matching line's position. Returns the first failure, or 0.
@@ -68,15 +50,15 @@ GSErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset
     if (entryPosition != nullptr) *entryPosition = -1;
     searchedSorted = 0;
     try {
-        Int32 hi = 0;
-        Int32 found = SearchIndex(info.tailIndex, key, hi);
+        Int32 hi = Int32(info.tailIndex.GetSize()) - 2;
+        Int32 found = SearchEntries(info.tailIndex, key, 0, hi);
         if (found >= 0) {
             offset = info.tailIndex.GetContent()[found].filePos;
             if (entryPosition != nullptr) *entryPosition = found;
             return NoError;
         }
         searchedSorted = 1;
-        found = SearchIndex(info.sortedIndex, key, hi);
+        found = SearchSamples(info, key, hi);
         if (found >= 0) {
             offset = info.sortedIndex.GetContent()[found].filePos;
             if (entryPosition != nullptr) *entryPosition = found;
