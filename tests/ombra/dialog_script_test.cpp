@@ -56,6 +56,23 @@ TEST_F(DialogScriptTest, ACancelledOrUnansweredDialogFailsTheOpen) {
     }
 }
 
+// With the answers used up, a dialog asks on the terminal when standard input is one.
+TEST_F(DialogScriptTest, ATerminalAnswersWhenTheAnswersRunOut) {
+    folder.Write("t.omb", kReadStock + "ch = OPEN('DATA', 'other.txt', 'MODE=RO, DIALOG')\n");
+    const RunResult result = Testing::RunOmbraOnTerminal(
+        folder, {"--state", "s", "--answer", "shelf/stock.txt", "t.omb"}, "cancel\n");
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.out, "bolts 40\n");
+    EXPECT_NE(result.err.find("File not found, can't open for input\r\nwhile operating on file "
+                              "'other.txt'.\n"),
+              std::string::npos)
+        << result.err;
+    const RunResult typed = Testing::RunOmbraOnTerminal(
+        folder, {"--state", "s", "--main-thread", "t.omb"}, "shelf/stock.txt\n");
+    EXPECT_EQ(typed.exitStatus, 0) << typed.err;
+    EXPECT_EQ(typed.out, "bolts 40\n");
+}
+
 TEST_F(DialogScriptTest, TheChoiceIsRememberedByTheStateFile) {
     ASSERT_EQ(Run({"--answer", "shelf/stock.txt", "--state", "s"}).exitStatus, 0);
     ASSERT_TRUE(folder.Exists("s"));

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,16 +43,34 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     return pointers;
 }
 
-// In the child: only calls that are safe after fork.
-[[noreturn]] void RunChild(const std::string& folder, const std::string& capture, char* const* argv,
-                           char* const* envp) {
-    const int in = open((capture + ".in").c_str(), O_RDONLY);
+// In the child: only calls that are safe after fork. Standard input is `terminal` when it is
+// not negative, otherwise the capture's input file.
+[[noreturn]] void RunChild(const std::string& folder, const std::string& capture, int terminal,
+                           char* const* argv, char* const* envp) {
+    const int in = terminal >= 0 ? terminal : open((capture + ".in").c_str(), O_RDONLY);
     const int out = open((capture + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open((capture + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (in < 0 || out < 0 || err < 0 || chdir(folder.c_str()) != 0) _exit(126);
     if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
     execve(argv[0], argv, envp);
     _exit(127);
+}
+
+RunResult Run(const ScriptFolder& folder, const std::vector<std::string>& arguments,
+              const std::string& input, int terminal) {
+    const std::string capture = folder.Path();  // capture files lie beside the folder
+    std::ofstream(capture + ".in", std::ios::binary) << input;
+    std::vector<std::string> argvTexts{OmbraBinary()};
+    argvTexts.insert(argvTexts.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> envTexts = ChildEnvironment(folder.PathOf("state-home"));
+    std::vector<char*> argv = Pointers(argvTexts);
+    std::vector<char*> envp = Pointers(envTexts);
+    const pid_t child = fork();
+    if (child == 0) RunChild(folder.Path(), capture, terminal, argv.data(), envp.data());
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) return {};
+    const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return {exitStatus, ReadBytes(capture + ".out"), ReadBytes(capture + ".err")};
 }
 
 }  // namespace
@@ -93,19 +112,20 @@ void ScriptFolder::Link(const std::string& name, const std::string& target) cons
 
 RunResult RunOmbra(const ScriptFolder& folder, const std::vector<std::string>& arguments,
                    const std::string& input) {
-    const std::string capture = folder.Path();  // capture files lie beside the folder
-    std::ofstream(capture + ".in", std::ios::binary) << input;
-    std::vector<std::string> argvTexts{OmbraBinary()};
-    argvTexts.insert(argvTexts.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> envTexts = ChildEnvironment(folder.PathOf("state-home"));
-    std::vector<char*> argv = Pointers(argvTexts);
-    std::vector<char*> envp = Pointers(envTexts);
-    const pid_t child = fork();
-    if (child == 0) RunChild(folder.Path(), capture, argv.data(), envp.data());
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child) return {};
-    const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return {exitStatus, ReadBytes(capture + ".out"), ReadBytes(capture + ".err")};
+    return Run(folder, arguments, input, -1);
+}
+
+// What is typed ahead waits in the terminal's line buffer until ombra reads it.
+RunResult RunOmbraOnTerminal(const ScriptFolder& folder, const std::vector<std::string>& arguments,
+                             const std::string& typed) {
+    int controller = -1;
+    int terminal = -1;
+    if (openpty(&controller, &terminal, nullptr, nullptr, nullptr) != 0) return {};
+    const bool written = write(controller, typed.data(), typed.size()) == ssize_t(typed.size());
+    RunResult result = written ? Run(folder, arguments, "", terminal) : RunResult{};
+    close(terminal);
+    close(controller);
+    return result;
 }
 
 const char* OmbraBinary() {

@@ -39,6 +39,11 @@ private:
 RunResult RunOmbra(const ScriptFolder& folder, const std::vector<std::string>& arguments,
                    const std::string& input = "");
 
+// Runs ombra as RunOmbra does, but with a terminal as standard input on which `typed` has been
+// typed ahead.
+RunResult RunOmbraOnTerminal(const ScriptFolder& folder, const std::vector<std::string>& arguments,
+                             const std::string& typed);
+
 // The paths of the built pieces the tests use.
 const char* OmbraBinary();
 const char* DataModule();
