@@ -19,7 +19,9 @@ namespace {
 std::atomic<std::size_t> refusedSize{0};
 }  // namespace
 
-void* operator new(std::size_t size) {
+// The replacement operators are kept out of line: inlined, g++ pairs their malloc and free with
+// the callers' new and delete and warns of a mismatch that is not there.
+__attribute__((noinline)) void* operator new(std::size_t size) {
     std::size_t armed = size;
     if (size != 0 && refusedSize.compare_exchange_strong(armed, 0)) throw std::bad_alloc();
     if (void* block = std::malloc(size != 0 ? size : 1)) return block;
@@ -39,13 +41,13 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
     return operator new(size, tag);
 }
-void operator delete(void* block) noexcept {
+__attribute__((noinline)) void operator delete(void* block) noexcept {
     std::free(block);
 }
 void operator delete[](void* block) noexcept {
     std::free(block);
 }
-void operator delete(void* block, std::size_t) noexcept {
+__attribute__((noinline)) void operator delete(void* block, std::size_t) noexcept {
     std::free(block);
 }
 void operator delete[](void* block, std::size_t) noexcept {
