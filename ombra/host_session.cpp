@@ -16,20 +16,16 @@
 namespace Ombra {
 namespace {
 
-IO::Location LocationOf(const std::string& path) {
-    return IO::Location(ZR::UniString(path.data(), USize(path.size()), CC_UTF8));
-}
-
 std::vector<IO::Location> LocationsOf(const std::vector<std::string>& paths) {
     std::vector<IO::Location> locations;
-    for (const std::string& path : paths) locations.push_back(LocationOf(path));
+    for (const std::string& path : paths) locations.push_back(LocationOfPath(path));
     return locations;
 }
 
 // Dialogs take the scripted answers first; then they ask on the terminal, prompting on standard
 // error so that standard output holds only what the script prints.
 void ConfigurePlatform(const HostSettings& settings) {
-    IO::fileSystem.SetBaseFolder(LocationOf(settings.baseFolder));
+    IO::fileSystem.SetBaseFolder(LocationOfPath(settings.baseFolder));
     SetObjectLibraryFolders(LocationsOf(settings.libraryFolders));
     SetHostLibraryFolders(LocationsOf(settings.hostLibraryFolders));
     for (const std::string& answer : settings.answers) DG::QueueAnswer(answer);

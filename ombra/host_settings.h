@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "host/filesystem.h"
 #include "ombra/cli.h"
 
 namespace Ombra {
@@ -25,5 +26,8 @@ struct HostSettings {
 // False, with `error` saying why, when --base or --extensions names no folder or the current
 // folder cannot be had; `settings` is then unspecified.
 bool ResolveSettings(const Options& options, HostSettings& settings, std::string& error);
+
+// The location of an operating-system path (UTF-8 bytes, kept losslessly).
+IO::Location LocationOfPath(const std::string& path);
 
 }  // namespace Ombra

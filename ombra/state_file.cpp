@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "host/filesystem.h"
+#include "ombra/host_settings.h"
 
 namespace Ombra {
 namespace {
@@ -32,10 +33,6 @@ std::string StatusText(GSErrCode status) {
         default:
             return "file-system status " + std::to_string(status);
     }
-}
-
-IO::Location LocationOf(const std::string& path) {
-    return IO::Location(ZR::UniString(path.data(), USize(path.size()), CC_UTF8));
 }
 
 GSErrCode ReadInto(IO::File& file, GSHandle& block) {
@@ -83,7 +80,7 @@ std::string DefaultStateFile() {
 bool ReadStateFile(const std::string& path, GSHandle& block, std::string& error) {
     block = nullptr;
     std::unique_ptr<IO::File> file;
-    GSErrCode status = IO::File::New(file, LocationOf(path), IO::File::Fail);
+    GSErrCode status = IO::File::New(file, LocationOfPath(path), IO::File::Fail);
     if (status == IO::ErrNotFound) return true;
     if (status == NoError) status = file->Open(IO::File::ReadMode);
     if (status == NoError) status = ReadInto(*file, block);
@@ -97,7 +94,7 @@ bool WriteStateFile(const std::string& path, GSHandle block, bool createFolders,
     if (createFolders) fs::create_directories(fs::path(path).parent_path(), folderError);
     if (folderError) return Fail(error, "write", path, folderError.message());
     // The process id keeps two runs that end at once from writing the same temporary file.
-    const IO::Location temporary = LocationOf(path + "." + std::to_string(getpid()) + ".tmp");
+    const IO::Location temporary = LocationOfPath(path + "." + std::to_string(getpid()) + ".tmp");
     GSErrCode status = WriteTemporary(temporary, block);
     const std::string name = fs::path(path).filename();
     if (status == NoError) {
@@ -105,7 +102,7 @@ bool WriteStateFile(const std::string& path, GSHandle block, bool createFolders,
     }
     // The rename is durable only once the folder's entries are.
     if (status == NoError)
-        status = IO::fileSystem.SyncFolder(LocationOf(fs::path(path).parent_path()));
+        status = IO::fileSystem.SyncFolder(LocationOfPath(fs::path(path).parent_path()));
     if (status != NoError) {
         (void)IO::fileSystem.Delete(temporary);
         return Fail(error, "write", path, StatusText(status));
