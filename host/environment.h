@@ -22,12 +22,12 @@ using ServiceRecordProc = GSErrCode (*)(InterpreterServiceRecord* record);
 using UnusedServiceProc = void (*)();
 
 struct HostEnvironment {
-    ReportServiceProc report;             // slot 0
+    ReportServiceProc report;  // slot 0
     UnusedServiceProc slot1;
     UnusedServiceProc slot2;
-    LibraryLookupProc libraryLookup;      // slot 3
+    LibraryLookupProc libraryLookup;  // slot 3
     UnusedServiceProc slot4;
-    ServiceRecordProc serviceRecord;      // slot 5
+    ServiceRecordProc serviceRecord;  // slot 5
     UnusedServiceProc slots6to14[9];
 };
 static_assert(sizeof(HostEnvironment) == 120);

@@ -16,8 +16,7 @@ namespace ZR {
 namespace ArrayDetail {
 
 template <class Operation>
-void Grow(Operation&& operation)
-{
+void Grow(Operation&& operation) {
     try {
         operation();
     } catch (const std::bad_alloc&) {
@@ -41,35 +40,29 @@ public:
     T& GetLast() { return items[Checked(Base + GetSize() - 1)]; }
     const T& GetLast() const { return items[Checked(Base + GetSize() - 1)]; }
 
-    void Push(const T& item)
-    {
+    void Push(const T& item) {
         ArrayDetail::Grow([&] { items.push_back(item); });
     }
-    void Push(T&& item)
-    {
+    void Push(T&& item) {
         ArrayDetail::Grow([&] { items.push_back(std::move(item)); });
     }
     // Inserts before the element at `position`; the position after the last appends.
-    void Insert(USize position, const T& item)
-    {
+    void Insert(USize position, const T& item) {
         if (position < Base || position - Base > items.size()) throw IndexOutOfRangeException();
         ArrayDetail::Grow([&] { items.insert(items.begin() + (position - Base), item); });
     }
     // Removes the element at `position`; later elements move down by one position.
     void Delete(USize position) { items.erase(items.begin() + Checked(position)); }
-    void DeleteLast()
-    {
+    void DeleteLast() {
         if (items.empty()) throw IndexOutOfRangeException();
         items.pop_back();
     }
     // Grows with default elements or shrinks to `size` elements.
-    void SetSize(USize size)
-    {
+    void SetSize(USize size) {
         ArrayDetail::Grow([&] { items.resize(size); });
     }
     void Clear() { items.clear(); }
-    void Reserve(USize capacity)
-    {
+    void Reserve(USize capacity) {
         ArrayDetail::Grow([&] { items.reserve(capacity); });
     }
 
@@ -81,8 +74,7 @@ public:
     const T* GetContent() const { return items.data(); }
 
 private:
-    size_t Checked(USize position) const
-    {
+    size_t Checked(USize position) const {
         if (position < Base || position - Base >= items.size()) throw IndexOutOfRangeException();
         return position - Base;
     }

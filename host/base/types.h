@@ -44,8 +44,7 @@ using GSResID = Int16;
 // The load address of a dynamic module; resources are found from it.
 using GSInstance = const void*;
 
-constexpr UInt32 FourCharCode(const char (&code)[5])
-{
+constexpr UInt32 FourCharCode(const char (&code)[5]) {
     return (UInt32(UInt8(code[0])) << 24) | (UInt32(UInt8(code[1])) << 16) |
            (UInt32(UInt8(code[2])) << 8) | UInt32(UInt8(code[3]));
 }

@@ -110,7 +110,10 @@ public:
     explicit String(std::string text) : bytes(std::move(text)) {}
     USize GetLength() const { return USize(bytes.size()); }
     const char* ToCStr() const { return bytes.c_str(); }
-    String& Append(const String& text) { bytes += text.bytes; return *this; }
+    String& Append(const String& text) {
+        bytes += text.bytes;
+        return *this;
+    }
     bool operator==(const String& other) const = default;
 
 private:

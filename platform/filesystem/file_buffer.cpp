@@ -58,8 +58,7 @@ GSErrCode FileImpl::Refill() {
     (void)WritePending();
     EmptyBuffer(Position());
     std::size_t got = 0;
-    const GSErrCode status =
-        Posix::ReadAt(fd, path, buffer.get(), readSize, bufferOffset, &got);
+    const GSErrCode status = Posix::ReadAt(fd, path, buffer.get(), readSize, bufferOffset, &got);
     if (status != NoError) return status;
     readSize = std::min(readSize * 2, FileBufferSize);
     if (got == 0) return ErrEndOfFile;
