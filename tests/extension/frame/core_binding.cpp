@@ -14,6 +14,7 @@ constexpr char programAnchor = 0;
 std::vector<std::string> reports;
 StringFetcherProc fixed = FetchFixedString;
 StringFetcherProc message = FetchMessageString;
+std::function<Int16(const ZR::UniString&, IO::Location&)> libraryLookup;
 
 void Report(const char* text, UInt8, Int32) {
     reports.emplace_back(text);
@@ -25,6 +26,10 @@ GSErrCode ServiceRecord(InterpreterServiceRecord* record) {
     return NoError;
 }
 
+Int16 LibraryLookup(const ZR::UniString& name, IO::Location& location) {
+    return libraryLookup ? libraryLookup(name, location) : Int16(1);
+}
+
 }  // namespace
 
 void BindCore() {
@@ -33,12 +38,18 @@ void BindCore() {
         HostEnvironment environment{};
         environment.report = Report;
         environment.serviceRecord = ServiceRecord;
+        environment.libraryLookup = LibraryLookup;
         DataOmbraPlugin::BindHostEnvironment(&environment);
         return true;
     }();
     (void)bound;
     SetCoreFetchers(FetchFixedString, FetchMessageString);
+    libraryLookup = nullptr;
     reports.clear();
+}
+
+void SetCoreLibraryLookup(std::function<Int16(const ZR::UniString&, IO::Location&)> lookup) {
+    libraryLookup = std::move(lookup);
 }
 
 void SetCoreFetchers(StringFetcherProc fixedFetcher, StringFetcherProc messageFetcher) {

@@ -2,6 +2,7 @@
 // environment, with the program's own copy of the module's resources registered.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,12 +10,15 @@
 
 namespace FrameTest {
 
-// Binds once per process; afterwards resets the fetchers to the interpreter's and clears the
-// recorded reports.
+// Binds once per process; afterwards resets the fetchers to the interpreter's, forgets the
+// library lookup and clears the recorded reports.
 void BindCore();
 
 // What the service record provider hands out (set before the call under test).
 void SetCoreFetchers(StringFetcherProc fixedFetcher, StringFetcherProc messageFetcher);
+
+// Environment slot 3 of the bound environment; not found (1) while empty.
+void SetCoreLibraryLookup(std::function<Int16(const ZR::UniString&, IO::Location&)> lookup);
 
 // Returns and clears the texts the core sent to its report service.
 std::vector<std::string> TakeCoreReports();

@@ -3,61 +3,28 @@
 #include <utility>
 
 #include "extension/frame/host_services.h"
-#include "platform/base/module_instance.h"
 #include "platform/interpreter/string_fetchers.h"
+#include "tests/extension/frame/core_binding.h"
 
+// The binding itself is the frame's test helper; OPEN also needs the keyword tables loaded.
 namespace OpenTest {
-namespace {
-
-constexpr char programAnchor = 0;
-std::vector<std::string> reports;
-StringFetcherProc fixed = FetchFixedString;
-StringFetcherProc message = FetchMessageString;
-std::function<Int16(const ZR::UniString&, IO::Location&)> libraryLookup;
-
-void Report(const char* text, UInt8, Int32) {
-    reports.emplace_back(text);
-}
-
-GSErrCode ServiceRecord(InterpreterServiceRecord* record) {
-    record->fixedStringFetcher = fixed;
-    record->messageStringFetcher = message;
-    return NoError;
-}
-
-Int16 LibraryLookup(const ZR::UniString& name, IO::Location& location) {
-    return libraryLookup ? libraryLookup(name, location) : Int16(1);
-}
-
-}  // namespace
 
 void BindCore() {
-    static const bool bound = [] {
-        DataOmbraPlugin::RecordModuleInstance(ModuleInstanceOfAddress(&programAnchor));
-        HostEnvironment environment{};
-        environment.report = Report;
-        environment.serviceRecord = ServiceRecord;
-        environment.libraryLookup = LibraryLookup;
-        DataOmbraPlugin::BindHostEnvironment(&environment);
-        return DataOmbraPlugin::InitExtension() == NoError;
-    }();
-    (void)bound;
-    SetCoreFetchers(FetchFixedString, FetchMessageString);
-    libraryLookup = nullptr;
-    reports.clear();
+    FrameTest::BindCore();
+    static const bool initialised = DataOmbraPlugin::InitExtension() == NoError;
+    (void)initialised;
 }
 
 void SetCoreFetchers(StringFetcherProc fixedFetcher, StringFetcherProc messageFetcher) {
-    fixed = fixedFetcher;
-    message = messageFetcher;
+    FrameTest::SetCoreFetchers(fixedFetcher, messageFetcher);
 }
 
 void SetCoreLibraryLookup(std::function<Int16(const ZR::UniString&, IO::Location&)> lookup) {
-    libraryLookup = std::move(lookup);
+    FrameTest::SetCoreLibraryLookup(std::move(lookup));
 }
 
 std::vector<std::string> TakeCoreReports() {
-    return std::exchange(reports, {});
+    return FrameTest::TakeCoreReports();
 }
 
 StringFetcherProc CoreMessageFetcher() {
