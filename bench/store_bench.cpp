@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_support.h"
 #include "extension/frame/channel_table.h"
-#include "extension/frame/host_services.h"
 #include "extension/store/data_file.h"
 #include "extension/store/input.h"
 #include "extension/store/loading.h"
@@ -34,71 +34,32 @@ namespace {
 
 using namespace DataOmbraPlugin;
 
-// A sorted data file of about 40 bytes a line, CR-terminated, in a temporary folder.
+// A sorted data file of about 40 bytes a line, CR-terminated.
 struct DataFile {
     DataFile(const std::string& folder, size_t lines)
-        : path(folder + "/data" + std::to_string(lines)) {
-        std::string text;
-        char line[64];
-        for (size_t i = 0; i < lines; ++i) {
-            offsets.push_back(text.size());
-            text.append(
-                line, size_t(std::snprintf(line, sizeof line,
-                                           "K%09zu\t%zu.25\tsome field text\tred\r", i, i % 977)));
-            if (text.size() > (1u << 24)) Flush(text);
-        }
-        Flush(text);
-    }
-    void Flush(std::string& text) {
-        FILE* out = std::fopen(path.c_str(), "ab");
-        if (out == nullptr || std::fwrite(text.data(), 1, text.size(), out) != text.size()) {
-            std::abort();
-        }
-        std::fclose(out);
-        bytes += text.size();
-        text.clear();
-    }
-    IO::Location Location() const {
-        return IO::Location(ZR::UniString(path.data(), USize(path.size()), CC_UTF8));
-    }
-    std::string Key(size_t i) const {
-        char key[16];
-        std::snprintf(key, sizeof key, "K%09zu", i);
-        return key;
-    }
+        : path(folder + "/data" + std::to_string(lines)),
+          offsets(BenchSupport::WriteDataFile(path, lines, [](size_t i, std::string& text) {
+              char line[64];
+              text.append(line, size_t(std::snprintf(line, sizeof line,
+                                                     "K%09zu\t%zu.25\tsome field text\tred\r", i,
+                                                     i % 977)));
+          })) {}
+    size_t Bytes() const { return size_t(std::filesystem::file_size(path)); }
 
     std::string path;
     std::vector<size_t> offsets;  // of every line
-    size_t bytes = 0;
 };
 
-std::string folder;
 std::unique_ptr<DataFile> million;
 
 std::unique_ptr<ChannelInfo> OpenChannel(const DataFile& file) {
     auto info = std::make_unique<ChannelInfo>();
-    if (IO::File::New(info->file, file.Location(), IO::File::Fail) != NoError ||
-        info->file->Open(IO::File::ReadMode) != NoError) {
-        return nullptr;
-    }
-    return info;
+    info->file = BenchSupport::OpenForReading(file.path);
+    return info->file ? std::move(info) : nullptr;
 }
 
 void RawLinePass(benchmark::State& state) {
-    std::vector<char> block(64 * 1024);
-    for (auto _ : state) {
-        const int fd = open(million->path.c_str(), O_RDONLY | O_CLOEXEC);
-        size_t lines = 0;
-        ssize_t got;
-        while ((got = read(fd, block.data(), block.size())) > 0) {
-            for (const char *p = block.data(), *end = p + got;
-                 (p = static_cast<const char*>(std::memchr(p, '\r', size_t(end - p)))); ++p) {
-                ++lines;
-            }
-        }
-        close(fd);
-        benchmark::DoNotOptimize(lines);
-    }
+    for (auto _ : state) benchmark::DoNotOptimize(BenchSupport::RawLinePass(million->path, '\r'));
 }
 
 void Load(benchmark::State& state) {
@@ -144,23 +105,12 @@ void PreadLine(benchmark::State& state) {
     close(fd);
 }
 
-void FetchMessage(char* buffer, Int16, Int16, GSResModule) {
-    buffer[0] = '\0';
-}
-GSErrCode FillServiceRecord(InterpreterServiceRecord* record) {
-    std::memset(record, 0, sizeof *record);
-    record->messageStringFetcher = FetchMessage;
-    return NoError;
-}
-
 void Input(benchmark::State& state) {
-    HostEnvironment environment{};
-    environment.serviceRecord = FillServiceRecord;
-    BindHostEnvironment(&environment);
+    BenchSupport::PrepareCore();
     std::unique_ptr<IO::File> file = std::move(OpenChannel(*million)->file);
     ClaimChannel(1, file, OpenSettings{}, false, false);
     std::vector<ZR::UniString> keys;
-    for (size_t line : RandomLines(4096)) keys.emplace_back(million->Key(line).c_str());
+    for (size_t line : RandomLines(4096)) keys.emplace_back(BenchSupport::Key(line).c_str());
     const ZR::UniString fieldId("1");
     ZR::Array<OmbraValueRecord> values;
     ZR::Array<ZR::UniString> strings;
@@ -185,41 +135,17 @@ void IndexMemory(benchmark::State& state, const DataFile& file) {
         if (!info || !info->loaded) state.SkipWithError("load failed");
         state.counters["IndexBytes"] = double(mallinfo2().uordblks - before);
         state.counters["SampleKeys"] = double(info->recordKeys.GetSize());
-        state.counters["FileBytes"] = double(file.bytes);
+        state.counters["FileBytes"] = double(file.Bytes());
     }
 }
-
-// Prints as usual, then each measured benchmark's time against its floor's.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-            double& best = fastest[run.run_name.function_name];
-            best = std::min(best == 0 ? std::numeric_limits<double>::infinity() : best,
-                            run.GetAdjustedCPUTime());
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* measured, const char* floor, double goal) const {
-        const auto m = fastest.find(measured), f = fastest.find(floor);
-        if (m == fastest.end() || f == fastest.end()) return;
-        std::printf("%s / %s: %.2f (goal <= %.1f)\n", measured, floor, m->second / f->second, goal);
-    }
-
-private:
-    std::map<std::string, double> fastest;  // CPU time per iteration: steadier on a busy machine
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/store-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) return 1;
-    folder = pattern;
-    million = std::make_unique<DataFile>(folder, 1000000);
+    const BenchSupport::TempFolder folder("store");
+    million = std::make_unique<DataFile>(folder.Path(), 1000000);
     benchmark::RegisterBenchmark("RawLinePass", RawLinePass)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Load", Load)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("DecodeAllLines", DecodeAllLines)->Unit(benchmark::kMillisecond);
@@ -229,17 +155,16 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("IndexMemory1M", IndexMemory, std::cref(*million))->Iterations(1);
     std::unique_ptr<DataFile> tenMillion;
     if (std::getenv("OMBRA_BENCH_10M") != nullptr) {
-        tenMillion = std::make_unique<DataFile>(folder, 10000000);
+        tenMillion = std::make_unique<DataFile>(folder.Path(), 10000000);
         benchmark::RegisterBenchmark("IndexMemory10M", IndexMemory, std::cref(*tenMillion))
             ->Iterations(1);
     }
-    RatioReporter reporter;
+    BenchSupport::RatioReporter reporter(BenchSupport::RatioReporter::Clock::Cpu);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("Load", "RawLinePass", 4);
-    reporter.PrintRatio("Input", "PreadLine", 2);
-    reporter.PrintRatio("SkipAllLines", "DecodeAllLines", 1);
+    reporter.PrintRatio("Load", "RawLinePass", "(goal <= 4)");
+    reporter.PrintRatio("Input", "PreadLine", "(goal <= 2)");
+    reporter.PrintRatio("SkipAllLines", "DecodeAllLines", "(goal <= 1)");
     benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    million.reset();
     return 0;
 }

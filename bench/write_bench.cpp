@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_support.h"
 #include "extension/frame/channel_table.h"
-#include "extension/frame/host_services.h"
 #include "extension/store/loading.h"
 #include "extension/write/output.h"
 #include "extension/write/save.h"
@@ -32,75 +32,46 @@
 namespace {
 
 using namespace DataOmbraPlugin;
+using namespace BenchSupport;
 
 constexpr size_t Lines = 1000000;
 constexpr size_t TailRecords = 1023;
 
-std::string folder;
 std::string sortedPath;  // the sorted file
 std::string tailedPath;  // the sorted file followed by TailRecords changed records
 std::string workPath;    // the file under test
 
-std::string Key(size_t i) {
-    char key[16];
-    std::snprintf(key, sizeof key, "K%09zu", i);
-    return key;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes, const char* mode) {
-    FILE* out = std::fopen(path.c_str(), mode);
-    if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
-        std::abort();
-    }
-    std::fclose(out);
-}
-
 // Lines of 40 bytes with ascending keys (even numbers: odd keys are new records), CR ends.
 void MakeFiles() {
-    std::string text;
-    char line[64];
-    for (size_t i = 0; i < Lines; ++i) {
+    const auto sortedLine = [](size_t i, std::string& text) {
+        char line[64];
         text.append(line, size_t(std::snprintf(line, sizeof line, "%s\t%03zu.25\tsome text\tred\r",
                                                Key(2 * i).c_str(), i % 977)));
-    }
-    WriteBytes(sortedPath, text, "wb");
+    };
+    WriteDataFile(sortedPath, Lines, sortedLine);
     std::mt19937 random(7);
-    std::string tail;
+    std::vector<std::string> tail;
     for (size_t i = 0; i < TailRecords; ++i) {
         const size_t key = 2 * ((i * (Lines / TailRecords)) + random() % 97);
-        tail += Key(key + random() % 2) + "\tchanged " + std::to_string(i) + "\r";
+        tail.push_back(Key(key + random() % 2) + "\tchanged " + std::to_string(i) + "\r");
     }
-    WriteBytes(tailedPath, text + tail, "wb");
-}
-
-void CopyBytes(const std::string& from, const std::string& to, bool sync) {
-    std::vector<char> block(64 * 1024);
-    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    ssize_t got;
-    while ((got = read(in, block.data(), block.size())) > 0) {
-        if (write(out, block.data(), size_t(got)) != got) std::abort();
-    }
-    if (sync) fsync(out);
-    close(in);
-    close(out);
+    WriteDataFile(tailedPath, Lines + TailRecords, [&](size_t i, std::string& text) {
+        if (i < Lines) {
+            sortedLine(i, text);
+        } else {
+            text += tail[i - Lines];
+        }
+    });
 }
 
 void CopyFile(benchmark::State& state, bool sync) {
     for (auto _ : state) CopyBytes(tailedPath, workPath, sync);
 }
 
-IO::Location WorkLocation() {
-    return IO::Location(ZR::UniString(workPath.data(), USize(workPath.size()), CC_UTF8));
-}
-
 // Claims channel 1 for the work file as OPEN leaves it (open for reading, mode WA) and loads it.
 ChannelInfo& ClaimWorkFile() {
-    std::unique_ptr<IO::File> file;
-    if (IO::File::New(file, WorkLocation(), IO::File::Fail) != NoError ||
-        file->Open(IO::File::ReadMode) != NoError) {
-        std::abort();
-    }
+    std::unique_ptr<IO::File> file = OpenForReading(workPath);
+    if (!file) std::abort();
     ClaimChannel(1, file, OpenSettings{DefaultSeparator, ModeWriteAppend}, false, false);
     ChannelInfo& info = *FindChannelRecord(1);
     EnsureLoaded(info);
@@ -138,16 +109,6 @@ void PwriteLine(benchmark::State& state) {
         if (pwrite(fd, line, sizeof line - 1, offset) < 0) state.SkipWithError("pwrite failed");
     }
     close(fd);
-}
-
-void FetchMessage(char* buffer, Int16, Int16, GSResModule) {
-    buffer[0] = '\0';
-}
-
-GSErrCode FillServiceRecord(InterpreterServiceRecord* record) {
-    std::memset(record, 0, sizeof *record);
-    record->messageStringFetcher = FetchMessage;
-    return NoError;
 }
 
 // OUTPUT of `key` with string values, as the interpreter passes them.
@@ -189,44 +150,17 @@ void OutputChanges(benchmark::State& state, Change change) {
     ReleaseWorkFile();
 }
 
-// Prints as usual, then each measured benchmark's time against its floor's.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-                seconds[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* measured, const char* floor, const char* goal = "") const {
-        const auto m = seconds.find(measured);
-        const auto f = seconds.find(floor);
-        if (m == seconds.end() || f == seconds.end()) return;
-        std::printf("%-14s / %-14s: %7.2f %s\n", measured, floor, m->second / f->second, goal);
-    }
-
-private:
-    std::map<std::string, double> seconds;  // real time per iteration
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/write-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) return 1;
-    folder = pattern;
-    sortedPath = folder + "/sorted.txt";
-    tailedPath = folder + "/tailed.txt";
-    workPath = folder + "/data.txt";
+    const TempFolder folder("write");
+    sortedPath = folder.Path() + "/sorted.txt";
+    tailedPath = folder.Path() + "/tailed.txt";
+    workPath = folder.Path() + "/data.txt";
     MakeFiles();
-    HostEnvironment environment{};
-    environment.serviceRecord = FillServiceRecord;
-    BindHostEnvironment(&environment);
+    PrepareCore();
 
     benchmark::RegisterBenchmark("CopyFile", CopyFile, false)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("CopyFileSynced", CopyFile, true)->Unit(benchmark::kMillisecond);
@@ -240,7 +174,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("OutputMix", OutputChanges, Change::Mix)
         ->Unit(benchmark::kMicrosecond)
         ->Iterations(30000);
-    RatioReporter reporter;
+    RatioReporter reporter(RatioReporter::Clock::Real);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("Save", "CopyFile", "(goal <= 3)");
     reporter.PrintRatio("Save", "CopyFileSynced");
@@ -248,7 +182,5 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("OutputAppend", "PwriteLine");
     reporter.PrintRatio("OutputMix", "PwriteLine");
     benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
     return 0;
 }
