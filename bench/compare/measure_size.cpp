@@ -1,0 +1,151 @@
+#include "bench/compare/measure_size.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+#include "bench/compare/data_set.h"
+#include "bench/compare/file_peers.h"
+#include "bench/compare/module_peer.h"
+#include "bench/compare/peak_memory.h"
+#include "bench/compare/script_host.h"
+#include "bench/compare/sqlite_peer.h"
+#include "bench/support/bench_support.h"
+
+namespace Compare {
+
+namespace {
+
+constexpr size_t Lookups = 20000;  // random lookups a round
+constexpr size_t Changes = 4096;   // distinct records changed a round: four compactions' worth
+
+// A data set and the figures measured on it so far.
+struct Session {
+    DataSet set;
+    std::string folder;
+    FigureSet figures;
+    int failures = 0;
+    bool large = false;  // more than a million records: fewer rounds of the whole-file figures
+
+    void Add(const char* name, const std::optional<double>& value) {
+        if (value) {
+            figures.Add({set.runRecords, name, *value});
+            std::fprintf(stderr, "  %-34s %.6g\n", name, *value);
+        } else {
+            ++failures;
+        }
+    }
+    std::string File(const char* name) const { return folder + "/" + name; }
+    Repeat WholeFile() const { return large ? Repeat{2, 3, 5} : Repeat{3, 10, 2}; }
+};
+
+constexpr Repeat Operations{3, 10, 1};
+
+// The same record with another quantity of as many digits: its line keeps its length.
+Record SameLength(Record record) {
+    record.quantity += (record.quantity % 10 == 9) ? -9 : 1;
+    return record;
+}
+
+// The same record with a longer description: its line no longer fits in place.
+Record NewLength(Record record) {
+    record.description += " *";
+    return record;
+}
+
+void MeasureMemory(Session& session) {
+    const std::optional<PeakMemory> peak = MeasurePeakMemory(session.set.path);
+    session.Add("memory.peak_rss", peak ? std::optional(peak->withLoad) : std::nullopt);
+    session.Add("memory.start_rss", peak ? std::optional(peak->beforeLoad) : std::nullopt);
+}
+
+void MeasureLoadAndLookup(Session& session, const std::vector<Probe>& probes) {
+    const DataSet& set = session.set;
+    const std::string database = session.File("records.db");
+    session.Add("load.line_pass", LinePass(set, session.WholeFile()));
+    session.Add("load.module", ModuleLoad(set, session.WholeFile()));
+    session.Add("load.sqlite_import",
+                SqliteImport(set, database, session.large ? Repeat{1, 1, 0} : Repeat{1, 3, 5}));
+    {
+        RecordMap map;
+        session.Add("load.unordered_map", BuildRecordMap(set, map));
+        session.Add("lookup.unordered_map", FindInRecordMap(map, probes, Operations));
+    }
+    session.Add("lookup.input", ModuleInput(set.path, probes, Operations));
+    session.Add("lookup.pread", PreadLines(set.path, probes, Operations));
+    session.Add("lookup.sqlite_default", SqlitePointSelect(database, probes, false, Operations));
+    session.Add("lookup.sqlite_cached", SqlitePointSelect(database, probes, true, Operations));
+}
+
+void MeasureUpdates(Session& session, const std::vector<Probe>& changed) {
+    const std::string work = session.File("work.txt");
+    BenchSupport::CopyBytes(session.set.path, work, false);
+    std::vector<Record> inPlace;
+    std::vector<Record> appended;
+    std::vector<LineWrite> lines;
+    for (const Probe& probe : changed) {
+        inPlace.push_back(SameLength(probe.record));
+        appended.push_back(NewLength(probe.record));
+        lines.push_back({probe.offset, RecordText(inPlace.back()) + "\r"});
+    }
+    session.Add("update.pwrite", PwriteLines(work, lines, Operations));
+    session.Add("update.output_in_place", ModuleOutputInPlace(work, inPlace, Operations));
+    const std::optional<AppendCost> append = ModuleOutputAppend(work, appended);
+    session.Add("update.output_append",
+                append ? std::optional(append->withoutCompactions) : std::nullopt);
+    session.Add("update.output_append_compacting",
+                append ? std::optional(append->withCompactions) : std::nullopt);
+    const std::string database = session.File("records.db");
+    session.Add("update.sqlite_autocommit", SqliteUpsert(database, appended, false, Operations));
+    session.Add("update.sqlite_transaction", SqliteUpsert(database, appended, true, Operations));
+}
+
+void MeasureSave(Session& session) {
+    const DataSet& set = session.set;
+    session.Add("save.copy",
+                CopyFile(set.path, session.File("copy.txt"), false, session.WholeFile()));
+    session.Add("save.copy_synced",
+                CopyFile(set.path, session.File("copy.txt"), true, session.WholeFile()));
+    session.Add("save.close", ModuleClose(set, session.File("work.txt"), session.WholeFile()));
+}
+
+void MeasureScript(Session& session, const std::string& ombra) {
+    const std::optional<ScriptCost> cost =
+        MeasureScriptHost(session.set, ombra, session.folder, Repeat{2, 5, 3});
+    session.Add("script.ombra_loop", cost ? std::optional(cost->ombraPerPass) : std::nullopt);
+    session.Add("script.direct_loop", cost ? std::optional(cost->directPerPass) : std::nullopt);
+    session.Add("script.statement_overhead",
+                cost ? std::optional((cost->ombraPerPass - cost->directPerPass) / StatementsPerPass)
+                     : std::nullopt);
+}
+
+}  // namespace
+
+FigureSet MeasureSize(const SizeRun& run, int& failures) {
+    Session session;
+    session.folder = run.folder;
+    session.large = run.records > 1000000;
+    std::fprintf(stderr, "%zu records: generating\n", run.records);
+    session.set = WriteDataSet(session.File("data.txt"), run.records);
+    const std::vector<Probe> probes = PickProbes(session.set, Lookups, 1, false);
+    const std::vector<Probe> changed = PickProbes(session.set, Changes, 2, true);
+    if (probes.empty() || changed.empty()) {
+        std::fprintf(stderr, "cannot read the records back from %s\n", session.set.path.c_str());
+        failures = 1;
+        return {};
+    }
+    BenchSupport::PrepareCore();
+    MeasureMemory(session);
+    MeasureLoadAndLookup(session, probes);
+    MeasureUpdates(session, changed);
+    MeasureSave(session);
+    if (!run.ombra.empty()) MeasureScript(session, run.ombra);
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(run.folder, ignored)) {
+        std::filesystem::remove_all(entry.path(), ignored);
+    }
+    failures = session.failures;
+    return session.figures;
+}
+
+}  // namespace Compare

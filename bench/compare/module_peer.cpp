@@ -1,0 +1,229 @@
+#include "bench/compare/module_peer.h"
+
+#include <cstring>
+#include <filesystem>
+
+#include "bench/support/bench_support.h"
+#include "extension/frame/channel_table.h"
+#include "extension/frame/close.h"
+#include "extension/store/input.h"
+#include "extension/store/loading.h"
+#include "extension/write/output.h"
+
+namespace Compare {
+
+using namespace DataOmbraPlugin;
+
+namespace {
+
+constexpr UInt32 Channel = 1;
+
+// Closes the channel's file without a save.
+void Release() {
+    std::unique_ptr<IO::File> file;
+    ReleaseChannel(Channel, file);
+}
+
+// Claims the channel for `path` as OPEN leaves it and loads its index; nullptr (and the channel
+// released) on failure.
+ChannelInfo* ClaimLoaded(const char* figure, const std::string& path, Int32 mode) {
+    std::unique_ptr<IO::File> file = BenchSupport::OpenForReading(path);
+    if (!file) {
+        Fail(figure, "cannot open " + path);
+        return nullptr;
+    }
+    ClaimChannel(Channel, file, OpenSettings{DefaultSeparator, mode}, false, false);
+    ChannelInfo* info = FindChannelRecord(Channel);
+    if (info != nullptr) EnsureLoaded(*info);
+    if (info == nullptr || !info->loaded) {
+        Release();
+        Fail(figure, "cannot load " + path);
+        return nullptr;
+    }
+    return info;
+}
+
+// Where the next appended line goes: the end entry of the loaded tail index.
+UInt32 AppendOffset() {
+    const ChannelInfo& info = *FindChannelRecord(Channel);
+    return info.tailIndex[info.tailIndex.GetSize()].filePos;
+}
+
+// The values of a change as the interpreter passes them: a real, an integer, two strings.
+struct ValueList {
+    explicit ValueList(const Record& record) {
+        OmbraValueRecord value{};
+        value.valueType = ValueTypeNumeric;
+        value.numericKind = NumericKindReal;
+        std::memcpy(value.value.bytes, &record.price, sizeof record.price);
+        values.Push(value);
+        value = {};
+        value.valueType = ValueTypeNumeric;
+        value.numericKind = NumericKindInteger;
+        value.value.integer = record.quantity;
+        values.Push(value);
+        for (const std::string* text : {&record.colour, &record.description}) {
+            value = {};
+            value.valueType = ValueTypeString;
+            value.value.stringIndex = strings.GetSize();
+            values.Push(value);
+            strings.Push(ZR::UniString(text->c_str()));
+        }
+        key = ZR::UniString(record.key.c_str());
+    }
+    ZR::UniString key;
+    ZR::Array<OmbraValueRecord> values;
+    ZR::Array<ZR::UniString> strings;
+};
+
+std::vector<ValueList> MakeValueLists(const std::vector<Record>& changes) {
+    std::vector<ValueList> lists;
+    lists.reserve(changes.size());
+    for (const Record& change : changes) lists.emplace_back(change);
+    return lists;
+}
+
+std::optional<Round> LoadRound(const DataSet& set) {
+    std::unique_ptr<IO::File> file = BenchSupport::OpenForReading(set.path);
+    if (!file) return Fail("load.module", "cannot open " + set.path);
+    ChannelInfo info;
+    info.file = std::move(file);
+    Stopwatch watch;
+    watch.Start();
+    EnsureLoaded(info);
+    watch.Stop();
+    if (!info.loaded) return Fail("load.module", "EnsureLoaded failed");
+    return Round{set.offsets.size(), watch.Nanoseconds()};
+}
+
+std::optional<Round> InputRound(const std::vector<ZR::UniString>& keys) {
+    const ZR::UniString fieldId("1");
+    ZR::Array<OmbraValueRecord> values;
+    ZR::Array<ZR::UniString> strings;
+    Int32 read = 0;
+    size_t delivered = 0;
+    Stopwatch watch;
+    watch.Start();
+    for (const ZR::UniString& key : keys) {
+        if (InputFromChannel(Channel, key, fieldId, 4, &read, &values, &strings) == 0) {
+            delivered += size_t(read);
+        }
+    }
+    watch.Stop();
+    if (delivered != 4 * keys.size()) return Fail("lookup.input", "an INPUT missed its record");
+    return Round{keys.size(), watch.Nanoseconds()};
+}
+
+std::optional<Round> OutputRound(const char* figure, const std::vector<ValueList>& lists) {
+    const ZR::UniString fieldId("1");
+    Stopwatch watch;
+    watch.Start();
+    for (const ValueList& list : lists) {
+        if (OutputToChannel(Channel, list.key, fieldId, &list.values, &list.strings) != 0) {
+            return Fail(figure, "OUTPUT failed");
+        }
+    }
+    watch.Stop();
+    return Round{lists.size(), watch.Nanoseconds()};
+}
+
+// One OUTPUT of the append run: its time goes to `cost`, and to the quiet figures unless it
+// saved or loaded the file. False when it failed or, quiet, did not append.
+bool AppendOne(const ValueList& list, AppendCost& cost, double& quietNanoseconds,
+               size_t& quietCount) {
+    const ZR::UniString fieldId("1");
+    const bool loadedBefore = FindChannelRecord(Channel)->loaded;
+    const UInt32 endBefore = loadedBefore ? AppendOffset() : 0;
+    Stopwatch watch;
+    watch.Start();
+    const Int16 status = OutputToChannel(Channel, list.key, fieldId, &list.values, &list.strings);
+    watch.Stop();
+    const bool loadedAfter = FindChannelRecord(Channel)->loaded;
+    cost.withCompactions += watch.Nanoseconds();
+    cost.compactions += loadedBefore && !loadedAfter;
+    if (!loadedBefore || !loadedAfter) return status == 0;
+    quietNanoseconds += watch.Nanoseconds();
+    ++quietCount;
+    return status == 0 && AppendOffset() > endBefore;
+}
+
+std::optional<Round> CloseRound(const DataSet& set, const std::string& workPath) {
+    constexpr const char* figure = "save.close";
+    BenchSupport::CopyBytes(set.path, workPath, false);
+    ChannelInfo* info = ClaimLoaded(figure, workPath, ModeWriteAppend);
+    if (info == nullptr) return std::nullopt;
+    info->modified = 1;
+    Stopwatch watch;
+    watch.Start();
+    const Int16 status = CloseDataChannel(Channel);
+    watch.Stop();
+    std::error_code error;
+    const auto saved = std::filesystem::file_size(workPath, error);
+    if (status != 0 || FindChannelRecord(Channel) != nullptr || error || saved >= set.bytes ||
+        std::filesystem::exists(workPath + ".tmp")) {
+        return Fail(figure, "the save did not rewrite the file");
+    }
+    return Round{1, watch.Nanoseconds()};
+}
+
+}  // namespace
+
+std::optional<double> ModuleLoad(const DataSet& set, const Repeat& repeat) {
+    return FastestPerOperation(repeat, [&] { return LoadRound(set); });
+}
+
+std::optional<double> ModuleInput(const std::string& path, const std::vector<Probe>& probes,
+                                  const Repeat& repeat) {
+    std::vector<ZR::UniString> keys;
+    for (const Probe& probe : probes) keys.emplace_back(probe.record.key.c_str());
+    std::unique_ptr<IO::File> file = BenchSupport::OpenForReading(path);
+    if (!file) return Fail("lookup.input", "cannot open " + path);
+    ClaimChannel(Channel, file, OpenSettings{}, false, false);
+    const std::optional<double> cost =
+        FastestPerOperation(repeat, [&] { return InputRound(keys); });
+    Release();
+    return cost;
+}
+
+std::optional<double> ModuleOutputInPlace(const std::string& workPath,
+                                          const std::vector<Record>& changes,
+                                          const Repeat& repeat) {
+    constexpr const char* figure = "update.output_in_place";
+    const std::vector<ValueList> lists = MakeValueLists(changes);
+    std::error_code error;
+    const auto before = std::filesystem::file_size(workPath, error);
+    if (ClaimLoaded(figure, workPath, ModeWriteAppend) == nullptr) return std::nullopt;
+    std::optional<double> cost =
+        FastestPerOperation(repeat, [&] { return OutputRound(figure, lists); });
+    Release();
+    if (cost && std::filesystem::file_size(workPath, error) != before) {
+        return Fail(figure, "a change did not keep its line's length");
+    }
+    return cost;
+}
+
+std::optional<AppendCost> ModuleOutputAppend(const std::string& workPath,
+                                             const std::vector<Record>& changes) {
+    constexpr const char* figure = "update.output_append";
+    const std::vector<ValueList> lists = MakeValueLists(changes);
+    if (ClaimLoaded(figure, workPath, ModeWriteAppend) == nullptr) return std::nullopt;
+    AppendCost cost;
+    double quietNanoseconds = 0;
+    size_t quietCount = 0;
+    bool failed = false;
+    for (const ValueList& list : lists) {
+        failed = failed || !AppendOne(list, cost, quietNanoseconds, quietCount);
+    }
+    Release();
+    if (failed || quietCount == 0) return Fail(figure, "an OUTPUT failed or did not append");
+    cost.withCompactions /= double(lists.size());
+    cost.withoutCompactions = quietNanoseconds / double(quietCount);
+    return cost;
+}
+
+std::optional<double> ModuleClose(const DataSet& set, const std::string& workPath,
+                                  const Repeat& repeat) {
+    return FastestPerOperation(repeat, [&] { return CloseRound(set, workPath); });
+}
+
+}  // namespace Compare

@@ -1,0 +1,106 @@
+#include "bench/compare/script_host.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "bench/compare/child_process.h"
+#include "bench/support/bench_support.h"
+#include "extension/frame/channel_table.h"
+#include "extension/store/input.h"
+
+namespace Compare {
+
+namespace {
+
+// The pseudo-random sequence both loops step: x = x * 16807 mod (2^31 - 1), exact in the
+// script's reals too, since every product stays below 2^46.
+constexpr std::uint64_t SequenceStart = 12345;
+constexpr std::uint64_t Multiplier = 16807;
+constexpr std::uint64_t Modulus = 2147483647;
+
+// Runs the script `passes` times as many passes as `script` says; the fastest run's time.
+std::optional<double> FastestScriptRun(const std::vector<std::string>& arguments, int passes,
+                                       const Repeat& repeat) {
+    const std::string expected = std::to_string(4 * (passes + 1)) + "\n";
+    return FastestPerOperation(repeat, [&]() -> std::optional<Round> {
+        const std::optional<ProgramRun> run = RunProgram(arguments);
+        if (!run || run->exitStatus != 0 || run->output != expected) {
+            return Fail("script.ombra_loop", "ombra failed or missed records");
+        }
+        return Round{1, run->nanoseconds};
+    });
+}
+
+std::optional<double> OmbraPerPass(const DataSet& set, const std::string& ombra,
+                                   const std::string& folder, const Repeat& repeat) {
+    const std::filesystem::path data(set.path);
+    std::vector<std::string> arguments = {
+        ombra, "--base", data.parent_path().string(), "--state", folder + "/ombra-state", ""};
+    std::optional<double> runs[2];
+    for (const int passes : {0, ScriptPasses}) {
+        const std::string script = folder + "/loop" + std::to_string(passes) + ".omb";
+        std::ofstream(script) << InputLoopScript(data.filename().string(), set.runRecords, passes);
+        arguments.back() = script;
+        runs[passes == 0 ? 0 : 1] = FastestScriptRun(arguments, passes, repeat);
+    }
+    if (!runs[0] || !runs[1]) return std::nullopt;
+    return (*runs[1] - *runs[0]) / ScriptPasses;
+}
+
+std::optional<Round> DirectRound(size_t runRecords) {
+    const ZR::UniString fieldId("1");
+    ZR::Array<OmbraValueRecord> values;
+    ZR::Array<ZR::UniString> strings;
+    Int32 read = 0;
+    size_t delivered = 0;
+    std::uint64_t x = SequenceStart;
+    Stopwatch watch;
+    watch.Start();
+    for (int pass = 0; pass < ScriptPasses; ++pass) {
+        x = x * Multiplier % Modulus;
+        const ZR::UniString key(RunKey(x % runRecords).c_str());
+        if (DataOmbraPlugin::InputFromChannel(1, key, fieldId, 4, &read, &values, &strings) == 0) {
+            delivered += size_t(read);
+        }
+    }
+    watch.Stop();
+    if (delivered != 4 * size_t(ScriptPasses)) {
+        return Fail("script.direct_loop", "an INPUT missed its record");
+    }
+    return Round{size_t(ScriptPasses), watch.Nanoseconds()};
+}
+
+std::optional<double> DirectPerPass(const DataSet& set, const Repeat& repeat) {
+    std::unique_ptr<IO::File> file = BenchSupport::OpenForReading(set.path);
+    if (!file) return Fail("script.direct_loop", "cannot open " + set.path);
+    DataOmbraPlugin::ClaimChannel(1, file, DataOmbraPlugin::OpenSettings{}, false, false);
+    const std::optional<double> cost =
+        FastestPerOperation(repeat, [&] { return DirectRound(set.runRecords); });
+    DataOmbraPlugin::ReleaseChannel(1, file);
+    return cost;
+}
+
+}  // namespace
+
+std::string InputLoopScript(const std::string& fileName, size_t runRecords, int passes) {
+    const std::string records = std::to_string(runRecords);
+    const std::string first = std::to_string(FirstKeyNumber);
+    return "! " + std::to_string(passes) + " INPUTs of pseudo-random records of " + fileName +
+           "\nch = OPEN(\"DATA\", \"" + fileName + "\", \"MODE=RO\")\n" + "total = INPUT(ch, \"" +
+           RunKey(0) + "\", 1, price, quantity, colour, text)\n" +
+           "x = " + std::to_string(SequenceStart) + "\n" + "FOR i = 1 TO " +
+           std::to_string(passes) + "\n" + "  x = (x * " + std::to_string(Multiplier) + ") MOD " +
+           std::to_string(Modulus) + "\n" + "  total = total + INPUT(ch, \"K\" + STR(INT(" + first +
+           " + 2 * (x MOD " + records + "))), 1, price, quantity, colour, text)\n" + "NEXT i\n" +
+           "CLOSE ch\n" + "PRINT total\n";
+}
+
+std::optional<ScriptCost> MeasureScriptHost(const DataSet& set, const std::string& ombra,
+                                            const std::string& folder, const Repeat& repeat) {
+    const std::optional<double> ombraPerPass = OmbraPerPass(set, ombra, folder, repeat);
+    const std::optional<double> directPerPass = DirectPerPass(set, repeat);
+    if (!ombraPerPass || !directPerPass) return std::nullopt;
+    return ScriptCost{*ombraPerPass, *directPerPass};
+}
+
+}  // namespace Compare

@@ -1,0 +1,35 @@
+// The embedded SQL database compared with: the same records in one table,
+//   records(key TEXT PRIMARY KEY, price REAL, quantity INTEGER, colour TEXT, description TEXT),
+// used through prepared statements, as an application keeping such records would use it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bench/compare/data_set.h"
+#include "bench/compare/timing.h"
+
+namespace Compare {
+
+// Imports every line of the data set into a fresh database at `database` (removed first): one
+// transaction, one prepared INSERT OR REPLACE, so a tail line replaces its run record. The
+// database of the last round stays. Nanoseconds per line.
+std::optional<double> SqliteImport(const DataSet& set, const std::string& database,
+                                   const Repeat& repeat);
+
+// A prepared point SELECT of the four fields of each probe's key, read as typed values. With
+// `cacheHoldsTable` the page cache is sized to the whole database file and the table and its key
+// index are read through once before timing; otherwise the default settings hold. Nanoseconds
+// per lookup.
+std::optional<double> SqlitePointSelect(const std::string& database,
+                                        const std::vector<Probe>& probes, bool cacheHoldsTable,
+                                        const Repeat& repeat);
+
+// INSERT OR REPLACE of each change with PRAGMA synchronous=OFF: in autocommit mode, each change
+// its own transaction handed to the operating system at once, or all of a round in one
+// transaction (its commit included in the time). Nanoseconds per change.
+std::optional<double> SqliteUpsert(const std::string& database, const std::vector<Record>& changes,
+                                   bool oneTransaction, const Repeat& repeat);
+
+}  // namespace Compare
