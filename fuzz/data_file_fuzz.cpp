@@ -1,0 +1,153 @@
+// The data store on a data file of arbitrary bytes: OPEN (mode WA), lookups of keys taken from the
+// file and from the input, OUTPUTs, and CLOSE with its save. After every step each key read back
+// must give the line a plain model of the file gives (the last line of the key counts, deletion
+// lines remove it); after CLOSE the file must hold exactly the model's records, every line of a
+// key that no OUTPUT touched byte for byte, and a saved file must be sorted with unique keys.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "extension/frame/channel_table.h"
+#include "extension/frame/close.h"
+#include "extension/open/open.h"
+#include "extension/store/input.h"
+#include "extension/store/lookup.h"
+#include "extension/write/output.h"
+#include "fuzz/data_file_case.h"
+#include "fuzz/data_file_model.h"
+#include "fuzz/fuzz_check.h"
+#include "fuzz/module_binding.h"
+
+namespace {
+
+using namespace OmbraFuzz;
+
+constexpr UInt32 Channel = 1;
+constexpr size_t MaxLookups = 32;
+
+// One folder for the life of the process, on the memory file system when there is one: saves
+// sync their files, which a disk makes slow.
+const std::filesystem::path& WorkFolder() {
+    static const std::filesystem::path folder = [] {
+        std::string pattern = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        pattern += "/ombra-fuzz-XXXXXX";
+        FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr);
+        std::atexit([] { std::filesystem::remove_all(WorkFolder()); });
+        return std::filesystem::path(pattern);
+    }();
+    return folder;
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream stream(path, std::ios::binary | std::ios::trunc);
+    stream.write(bytes.data(), std::streamsize(bytes.size()));
+    FUZZ_CHECK(stream.good());
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    FUZZ_CHECK(stream.good());
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+ZR::UniString Decode(const std::string& bytes, bool utf8) {
+    return ZR::UniString(bytes.data(), USize(bytes.size()), utf8 ? CC_UTF8 : CC_Default);
+}
+
+ZR::UniString OpenParameters(char separator) {
+    return ZR::UniString((std::string("SEPARATOR='") + separator + "', MODE=WA").c_str());
+}
+
+// The key's line read through the store equals the model's.
+void CheckLookup(const DataFileModel& model, const std::string& key, bool utf8) {
+    ZR::UniString line;
+    FUZZ_CHECK(DataOmbraPlugin::ReadChannelRecord(Channel, Decode(key, utf8), line) == NoError);
+    std::string bytes;
+    line.AppendBytes(bytes, utf8 ? CC_UTF8 : CC_Default);
+    FUZZ_CHECK(bytes == model.Line(key));
+}
+
+// INPUT gives no values for an absent field, else exactly as many as asked for.
+void CheckInput(const std::string& key, bool utf8) {
+    constexpr Int32 count = 3;
+    Int32 valuesRead = -1;
+    ZR::Array<OmbraValueRecord> values;
+    ZR::Array<ZR::UniString> strings;
+    const Int16 status = DataOmbraPlugin::InputFromChannel(
+        Channel, Decode(key, utf8), ZR::UniString("1"), count, &valuesRead, &values, &strings);
+    FUZZ_CHECK(status == NoError);
+    FUZZ_CHECK(valuesRead == 0 || (valuesRead == count && values.GetSize() == USize(count)));
+}
+
+void LookUpKeys(const DataFileModel& model, const DataCase& dataCase, bool utf8) {
+    size_t looked = 0;
+    for (const auto& [key, line] : model.Records()) {
+        if (++looked > MaxLookups) break;
+        CheckLookup(model, key, utf8);
+        CheckInput(key, utf8);
+    }
+    for (const OutputStep& step : dataCase.steps) CheckLookup(model, step.key, utf8);
+}
+
+// One OUTPUT; the model follows what it was asked to do.
+void ApplyStep(DataFileModel& model, const OutputStep& step, const DataCase& dataCase, bool utf8) {
+    ZR::Array<OmbraValueRecord> records;
+    ZR::Array<ZR::UniString> strings;
+    MakeValueArrays(step, utf8, records, strings);
+    const ZR::UniString fieldId(step.fieldId.data(), USize(step.fieldId.size()), CC_Default);
+    const Int16 status = DataOmbraPlugin::OutputToChannel(Channel, Decode(step.key, utf8), fieldId,
+                                                          &records, &strings);
+    // The field number only counts by its sign: out-of-range numbers keep theirs.
+    long field = 0;
+    if (std::sscanf(step.fieldId.c_str(), "%ld", &field) != 1) {
+        FUZZ_CHECK(status == -1111);
+        return;
+    }
+    FUZZ_CHECK(status == NoError);
+    const std::string line = RecordLine(step, dataCase.separator);
+    if (field <= 0 || line.empty())
+        model.Delete(step.key);
+    else
+        model.Store(step.key, line);
+    CheckLookup(model, step.key, utf8);
+}
+
+void CheckClosedFile(const DataFileModel& model, const std::filesystem::path& path, bool saved,
+                     const DataCase& dataCase, bool utf8) {
+    const std::string bytes = ReadBytes(path);
+    if (saved) CheckSavedForm(bytes, dataCase.separator, utf8);
+    DataFileModel after(dataCase.separator, utf8);
+    after.Load(bytes);
+    FUZZ_CHECK(after.Records() == model.Records());
+    FUZZ_CHECK(!std::filesystem::exists(path.string() + ".tmp"));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    BindModuleCode();
+    const DataCase dataCase = ReadDataCase(data, size);
+    const std::filesystem::path path = WorkFolder() / "data.txt";
+    WriteBytes(path, dataCase.file);
+    GSHandle fileInfo = nullptr;
+    FUZZ_CHECK(DataOmbraPlugin::OpenDataChannel(Channel, ZR::UniString(path.c_str(), CC_UTF8),
+                                                OpenParameters(dataCase.separator),
+                                                &fileInfo) == NoError);
+    const bool utf8 = dataCase.file.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    DataFileModel model(dataCase.separator, utf8);
+    model.Load(dataCase.file);
+    LookUpKeys(model, dataCase, utf8);
+    for (const OutputStep& step : dataCase.steps) ApplyStep(model, step, dataCase, utf8);
+    const DataOmbraPlugin::ChannelInfo* info = DataOmbraPlugin::FindChannelRecord(Channel);
+    FUZZ_CHECK(info != nullptr);
+    const bool saved = info->modified != 0;
+    DataOmbraPlugin::CloseDataChannel(Channel);
+    FUZZ_CHECK(DataOmbraPlugin::FindChannelRecord(Channel) == nullptr);
+    CheckClosedFile(model, path, saved, dataCase, utf8);
+    TakeReports();
+    return 0;
+}
