@@ -96,7 +96,12 @@ GSErrCode AppendRecord(ChannelInfo& info, const ZR::UniString& key, const Record
     if (length > MaxFileOffset - offset) return IO::ErrPosition;
     UInt32 written = 0;
     status = WriteLineAt(info, offset, line, written);
-    if (status != NoError) return status;
+    if (status != NoError) {
+        // Part of the line may have reached the file behind the end the indexes know; the next
+        // save, which copies indexed lines only, drops it.
+        info.modified = 1;
+        return status;
+    }
     info.tailIndex.GetLast().filePos = offset + written;
     status = IndexAppendedLine(info, key, place, offset);
     if (status != NoError) {

@@ -28,7 +28,14 @@ void WritePendingMark(ChannelInfo& info) {
     GSErrCode status = file.Open(IO::File::ReadWriteMode);
     if (status == NoError) status = WriteByteOrderMark(file);
     if (status == NoError) status = file.Flush();
-    if (status == NoError) info.bomPending = 0;
+    if (status == NoError) {
+        info.bomPending = 0;
+        return;
+    }
+    // The file held nothing before the mark: part of a mark must not stay in it, or the file
+    // would read as one line in the default code page.
+    file.Close();
+    if (file.Open(IO::File::WriteEmptyMode) == NoError) file.Close();
 }
 
 // Reads the field number as "%d" does: leading blanks and a sign allowed, anything after the

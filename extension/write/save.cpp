@@ -62,8 +62,11 @@ GSErrCode WriteTempFile(ChannelInfo& info, SaveFiles& files) {
     IO::File& data = *info.file;
     IO::File& temp = *files.temp;
     std::unique_ptr<IO::File> tailReader;
-    GSErrCode status = CloseIfOpen(data);
-    if (status == NoError) status = data.Open(IO::File::ReadMode);
+    // Every write of an OUTPUT was flushed when it returned, so closing loses nothing; the status
+    // of an earlier failed write, which sticks in the file object until it is closed, must not
+    // stop the save that drops what that write left behind the indexed end of the file.
+    (void)CloseIfOpen(data);
+    GSErrCode status = data.Open(IO::File::ReadMode);
     if (status == NoError) status = OpenTailReader(files, tailReader);
     if (status == NoError) status = temp.Open(IO::File::WriteEmptyMode);
     if (status == NoError && info.utf8) status = WriteByteOrderMark(temp);
