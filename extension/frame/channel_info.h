@@ -73,8 +73,8 @@ struct ChannelInfo {
     ZR::VAArray<RecInfoRec> tailIndex;
     ZR::VAArray<ZR::UniString> recordKeys;
     UInt8 loaded = 0;
-    // Search aid built with sortedIndex (extension/store/sample_search.h): per sample, the four
-    // code units of its key after the `samplePrefixLength` units that all samples share.
+    // Search aid built with sortedIndex (extension/store/sample_search.h): per sample, eight
+    // code units of its key (two numbers) after the `samplePrefixLength` units all samples share.
     ZR::Array<UInt64> samplePrefixes;
     UInt32 samplePrefixLength = 0;
     // Text.

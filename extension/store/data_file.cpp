@@ -39,6 +39,13 @@ ZR::UniString MakeDeletionLine(const ZR::UniString& key, ZR::UniChar separator) 
     return line;
 }
 
+bool IsDeletionLine(const ZR::UniString& line, const ZR::UniString& key, ZR::UniChar separator) {
+    // Each byte of the default code page decodes to one code unit.
+    const USize markerLength = USize(sizeof DeletionMarker - 1);
+    if (line.GetLength() != key.GetLength() + 1 + markerLength) return false;
+    return line == MakeDeletionLine(key, separator);
+}
+
 GSErrCode IndexOffset(UInt64 offset, UInt32& position) {
     if (offset > MaxFileOffset) return IO::ErrPosition;
     position = UInt32(offset);

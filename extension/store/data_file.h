@@ -23,6 +23,8 @@ USize SplitKey(ZR::UniString& line, ZR::UniChar separator);
 // The key's deletion line: the key, the separator and the deletion marker (the character of the
 // default code page's byte 0xFF, then " Deleted entry").
 ZR::UniString MakeDeletionLine(const ZR::UniString& key, ZR::UniChar separator);
+// True when `line` is the key's deletion line. Only a line of that length costs building it.
+bool IsDeletionLine(const ZR::UniString& line, const ZR::UniString& key, ZR::UniChar separator);
 
 // `offset` as an index entry holds it: IO::ErrPosition beyond MaxFileOffset, which the file's
 // position operation cannot reach. On failure `position` is unchanged.

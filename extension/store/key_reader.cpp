@@ -11,6 +11,7 @@ namespace DataOmbraPlugin {
 namespace {
 
 constexpr UInt8 FirstNonAscii = 0x80;
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsAscii(UInt8 byte) {
     return byte < FirstNonAscii;
@@ -66,20 +67,23 @@ int FindSeparatorByte(ZR::UniChar separator, bool utf8, int decodeLines) {
 
 }  // namespace
 
-KeyReader::KeyReader(ChannelInfo& info)
+KeyReader::KeyReader(ChannelInfo& info) : KeyReader(info, *info.file, 0) {}
+
+KeyReader::KeyReader(ChannelInfo& info, ZR::IChannel& channel, UInt64 fileOffset)
     : info(info),
-      cursor(*info.file),
+      fileOffset(fileOffset),
+      cursor(channel),
       charCode(info.utf8 ? CC_UTF8 : CC_Default),
       separatorByte(FindSeparatorByte(info.separator, info.utf8 != 0, DecodeLines)) {
     UInt64 offset = 0;
-    atFileStart = info.file->GetReadOffset(&offset) == NoError && offset == 0;
+    atFileStart = channel.GetReadOffset(&offset) == NoError && fileOffset + offset == 0;
 }
 
 GSErrCode KeyReader::ReadKey(std::string_view& key) {
     // GetTextLine drops a byte-order mark at offset 0 of UTF-8 text: that line goes through it.
     const bool markPossible = atFileStart && info.utf8;
     atFileStart = false;
-    if (separatorByte == DecodeLines || markPossible) return ReadKeyByDecoding(key);
+    if (separatorByte == DecodeLines || markPossible) return ReadKeyByDecoding(key, markPossible);
     return cursor.Next(&key, separatorByte);
 }
 
@@ -87,14 +91,18 @@ GSErrCode KeyReader::ReadKey(std::string_view& key) {
 GSErrCode KeyReader::Position(UInt32& position) {
     UInt64 offset = 0;
     const GSErrCode status = cursor.GetOffset(offset);
-    return status != NoError ? status : IndexOffset(offset, position);
+    return status != NoError ? status : IndexOffset(fileOffset + offset, position);
 }
 
-GSErrCode KeyReader::ReadKeyByDecoding(std::string_view& key) {
+// The line's bytes are the bytes GetTextLine decodes (the cursor ends lines as it does), less the
+// byte-order mark that it drops at the start of a UTF-8 file.
+GSErrCode KeyReader::ReadKeyByDecoding(std::string_view& key, bool markPossible) {
+    std::string_view bytes;
+    const GSErrCode status = cursor.Next(&bytes, NoSeparatorByte);
     key = {};
-    cursor.Sync();
-    const GSErrCode status = ReadTextLine(info, line);
     if (status != NoError) return status;
+    if (markPossible && bytes.starts_with(ByteOrderMark)) bytes.remove_prefix(ByteOrderMark.size());
+    line.AssignBytes(bytes.data(), USize(bytes.size()), charCode);
     SplitKey(line, info.separator);
     decodedKey.clear();
     line.AppendBytes(decodedKey, charCode);

@@ -20,6 +20,9 @@ public:
     // separator. Until the reader is destroyed nothing else may use the file, and the file's own
     // position lags behind the lines read.
     explicit KeyReader(ChannelInfo& info);
+    // Reads `channel`, which holds the bytes of the channel's file from offset `fileOffset` on
+    // (its own offset 0 is that file offset), as the reader above reads the file.
+    KeyReader(ChannelInfo& info, ZR::IChannel& channel, UInt64 fileOffset);
 
     // Reads the next line; `key` receives its key's bytes, valid until the next call on the
     // reader. Returns 0, IO::ErrEndOfFile at the end, or the read failure (then `key` is empty).
@@ -38,10 +41,11 @@ public:
     bool Encode(const ZR::UniString& key, std::string& bytes) const;
 
 private:
-    GSErrCode ReadKeyByDecoding(std::string_view& key);
+    GSErrCode ReadKeyByDecoding(std::string_view& key, bool markPossible);
     bool LessAtDifference(std::string_view a, std::string_view b, size_t at) const;
 
     ChannelInfo& info;
+    UInt64 fileOffset;  // of the channel's offset 0
     LineCursor cursor;
     GSCharCode charCode;
     // The separator as one byte; DecodeLines when it can be found only by decoding.

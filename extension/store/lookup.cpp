@@ -9,19 +9,30 @@
 #include "extension/store/loading.h"
 #include "extension/store/sample_search.h"
 #include "host/environment.h"
+#include "host/utility.h"
 
 namespace DataOmbraPlugin {
 namespace {
 
-// Reads the lines after sample `below` up to the next index entry, looking for `key`; `offset`
-// receives the matching line's position. Returns the first failure, or 0.
-GSErrCode ScanBetweenSamples(ChannelInfo& info, const ZR::UniString& key, Int32 below,
-                             UInt32& offset) {
-    const RecInfoRec* entries = info.sortedIndex.GetContent();
-    const UInt32 stop = entries[below + 1].filePos;
-    GSErrCode status = info.file->SetDataPosition(Int32(entries[below].filePos));
-    KeyReader reader(info);
-    if (status == NoError) status = reader.SkipLines(1);
+// The scan between two samples reads their span in one piece (one read of the bytes it needs,
+// where a buffered read would ask for a whole block), unless the span is longer than this.
+constexpr UInt32 MaxSpanBytes = 64 * 1024;
+
+// The file's bytes from offset `start` on, as the scan between two samples read them.
+struct SampleSpan {
+    std::string bytes;
+    UInt32 start = 0;
+
+    // True for a line after the span's first (the sample's own line, which the scan never
+    // matches), so that a line decoded here never stands at the channel's offset 0, where the
+    // line reader would look for a byte-order mark.
+    bool Holds(UInt32 offset) const { return offset > start && offset - start < bytes.size(); }
+};
+
+// Reads the key of each line after the sample line up to offset `stop`, looking for `key`;
+// `offset` receives the matching line's position. Returns the first failure, or 0.
+GSErrCode ScanKeys(KeyReader& reader, const ZR::UniString& key, UInt32 stop, UInt32& offset) {
+    GSErrCode status = reader.SkipLines(1);
     std::string wanted;
     // A key without a form in the file's encoding matches no line; the lines are still read, so
     // that a read failure shows as it would otherwise.
@@ -42,10 +53,39 @@ GSErrCode ScanBetweenSamples(ChannelInfo& info, const ZR::UniString& key, Int32 
     return status;
 }
 
-}  // namespace
+// Reads the `count` bytes at `start` into the span; fewer only where the file ends.
+GSErrCode ReadSpan(ChannelInfo& info, UInt32 start, UInt32 count, SampleSpan& span) {
+    span.start = start;
+    span.bytes.resize(count);
+    USize got = 0;
+    GSErrCode status = info.file->SetDataPosition(Int32(start));
+    if (status == NoError) status = info.file->ReadBin(span.bytes.data(), count, &got);
+    span.bytes.resize(got);
+    return status;
+}
 
-GSErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
-                     Int32* entryPosition, UInt8& searchedSorted) {
+// Scans the lines after sample `below` up to the next index entry for `key`, over the span's
+// bytes when `span` is given and the span is short enough, through the file's buffer otherwise.
+GSErrCode ScanBetweenSamples(ChannelInfo& info, const ZR::UniString& key, Int32 below,
+                             UInt32& offset, SampleSpan* span) {
+    const RecInfoRec* entries = info.sortedIndex.GetContent();
+    const UInt32 start = entries[below].filePos;
+    const UInt32 stop = entries[below + 1].filePos;
+    if (span != nullptr && stop > start && stop - start <= MaxSpanBytes) {
+        const GSErrCode status = ReadSpan(info, start, stop - start, *span);
+        if (status != NoError) return status;
+        IO::MemoryIChannel channel(span->bytes.data(), USize(span->bytes.size()));
+        KeyReader reader(info, channel, start);
+        return ScanKeys(reader, key, stop, offset);
+    }
+    const GSErrCode status = info.file->SetDataPosition(Int32(start));
+    if (status != NoError) return status;
+    KeyReader reader(info);
+    return ScanKeys(reader, key, stop, offset);
+}
+
+GSErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+                       Int32* entryPosition, UInt8& searchedSorted, SampleSpan* span) {
     offset = MaxUIndex;
     if (entryPosition != nullptr) *entryPosition = -1;
     searchedSorted = 0;
@@ -65,7 +105,7 @@ GSErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset
             return NoError;
         }
         if (hi < 0) return NoError;  // below the first sample, or no sample at all
-        return ScanBetweenSamples(info, key, hi, offset);
+        return ScanBetweenSamples(info, key, hi, offset, span);
     } catch (const std::exception&) {
         offset = MaxUIndex;
         if (entryPosition != nullptr) *entryPosition = -1;
@@ -74,17 +114,42 @@ GSErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset
     }
 }
 
+// Decodes the line at `offset` from the span, exactly as ReadTextLine reads it from the file.
+GSErrCode DecodeSpanLine(const ChannelInfo& info, const SampleSpan& span, UInt32 offset,
+                         ZR::UniString& line) {
+    IO::MemoryIChannel channel(span.bytes.data(), USize(span.bytes.size()));
+    channel.Advance(offset - span.start);
+    return IOUtil::GetTextLine(channel, line, info.utf8 != 0);
+}
+
+}  // namespace
+
+GSErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+                     Int32* entryPosition, UInt8& searchedSorted) {
+    return LocateRecord(info, key, offset, entryPosition, searchedSorted, nullptr);
+}
+
+GSErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+                         Int32* entryPosition, UInt8& searchedSorted, ZR::UniString& line) {
+    SampleSpan span;
+    GSErrCode status = LocateRecord(info, key, offset, entryPosition, searchedSorted, &span);
+    if (status != NoError || offset == MaxUIndex) return status;
+    try {
+        if (span.Holds(offset)) return DecodeSpanLine(info, span, offset, line);
+    } catch (const std::exception&) {
+        return StatusReportedError;
+    }
+    return ReadTextLine(info, line, offset);
+}
+
 GSErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, ZR::UniString& line) {
     EnsureLoaded(info);
     UInt32 offset = MaxUIndex;
     UInt8 searchedSorted = 0;
-    GSErrCode status = FindRecord(info, key, offset, nullptr, searchedSorted);
+    const GSErrCode status = FindRecordLine(info, key, offset, nullptr, searchedSorted, line);
     if (status != NoError || offset == MaxUIndex) return status;
-    info.file->SetDataPosition(Int32(offset));  // a failure shows in the read
-    status = ReadTextLine(info, line);
-    if (status != NoError) return status;
     try {
-        if (line == MakeDeletionLine(key, info.separator)) line.Clear();
+        if (IsDeletionLine(line, key, info.separator)) line.Clear();
     } catch (const std::exception&) {
         return StatusReportedError;
     }

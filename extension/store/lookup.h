@@ -13,6 +13,12 @@ namespace DataOmbraPlugin {
 GSErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                      Int32* entryPosition, UInt8& searchedSorted);
 
+// FindRecord, and for a present key its current line into `line`, as ReadTextLine reads it at
+// `offset`. A line that the scan between samples met is decoded from the bytes the scan read (one
+// read of exactly the samples' span), without reading the file again.
+GSErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+                         Int32* entryPosition, UInt8& searchedSorted, ZR::UniString& line);
+
 // Loads the channel if needed and reads the line of `key` into `line`; the line stays empty when
 // the record is absent or deleted.
 GSErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, ZR::UniString& line);

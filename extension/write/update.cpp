@@ -29,16 +29,14 @@ GSErrCode ApplyRecordText(ChannelInfo& info, const ZR::UniString& key,
     EnsureLoaded(info);
     if (!info.loaded) return StatusLoadFailed;
     RecordPlace place;
-    GSErrCode status =
-        FindRecord(info, key, place.offset, &place.entryPosition, place.searchedSorted);
+    ZR::UniString current;
+    GSErrCode status = FindRecordLine(info, key, place.offset, &place.entryPosition,
+                                      place.searchedSorted, current);
     if (status != NoError) return status;
     const bool deletion = recordText.IsEmpty();
     if (deletion && !place.Found()) return NoError;
     const ZR::UniString line = deletion ? MakeDeletionLine(key, info.separator) : recordText;
     if (place.Found()) {
-        ZR::UniString current;
-        status = ReadTextLine(info, current, place.offset);
-        if (status != NoError) return status;
         if (line == current) return NoError;
         // In place only when the bytes match in number: more would overwrite the start of the
         // next line, fewer would leave bytes of the old one (equal characters are not enough in

@@ -21,6 +21,7 @@ UInt64 FileImpl::Position() const {
 }
 
 void FileImpl::EmptyBuffer(UInt64 offset) {
+    justPositioned = false;
     use = Use::None;
     bufferOffset = offset;
     readPosition = 0;
@@ -85,11 +86,28 @@ void FileImpl::Advance(USize count) {
     readPosition += std::min<std::size_t>(count, filled - readPosition);
 }
 
+// The first read after a seek: one read of exactly `count` bytes into `destination`, nothing
+// buffered. `done` receives the bytes read; fewer than `count` only at the end of the file, where
+// the caller's loop meets the end as usual.
+GSErrCode FileImpl::ReadDirect(char* destination, USize count, USize& done) {
+    std::size_t got = 0;
+    const GSErrCode status = Posix::ReadAt(fd, path, destination, count, bufferOffset, &got);
+    if (status != NoError) return NoteInput(status);
+    EmptyBuffer(bufferOffset + got);
+    done = USize(got);
+    return NoError;
+}
+
 GSErrCode FileImpl::Read(char* destination, USize count, USize* read) {
     if (read != nullptr) *read = 0;
     if (!IsOpen()) return ErrNotOpen;
     if (count > 0 && destination == nullptr) return ErrParam;
     USize done = 0;
+    if (justPositioned && use == Use::None && count > 0 && mode != File::WriteEmptyMode) {
+        const GSErrCode status = ReadDirect(destination, count, done);
+        if (status != NoError) return status;
+        if (read != nullptr) *read = done;
+    }
     while (done < count) {
         const char* data = nullptr;
         USize available = 0;

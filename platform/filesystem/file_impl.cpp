@@ -80,6 +80,7 @@ GSErrCode FileImpl::SetPosition(Int32 position) {
     }
     EmptyBuffer(target);
     readSize = SeekReadSize;
+    justPositioned = true;
     return NoError;
 }
 

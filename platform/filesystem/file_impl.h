@@ -12,9 +12,11 @@ namespace IO {
 
 // Bytes in a file's buffer. A sequential pass makes one read call per this many bytes.
 constexpr std::size_t FileBufferSize = 64 * 1024;
-// The first read after a position is set outside the buffer asks for this many bytes; each
+// The first refill after a position is set outside the buffer asks for this many bytes; each
 // following refill asks for twice as many, up to FileBufferSize. A random access that reads a
-// line or two so costs a small read, not a whole buffer.
+// line or two so costs a small read, not a whole buffer. A caller that knows how many bytes it
+// wants says so with ReadBin: the first read after such a position takes exactly those bytes
+// straight into the caller's memory.
 constexpr std::size_t SeekReadSize = 4 * 1024;
 
 struct FileImpl {
@@ -51,6 +53,7 @@ private:
     enum class Use { None, Reading, Writing };
 
     GSErrCode Refill();
+    GSErrCode ReadDirect(char* destination, USize count, USize& done);
     GSErrCode WritePending();
     GSErrCode WriteThrough(const char* source, USize count);
     void EmptyBuffer(UInt64 offset);
@@ -72,6 +75,7 @@ private:
     std::size_t readPosition = 0;
     std::size_t filled = 0;
     std::size_t readSize = FileBufferSize;  // what the next refill asks for
+    bool justPositioned = false;  // nothing was read since a position outside the buffer was set
     // The first read failure (end of file included) since the file was opened or positioned.
     GSErrCode inputStatus = NoError;
     // The first write failure since the file was opened; it refuses every later write.
