@@ -17,7 +17,7 @@ namespace Compare {
 namespace {
 
 constexpr size_t Lookups = 20000;  // random lookups a round
-constexpr size_t Changes = 4096;   // distinct records changed a round: four compactions' worth
+constexpr size_t Changes = 4096;   // distinct records changed: four compactions, each reloaded
 
 // A data set and the figures measured on it so far.
 struct Session {
@@ -77,9 +77,9 @@ void MeasureLoadAndLookup(Session& session, const std::vector<Probe>& probes) {
     session.Add("lookup.sqlite_cached", SqlitePointSelect(database, probes, true, Operations));
 }
 
+// Runs after MeasureSave, which leaves the compacted data set in work.txt and a plain copy in
+// copy.txt.
 void MeasureUpdates(Session& session, const std::vector<Probe>& changed) {
-    const std::string work = session.File("work.txt");
-    BenchSupport::CopyBytes(session.set.path, work, false);
     std::vector<Record> inPlace;
     std::vector<Record> appended;
     std::vector<LineWrite> lines;
@@ -88,7 +88,8 @@ void MeasureUpdates(Session& session, const std::vector<Probe>& changed) {
         appended.push_back(NewLength(probe.record));
         lines.push_back({probe.offset, RecordText(inPlace.back()) + "\r"});
     }
-    session.Add("update.pwrite", PwriteLines(work, lines, Operations));
+    session.Add("update.pwrite", PwriteLines(session.File("copy.txt"), lines, Operations));
+    const std::string work = session.File("work.txt");
     session.Add("update.output_in_place", ModuleOutputInPlace(work, inPlace, Operations));
     const std::optional<AppendCost> append = ModuleOutputAppend(work, appended);
     session.Add("update.output_append",
@@ -137,8 +138,8 @@ FigureSet MeasureSize(const SizeRun& run, int& failures) {
     BenchSupport::PrepareCore();
     MeasureMemory(session);
     MeasureLoadAndLookup(session, probes);
-    MeasureUpdates(session, changed);
     MeasureSave(session);
+    MeasureUpdates(session, changed);
     if (!run.ombra.empty()) MeasureScript(session, run.ombra);
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(run.folder, ignored)) {

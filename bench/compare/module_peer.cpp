@@ -43,15 +43,15 @@ ChannelInfo* ClaimLoaded(const char* figure, const std::string& path, Int32 mode
     return info;
 }
 
-// Where the next appended line goes: the end entry of the loaded tail index.
+// Where the next appended line goes: the end entry of the tail index; 0 while it is not loaded.
 UInt32 AppendOffset() {
     const ChannelInfo& info = *FindChannelRecord(Channel);
-    return info.tailIndex[info.tailIndex.GetSize()].filePos;
+    return info.loaded ? info.tailIndex[info.tailIndex.GetSize()].filePos : 0;
 }
 
 // The values of a change as the interpreter passes them: a real, an integer, two strings.
 struct ValueList {
-    explicit ValueList(const Record& record) {
+    explicit ValueList(const Record& record) : keyText(record.key) {
         OmbraValueRecord value{};
         value.valueType = ValueTypeNumeric;
         value.numericKind = NumericKindReal;
@@ -71,6 +71,7 @@ struct ValueList {
         }
         key = ZR::UniString(record.key.c_str());
     }
+    std::string keyText;
     ZR::UniString key;
     ZR::Array<OmbraValueRecord> values;
     ZR::Array<ZR::UniString> strings;
@@ -114,13 +115,17 @@ std::optional<Round> InputRound(const std::vector<ZR::UniString>& keys) {
     return Round{keys.size(), watch.Nanoseconds()};
 }
 
-std::optional<Round> OutputRound(const char* figure, const std::vector<ValueList>& lists) {
+// OUTPUTs of changes that keep their lines' lengths: each must leave the append offset where it
+// was (a load of one index entry, no file access, so it stays inside the timing).
+std::optional<Round> InPlaceRound(const char* figure, const std::vector<ValueList>& lists) {
     const ZR::UniString fieldId("1");
+    const UInt32 end = AppendOffset();
     Stopwatch watch;
     watch.Start();
     for (const ValueList& list : lists) {
-        if (OutputToChannel(Channel, list.key, fieldId, &list.values, &list.strings) != 0) {
-            return Fail(figure, "OUTPUT failed");
+        if (OutputToChannel(Channel, list.key, fieldId, &list.values, &list.strings) != 0 ||
+            AppendOffset() != end) {
+            return Fail(figure, "OUTPUT of " + list.keyText + " failed or appended");
         }
     }
     watch.Stop();
@@ -190,15 +195,10 @@ std::optional<double> ModuleOutputInPlace(const std::string& workPath,
                                           const Repeat& repeat) {
     constexpr const char* figure = "update.output_in_place";
     const std::vector<ValueList> lists = MakeValueLists(changes);
-    std::error_code error;
-    const auto before = std::filesystem::file_size(workPath, error);
     if (ClaimLoaded(figure, workPath, ModeWriteAppend) == nullptr) return std::nullopt;
-    std::optional<double> cost =
-        FastestPerOperation(repeat, [&] { return OutputRound(figure, lists); });
+    const std::optional<double> cost =
+        FastestPerOperation(repeat, [&] { return InPlaceRound(figure, lists); });
     Release();
-    if (cost && std::filesystem::file_size(workPath, error) != before) {
-        return Fail(figure, "a change did not keep its line's length");
-    }
     return cost;
 }
 

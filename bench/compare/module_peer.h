@@ -19,9 +19,13 @@ std::optional<double> ModuleLoad(const DataSet& set, const Repeat& repeat);
 std::optional<double> ModuleInput(const std::string& path, const std::vector<Probe>& probes,
                                   const Repeat& repeat);
 
+// The OUTPUT figures start from a compacted file (sorted, no tail), as ModuleClose leaves it:
+// OUTPUT compacts once the tail index holds 1023 records, so on a file with a full tail every
+// OUTPUT would.
+
 // OutputToChannel of each change (field 1 on, the price as a real, the quantity as an integer,
 // the texts as strings) on a loaded channel of `workPath` opened in mode WA. Every change must
-// keep its record's line length: the measurement fails when the file grows. Nanoseconds per
+// keep its record's line length: the measurement fails when one is appended. Nanoseconds per
 // OUTPUT.
 std::optional<double> ModuleOutputInPlace(const std::string& workPath,
                                           const std::vector<Record>& changes, const Repeat& repeat);
@@ -33,14 +37,14 @@ struct AppendCost {
 };
 
 // OUTPUT of each change once, in order, each to a record whose line it lengthens, so that every
-// change is appended and every 1024th tail entry compacts the file (save and reload). The
-// OUTPUT that saves and the next one, which loads the saved file, count as compacting.
+// change is appended and every 1023rd compacts the file (save and reload). The OUTPUT that saves
+// and the next one, which loads the saved file, count as compacting.
 std::optional<AppendCost> ModuleOutputAppend(const std::string& workPath,
                                              const std::vector<Record>& changes);
 
 // CLOSE of a fresh copy (at `workPath`) of the data set, loaded with `modified` set as OUTPUT
 // leaves it: the sorted rewrite through the temporary file. Fails unless the saved file drops
-// the replaced lines. Nanoseconds per CLOSE.
+// the replaced lines. Afterwards `workPath` holds the compacted file. Nanoseconds per CLOSE.
 std::optional<double> ModuleClose(const DataSet& set, const std::string& workPath,
                                   const Repeat& repeat);
 

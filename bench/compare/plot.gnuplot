@@ -1,0 +1,39 @@
+# The performance picture: cost per operation against the number of records, log-log, our
+# operations (solid) beside their baselines and peers (dashed), all measured in the same run.
+# gnuplot -e "data='PLOT_COLUMNS'; output='PNG'" bench/compare/plot.gnuplot
+set terminal pngcairo size 1500,540 font "sans,10"
+set output output
+set datafile missing "?"
+set logscale xy
+set format x "10^{%L}"
+set format y "10^{%L}"
+set xlabel "records in the file"
+set ylabel "ns per operation"
+set grid
+set key top left font ",8" spacing 0.9
+set xrange [5000:20000000]
+ours = "lw 2.5 pt 7 ps 0.8"
+peer = "lw 1.5 pt 6 ps 0.8 dt 2"
+
+set multiplot layout 1,3 title "Cost per operation against file size, each beside its baselines (same run)"
+
+set title "Load (per record)"
+plot data using 1:"load.module" with linespoints @ours lc rgb "#1f77b4" title "EnsureLoaded", \
+     data using 1:"load.line_pass" with linespoints @peer lc rgb "#555555" title "read+memchr line pass (limit)", \
+     data using 1:"load.sqlite_import" with linespoints @peer lc rgb "#d62728" title "SQLite bulk import"
+
+set title "Lookup (per record read)"
+plot data using 1:"lookup.input" with linespoints @ours lc rgb "#1f77b4" title "INPUT", \
+     data using 1:"lookup.pread" with linespoints @peer lc rgb "#555555" title "one pread (limit)", \
+     data using 1:"lookup.sqlite_default" with linespoints @peer lc rgb "#d62728" title "SQLite SELECT, default cache", \
+     data using 1:"lookup.sqlite_cached" with linespoints @peer lc rgb "#ff7f0e" title "SQLite SELECT, cache holds table", \
+     data using 1:"lookup.unordered_map" with linespoints @peer lc rgb "#2ca02c" title "std::unordered_map in memory"
+
+set title "Update (per change)"
+plot data using 1:"update.output_in_place" with linespoints @ours lc rgb "#1f77b4" title "OUTPUT in place", \
+     data using 1:"update.output_append_compacting" with linespoints @ours lc rgb "#9467bd" title "OUTPUT appended, with compactions", \
+     data using 1:"update.pwrite" with linespoints @peer lc rgb "#555555" title "one pwrite (limit)", \
+     data using 1:"update.sqlite_autocommit" with linespoints @peer lc rgb "#d62728" title "SQLite upsert, autocommit", \
+     data using 1:"update.sqlite_transaction" with linespoints @peer lc rgb "#ff7f0e" title "SQLite upsert, one transaction"
+
+unset multiplot
