@@ -14,12 +14,12 @@
 #include "extension/frame/channel_table.h"
 #include "extension/frame/close.h"
 #include "extension/open/open.h"
-#include "extension/store/input.h"
 #include "extension/store/lookup.h"
 #include "extension/write/output.h"
 #include "fuzz/data_file_case.h"
 #include "fuzz/data_file_model.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/input_check.h"
 #include "fuzz/module_binding.h"
 
 namespace {
@@ -71,24 +71,12 @@ void CheckLookup(const DataFileModel& model, const std::string& key, bool utf8) 
     FUZZ_CHECK(bytes == model.Line(key));
 }
 
-// INPUT gives no values for an absent field, else exactly as many as asked for.
-void CheckInput(const std::string& key, bool utf8) {
-    constexpr Int32 count = 3;
-    Int32 valuesRead = -1;
-    ZR::Array<OmbraValueRecord> values;
-    ZR::Array<ZR::UniString> strings;
-    const Int16 status = DataOmbraPlugin::InputFromChannel(
-        Channel, Decode(key, utf8), ZR::UniString("1"), count, &valuesRead, &values, &strings);
-    FUZZ_CHECK(status == NoError);
-    FUZZ_CHECK(valuesRead == 0 || (valuesRead == count && values.GetSize() == USize(count)));
-}
-
 void LookUpKeys(const DataFileModel& model, const DataCase& dataCase, bool utf8) {
     size_t looked = 0;
     for (const auto& [key, line] : model.Records()) {
         if (++looked > MaxLookups) break;
         CheckLookup(model, key, utf8);
-        CheckInput(key, utf8);
+        CheckInputValues(Channel, key, line, dataCase.separator, utf8);
     }
     for (const OutputStep& step : dataCase.steps) CheckLookup(model, step.key, utf8);
 }
@@ -114,6 +102,7 @@ void ApplyStep(DataFileModel& model, const OutputStep& step, const DataCase& dat
     else
         model.Store(step.key, line);
     CheckLookup(model, step.key, utf8);
+    CheckInputValues(Channel, step.key, model.Line(step.key), dataCase.separator, utf8);
 }
 
 void CheckClosedFile(const DataFileModel& model, const std::filesystem::path& path, bool saved,

@@ -70,7 +70,10 @@ void CheckReports(const std::u16string& text, const Parsed& parsed) {
     for (const std::string& report : parsed.reports) {
         FUZZ_CHECK(StartsWith(report, "Unknown keyword '") ||
                    StartsWith(report, "Unknown file MODE '"));
-        FUZZ_CHECK(report.find("while operating on file 'data.txt'.") != std::string::npos);
+        // A report is shortened to the 255 bytes its buffer holds, losing its end first.
+        FUZZ_CHECK(report.size() <= 255);
+        FUZZ_CHECK(report.find("while operating on file 'data.txt'.") != std::string::npos ||
+                   report.size() == 255);
     }
 }
 

@@ -33,7 +33,9 @@ GSErrCode AddFieldValue(ValueList& list, const ZR::UniString& field, OmbraValueR
         return AddNumericValue(list, record);
     }
     std::string expression = field.ToCStr(CC_Default).GetBytes();
-    if (EEEvaluate(expression.data(), nullptr, nullptr, &record) == NoError) {
+    // The evaluator reads up to the first NUL: a field holding one is text, not the number before.
+    const bool whole = expression.find('\0') == std::string::npos;
+    if (whole && EEEvaluate(expression.data(), nullptr, nullptr, &record) == NoError) {
         return AddNumericValue(list, record);
     }
     return AddStringValue(list, field);
