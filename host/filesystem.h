@@ -127,6 +127,11 @@ public:
     // Hands every buffered byte to the operating system; returns the output status when an
     // earlier write failed.
     virtual GSErrCode Flush();
+    // Sets the file's length: the bytes from `length` on are cut off (a longer length adds zero
+    // bytes); the position stays. Pending writes are handed over first. It works also after a
+    // failed write, whose output status still sticks: this is how a writer takes back the part of
+    // a write that reached the file before the failure. ErrAccessDenied for a ReadMode file.
+    virtual GSErrCode Truncate(UInt64 length);
     // Flushes, then makes the file's bytes durable (fsync).
     virtual GSErrCode Sync();
 

@@ -69,6 +69,8 @@ struct ChannelInfo {
     Int32 openMode = ModeReadOnly;
     // Content.
     UInt8 modified = 0;  // lines were appended since the last load or save: a save is due
+    // The file's last byte is known to end a line: set by an append, cleared by a load.
+    UInt8 endsWithLineEnd = 0;
     ZR::VAArray<RecInfoRec> sortedIndex;
     ZR::VAArray<RecInfoRec> tailIndex;
     ZR::VAArray<ZR::UniString> recordKeys;

@@ -70,6 +70,7 @@ void EnsureLoaded(ChannelInfo& info) {
     if (info.loaded || !info.file) return;
     info.DropContent();
     info.modified = 0;
+    info.endsWithLineEnd = 0;
     if (BuildIndexes(info) == NoError) {
         info.loaded = 1;
     } else {

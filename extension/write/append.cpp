@@ -33,10 +33,11 @@ GSErrCode WriteLineAt(ChannelInfo& info, UInt32 offset, const ZR::UniString& lin
 }
 
 // Sets `end` to the offset where an appended line goes. A last line without a line end first
-// gets a carriage return, so that the appended line does not continue it.
+// gets a carriage return, so that the appended line does not continue it. The last byte is read
+// only while the channel does not know it: after the first append it does.
 GSErrCode EndLastLine(ChannelInfo& info, UInt32& end) {
     end = info.tailIndex.GetLast().filePos;
-    if (end <= info.DataStart()) return NoError;
+    if (end <= info.DataStart() || info.endsWithLineEnd) return NoError;
     char last = 0;
     GSErrCode status = info.file->SetDataPosition(Int32(end - 1));
     if (status == NoError) status = info.file->ReadBin(&last, 1);
@@ -47,6 +48,15 @@ GSErrCode EndLastLine(ChannelInfo& info, UInt32& end) {
     ExtendIndexedEnd(info, end + written);
     end += written;
     return NoError;
+}
+
+// A failed write may have left the start of the line behind the end the indexes know (a short
+// write on a full disk). No such torn line may outlive the failure: a load would read it as a
+// record, since a last line without a line end is a line. It is cut off at once; should the cut
+// fail too, `modified` makes the next save, which copies indexed lines only, drop it (a crash
+// before that save is then the one case that still finds it).
+void TakeBackTornLine(ChannelInfo& info, UInt32 end) {
+    if (info.file->Truncate(end) != NoError) info.modified = 1;
 }
 
 // Points tailIndex at the line of `key` just appended at `offset`: the entry found in tailIndex
@@ -97,12 +107,11 @@ GSErrCode AppendRecord(ChannelInfo& info, const ZR::UniString& key, const Record
     UInt32 written = 0;
     status = WriteLineAt(info, offset, line, written);
     if (status != NoError) {
-        // Part of the line may have reached the file behind the end the indexes know; the next
-        // save, which copies indexed lines only, drops it.
-        info.modified = 1;
+        TakeBackTornLine(info, offset);
         return status;
     }
     info.tailIndex.GetLast().filePos = offset + written;
+    info.endsWithLineEnd = 1;
     status = IndexAppendedLine(info, key, place, offset);
     if (status != NoError) {
         // The line is in the file but not in the index: a save now would drop it. Dropping the

@@ -30,6 +30,7 @@ namespace IO::FaultInjection {
 //   Delete       FileSystem::Delete
 //   Rename       FileSystem::Rename
 //   Sync         File::Sync (after the flush) and FileSystem::SyncFolder
+//   Truncate     File::Truncate
 enum class Op : int {
     New,
     Create,
@@ -42,8 +43,9 @@ enum class Op : int {
     Delete,
     Rename,
     Sync,
+    Truncate,
 };
-constexpr int OpCount = 11;
+constexpr int OpCount = 12;
 
 // Human-readable name of a kind ("Write"), for test messages.
 HOST_API const char* OpName(Op op);

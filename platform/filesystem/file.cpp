@@ -67,6 +67,10 @@ GSErrCode File::Flush() {
     return impl->Flush();
 }
 
+GSErrCode File::Truncate(UInt64 length) {
+    return impl->Truncate(length);
+}
+
 GSErrCode File::Sync() {
     return impl->Sync();
 }

@@ -106,6 +106,15 @@ GSErrCode FileImpl::GetLength(UInt64* length) const {
     return NoError;
 }
 
+// The output status is not looked at: cutting off what a failed write left is the reason to call.
+GSErrCode FileImpl::Truncate(UInt64 length) {
+    if (!IsOpen()) return ErrNotOpen;
+    if (mode == File::ReadMode) return ErrAccessDenied;
+    (void)WritePending();     // a failure sticks as the output status; the cut still applies
+    EmptyBuffer(Position());  // read-ahead may hold bytes that are gone
+    return Posix::TruncateFile(fd, path, length);
+}
+
 GSErrCode FileImpl::Sync() {
     const GSErrCode status = Flush();
     if (status != NoError) return status;

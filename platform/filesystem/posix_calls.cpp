@@ -162,6 +162,10 @@ GSErrCode GetLength(int fd, const std::string& path, UInt64* length) {
     return status;
 }
 
+GSErrCode TruncateFile(int fd, const std::string& path, UInt64 length) {
+    return Guarded(Op::Truncate, path, [&] { return ::ftruncate(fd, off_t(length)); });
+}
+
 GSErrCode SyncFile(int fd, const std::string& path) {
     return Guarded(Op::Sync, path, [&] { return ::fsync(fd); });
 }

@@ -40,6 +40,8 @@ GSErrCode WriteAt(int fd, const std::string& path, const char* source, std::size
                   UInt64 offset);
 // The file's size on disk (GetPosition).
 GSErrCode GetLength(int fd, const std::string& path, UInt64* length);
+// ftruncate(2) to `length` bytes (Truncate).
+GSErrCode TruncateFile(int fd, const std::string& path, UInt64 length);
 // fsync(2) (Sync).
 GSErrCode SyncFile(int fd, const std::string& path);
 // close(2) (Close). The descriptor is released even when a failure is returned; EINTR is not

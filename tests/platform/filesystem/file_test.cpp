@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/filesystem.h"
+#include "platform/filesystem/fault_injection.h"
 #include "tests/platform/filesystem/scratch_folder.h"
 
 namespace {
@@ -136,6 +137,111 @@ TEST_F(FileTest, ReadsSeeWrittenBytesAndFlushHandsThemOver) {
     ASSERT_EQ(handle->WriteBin(big.data(), USize(big.size())), NoError);
     EXPECT_EQ(handle->Sync(), NoError);
     EXPECT_EQ(folder.Read("f"), "abXYefgh" + big);
+}
+
+TEST_F(FileTest, FirstReadAfterASeekTakesExactlyTheBytesAskedFor) {
+    std::string text;
+    for (int i = 0; i < 2000; ++i) text += char('a' + i % 26);
+    ASSERT_TRUE(folder.Write("f", text));
+    struct Case {
+        Int32 position;
+        USize count;
+        GSErrCode status;
+        USize got;
+        UInt64 reads;
+    } cases[] = {
+        {5, 3, NoError, 3, 1},       {100, 1500, NoError, 1500, 1},
+        {1998, 5, NoError, 2, 2},    {2000, 1, IO::ErrEndOfFile, 0, 2},
+        {0, 2000, NoError, 2000, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.position);
+        auto handle = OpenFile(folder.LocationOf("f"), IO::File::ReadMode);
+        ASSERT_TRUE(handle);
+        ASSERT_EQ(handle->SetDataPosition(c.position), NoError);
+        IO::FaultInjection::StartCounting();
+        std::string bytes(c.count, '\0');
+        USize got = 0;
+        EXPECT_EQ(handle->ReadBin(bytes.data(), c.count, &got), c.status);
+        EXPECT_EQ(IO::FaultInjection::GetCallCount(IO::FaultInjection::Op::Read), c.reads);
+        IO::FaultInjection::Reset();
+        EXPECT_EQ(got, c.got);
+        EXPECT_EQ(bytes.substr(0, got), text.substr(size_t(c.position), got));
+        // Reading on continues where the exact read ended, through the buffer.
+        char next = 0;
+        if (c.position + Int32(got) < 2000) {
+            EXPECT_EQ(handle->ReadBin(&next, 1), NoError);
+            EXPECT_EQ(next, text[size_t(c.position) + got]);
+        }
+    }
+}
+
+TEST_F(FileTest, WrittenBytesAreSeenByTheFirstReadAfterASeek) {
+    ASSERT_TRUE(folder.Write("f", "0123456789"));
+    auto handle = OpenFile(folder.LocationOf("f"), IO::File::ReadWriteMode);
+    ASSERT_TRUE(handle);
+    ASSERT_EQ(handle->SetDataPosition(2), NoError);
+    ASSERT_EQ(handle->WriteBin("ab", 2), NoError);  // pending: the read must hand it over first
+    ASSERT_EQ(handle->SetDataPosition(1), NoError);
+    char bytes[4] = {};
+    ASSERT_EQ(handle->ReadBin(bytes, 4), NoError);
+    EXPECT_EQ(std::string(bytes, 4), "1ab4");
+    ASSERT_EQ(handle->SetDataPosition(8), NoError);
+    ASSERT_EQ(handle->WriteBin("xy", 2), NoError);
+    ASSERT_EQ(handle->ReadBin(bytes, 1), IO::ErrEndOfFile);  // after the written bytes
+    EXPECT_EQ(folder.Read("f"), "01ab4567xy");
+}
+
+TEST_F(FileTest, TruncateCutsOrExtendsAndTakesBackAFailedWrite) {
+    struct Case {
+        std::string name;
+        IO::File::OpenMode mode;
+        UInt64 length;
+        GSErrCode status;
+        std::string after;
+    } cases[] = {
+        {"cut", IO::File::ReadWriteMode, 4, NoError, "0123"},
+        {"same", IO::File::ReadWriteMode, 10, NoError, "0123456789"},
+        {"extend", IO::File::ReadWriteMode, 12, NoError, std::string("0123456789\0\0", 12)},
+        {"empty", IO::File::ReadWriteMode, 0, NoError, ""},
+        {"read only", IO::File::ReadMode, 4, IO::ErrAccessDenied, "0123456789"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(folder.Write("f", "0123456789"));
+        auto handle = OpenFile(folder.LocationOf("f"), c.mode);
+        ASSERT_TRUE(handle);
+        char byte = 0;
+        ASSERT_EQ(handle->ReadBin(&byte, 1), NoError);  // read-ahead that the cut makes stale
+        EXPECT_EQ(handle->Truncate(c.length), c.status);
+        UInt32 position = 0;
+        EXPECT_EQ(handle->GetDataPosition(&position), NoError);
+        EXPECT_EQ(position, 1u);
+        USize got = 0;
+        char rest[16] = {};
+        (void)handle->ReadBin(rest, sizeof rest, &got);
+        EXPECT_EQ(std::string(rest, got), c.after.substr(std::min<size_t>(1, c.after.size())));
+        EXPECT_EQ(folder.Read("f"), c.after);
+    }
+    ASSERT_EQ(New("f", IO::File::Fail), NoError);
+    EXPECT_EQ(file->Truncate(0), IO::ErrNotOpen);
+}
+
+TEST_F(FileTest, TruncateAfterAShortWriteRestoresTheOldEnd) {
+    ASSERT_TRUE(folder.Write("f", "old\r"));
+    auto handle = OpenFile(folder.LocationOf("f"), IO::File::ReadWriteMode);
+    ASSERT_TRUE(handle);
+    ASSERT_EQ(handle->SetDataPosition(4), NoError);
+    IO::FaultInjection::FailCall(IO::FaultInjection::Op::Write, 1, {ENOSPC, {}, 3});
+    ASSERT_EQ(handle->WriteBin("new line\r", 9), NoError);  // buffered
+    EXPECT_EQ(handle->Flush(), IO::ErrDiskFull);
+    EXPECT_EQ(folder.Read("f"), "old\rnew");
+    IO::FaultInjection::FailCall(IO::FaultInjection::Op::Truncate, 1, {EIO});
+    EXPECT_EQ(handle->Truncate(4), IO::ErrIO);
+    IO::FaultInjection::Reset();
+    EXPECT_EQ(handle->Truncate(4), NoError);
+    EXPECT_EQ(folder.Read("f"), "old\r");
+    EXPECT_EQ(handle->GetOutputStatus(), IO::ErrDiskFull);  // still sticks until reopened
 }
 
 TEST_F(FileTest, TypeAndCreatorAreKeptWhereTheFileSystemAllows) {
