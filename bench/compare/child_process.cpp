@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,9 +46,13 @@ std::optional<ProgramRun> RunProgram(const std::vector<std::string>& arguments) 
     if (spawned == 0) run.output = ReadAll(output[0]);
     close(output[0]);
     int status = 0;
-    if (spawned != 0 || waitpid(child, &status, 0) != child) return std::nullopt;
+    rusage usage{};
+    if (spawned != 0 || wait4(child, &status, 0, &usage) != child) return std::nullopt;
     watch.Stop();
     run.nanoseconds = watch.Nanoseconds();
+    for (const timeval& time : {usage.ru_utime, usage.ru_stime}) {
+        run.cpuNanoseconds += double(time.tv_sec) * 1e9 + double(time.tv_usec) * 1e3;
+    }
     if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
     return run;
 }

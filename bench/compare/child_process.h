@@ -9,9 +9,10 @@
 namespace Compare {
 
 struct ProgramRun {
-    int exitStatus = -1;     // -1 when the program did not exit normally
-    std::string output;      // what it wrote to standard output
-    double nanoseconds = 0;  // from the start to the end of the wait
+    int exitStatus = -1;        // -1 when the program did not exit normally
+    std::string output;         // what it wrote to standard output
+    double nanoseconds = 0;     // from the start to the end of the wait
+    double cpuNanoseconds = 0;  // its CPU time, user and system, all its threads
 };
 
 // Runs `arguments` (the program's path first) with standard input from /dev/null and standard

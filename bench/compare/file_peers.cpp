@@ -30,7 +30,7 @@ private:
 }  // namespace
 
 std::optional<double> LinePass(const DataSet& set, const Repeat& repeat) {
-    return FastestPerOperation(repeat, [&]() -> std::optional<Round> {
+    return PerOperation(repeat, [&](size_t) -> std::optional<Round> {
         Stopwatch watch;
         watch.Start();
         const size_t lines = BenchSupport::RawLinePass(set.path, '\r');
@@ -47,17 +47,19 @@ std::optional<double> PreadLines(const std::string& path, const std::vector<Prob
     std::vector<size_t> lengths;
     for (const Probe& probe : probes) lengths.push_back(RecordText(probe.record).size() + 1);
     char line[256];
-    return FastestPerOperation(repeat, [&]() -> std::optional<Round> {
+    return PerOperation(repeat, [&](size_t round) -> std::optional<Round> {
+        const Batch batch = RoundBatch(round, repeat.batch, probes.size());
         size_t total = 0;
         Stopwatch watch;
         watch.Start();
-        for (size_t i = 0; i < probes.size(); ++i) {
-            total += size_t(pread(file.Get(), line, std::min(lengths[i], sizeof line),
-                                  off_t(probes[i].offset)));
+        for (size_t i = 0; i < batch.size; ++i) {
+            const size_t at = (batch.first + i) % probes.size();
+            total += size_t(pread(file.Get(), line, std::min(lengths[at], sizeof line),
+                                  off_t(probes[at].offset)));
         }
         watch.Stop();
         if (total == 0) return Fail("lookup.pread", "nothing read");
-        return Round{probes.size(), watch.Nanoseconds()};
+        return Round{batch.size, watch.Nanoseconds()};
     });
 }
 
@@ -65,23 +67,25 @@ std::optional<double> PwriteLines(const std::string& workPath, const std::vector
                                   const Repeat& repeat) {
     const FileDescriptor file(workPath, O_WRONLY | O_CLOEXEC);
     if (file.Get() < 0) return Fail("update.pwrite", "cannot open " + workPath);
-    return FastestPerOperation(repeat, [&]() -> std::optional<Round> {
+    return PerOperation(repeat, [&](size_t round) -> std::optional<Round> {
+        const Batch batch = RoundBatch(round, repeat.batch, lines.size());
         Stopwatch watch;
         watch.Start();
-        for (const LineWrite& line : lines) {
+        for (size_t i = 0; i < batch.size; ++i) {
+            const LineWrite& line = lines[(batch.first + i) % lines.size()];
             if (pwrite(file.Get(), line.bytes.data(), line.bytes.size(), off_t(line.offset)) !=
                 ssize_t(line.bytes.size())) {
                 return Fail("update.pwrite", "short write");
             }
         }
         watch.Stop();
-        return Round{lines.size(), watch.Nanoseconds()};
+        return Round{batch.size, watch.Nanoseconds()};
     });
 }
 
 std::optional<double> CopyFile(const std::string& from, const std::string& to, bool sync,
                                const Repeat& repeat) {
-    return FastestPerOperation(repeat, [&]() -> std::optional<Round> {
+    return PerOperation(repeat, [&](size_t) -> std::optional<Round> {
         Stopwatch watch;
         watch.Start();
         BenchSupport::CopyBytes(from, to, sync);
@@ -104,20 +108,21 @@ std::optional<double> BuildRecordMap(const DataSet& set, RecordMap& map) {
 
 std::optional<double> FindInRecordMap(const RecordMap& map, const std::vector<Probe>& probes,
                                       const Repeat& repeat) {
-    return FastestPerOperation(repeat, [&]() -> std::optional<Round> {
+    return PerOperation(repeat, [&](size_t round) -> std::optional<Round> {
+        const Batch batch = RoundBatch(round, repeat.batch, probes.size());
         size_t found = 0;
         Stopwatch watch;
         watch.Start();
-        for (const Probe& probe : probes) {
-            const auto record = map.find(probe.record.key);
+        for (size_t i = 0; i < batch.size; ++i) {
+            const auto record = map.find(probes[(batch.first + i) % probes.size()].record.key);
             if (record != map.end()) {
                 benchmark::DoNotOptimize(record->second.data());
                 ++found;
             }
         }
         watch.Stop();
-        if (found != probes.size()) return Fail("lookup.unordered_map", "a key was not found");
-        return Round{probes.size(), watch.Nanoseconds()};
+        if (found != batch.size) return Fail("lookup.unordered_map", "a key was not found");
+        return Round{batch.size, watch.Nanoseconds()};
     });
 }
 

@@ -94,6 +94,11 @@ void JsonWriter::String(std::string_view value) {
     text += QuoteJson(value);
 }
 
+void JsonWriter::Member(std::string_view name, std::string_view value) {
+    Key(name);
+    String(value);
+}
+
 void JsonWriter::Number(double number) {
     if (!std::isfinite(number)) return Null();
     BeginValue();

@@ -24,6 +24,8 @@ public:
     void Integer(std::int64_t number);
     void Bool(bool value);
     void Null();
+    // Key(name), then String(text).
+    void Member(std::string_view name, std::string_view text);
 
     // The text written so far, ended by a line feed once the outermost value is closed.
     const std::string& Text() const { return text; }

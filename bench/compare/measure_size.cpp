@@ -39,7 +39,10 @@ struct Session {
     Repeat WholeFile() const { return large ? Repeat{2, 3, 5} : Repeat{3, 10, 2}; }
 };
 
-constexpr Repeat Operations{3, 10, 1};
+// Single operations: many short rounds of `batch` operations (100 to 500 µs of work), the median.
+Repeat ShortRounds(size_t batch) {
+    return Repeat{50, 3000, 1, Statistic::Median, batch};
+}
 
 // The same record with another quantity of as many digits: its line keeps its length.
 Record SameLength(Record record) {
@@ -69,12 +72,13 @@ void MeasureLoadAndLookup(Session& session, const std::vector<Probe>& probes) {
     {
         RecordMap map;
         session.Add("load.unordered_map", BuildRecordMap(set, map));
-        session.Add("lookup.unordered_map", FindInRecordMap(map, probes, Operations));
+        session.Add("lookup.unordered_map", FindInRecordMap(map, probes, ShortRounds(256)));
     }
-    session.Add("lookup.input", ModuleInput(set.path, probes, Operations));
-    session.Add("lookup.pread", PreadLines(set.path, probes, Operations));
-    session.Add("lookup.sqlite_default", SqlitePointSelect(database, probes, false, Operations));
-    session.Add("lookup.sqlite_cached", SqlitePointSelect(database, probes, true, Operations));
+    session.Add("lookup.input", ModuleInput(set.path, probes, ShortRounds(16)));
+    session.Add("lookup.pread", PreadLines(set.path, probes, ShortRounds(64)));
+    session.Add("lookup.sqlite_default",
+                SqlitePointSelect(database, probes, false, ShortRounds(4)));
+    session.Add("lookup.sqlite_cached", SqlitePointSelect(database, probes, true, ShortRounds(4)));
 }
 
 // Runs after MeasureSave, which leaves the compacted data set in work.txt and a plain copy in
@@ -88,17 +92,19 @@ void MeasureUpdates(Session& session, const std::vector<Probe>& changed) {
         appended.push_back(NewLength(probe.record));
         lines.push_back({probe.offset, RecordText(inPlace.back()) + "\r"});
     }
-    session.Add("update.pwrite", PwriteLines(session.File("copy.txt"), lines, Operations));
+    session.Add("update.pwrite", PwriteLines(session.File("copy.txt"), lines, ShortRounds(32)));
     const std::string work = session.File("work.txt");
-    session.Add("update.output_in_place", ModuleOutputInPlace(work, inPlace, Operations));
+    session.Add("update.output_in_place", ModuleOutputInPlace(work, inPlace, ShortRounds(8)));
     const std::optional<AppendCost> append = ModuleOutputAppend(work, appended);
     session.Add("update.output_append",
                 append ? std::optional(append->withoutCompactions) : std::nullopt);
     session.Add("update.output_append_compacting",
                 append ? std::optional(append->withCompactions) : std::nullopt);
     const std::string database = session.File("records.db");
-    session.Add("update.sqlite_autocommit", SqliteUpsert(database, appended, false, Operations));
-    session.Add("update.sqlite_transaction", SqliteUpsert(database, appended, true, Operations));
+    session.Add("update.sqlite_autocommit",
+                SqliteUpsert(database, appended, false, ShortRounds(1)));
+    session.Add("update.sqlite_transaction",
+                SqliteUpsert(database, appended, true, Repeat{3, 10, 2}));
 }
 
 void MeasureSave(Session& session) {

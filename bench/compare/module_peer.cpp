@@ -97,7 +97,7 @@ std::optional<Round> LoadRound(const DataSet& set) {
     return Round{set.offsets.size(), watch.Nanoseconds()};
 }
 
-std::optional<Round> InputRound(const std::vector<ZR::UniString>& keys) {
+std::optional<Round> InputRound(const std::vector<ZR::UniString>& keys, const Batch& batch) {
     const ZR::UniString fieldId("1");
     ZR::Array<OmbraValueRecord> values;
     ZR::Array<ZR::UniString> strings;
@@ -105,37 +105,39 @@ std::optional<Round> InputRound(const std::vector<ZR::UniString>& keys) {
     size_t delivered = 0;
     Stopwatch watch;
     watch.Start();
-    for (const ZR::UniString& key : keys) {
+    for (size_t i = 0; i < batch.size; ++i) {
+        const ZR::UniString& key = keys[(batch.first + i) % keys.size()];
         if (InputFromChannel(Channel, key, fieldId, 4, &read, &values, &strings) == 0) {
             delivered += size_t(read);
         }
     }
     watch.Stop();
-    if (delivered != 4 * keys.size()) return Fail("lookup.input", "an INPUT missed its record");
-    return Round{keys.size(), watch.Nanoseconds()};
+    if (delivered != 4 * batch.size) return Fail("lookup.input", "an INPUT missed its record");
+    return Round{batch.size, watch.Nanoseconds()};
 }
 
 // OUTPUTs of changes that keep their lines' lengths: each must leave the append offset where it
 // was (a load of one index entry, no file access, so it stays inside the timing).
-std::optional<Round> InPlaceRound(const char* figure, const std::vector<ValueList>& lists) {
+std::optional<Round> InPlaceRound(const char* figure, const std::vector<ValueList>& lists,
+                                  const Batch& batch) {
     const ZR::UniString fieldId("1");
     const UInt32 end = AppendOffset();
     Stopwatch watch;
     watch.Start();
-    for (const ValueList& list : lists) {
+    for (size_t i = 0; i < batch.size; ++i) {
+        const ValueList& list = lists[(batch.first + i) % lists.size()];
         if (OutputToChannel(Channel, list.key, fieldId, &list.values, &list.strings) != 0 ||
             AppendOffset() != end) {
             return Fail(figure, "OUTPUT of " + list.keyText + " failed or appended");
         }
     }
     watch.Stop();
-    return Round{lists.size(), watch.Nanoseconds()};
+    return Round{batch.size, watch.Nanoseconds()};
 }
 
 // One OUTPUT of the append run: its time goes to `cost`, and to the quiet figures unless it
 // saved or loaded the file. False when it failed or, quiet, did not append.
-bool AppendOne(const ValueList& list, AppendCost& cost, double& quietNanoseconds,
-               size_t& quietCount) {
+bool AppendOne(const ValueList& list, AppendCost& cost, std::vector<double>& quietNanoseconds) {
     const ZR::UniString fieldId("1");
     const bool loadedBefore = FindChannelRecord(Channel)->loaded;
     const UInt32 endBefore = loadedBefore ? AppendOffset() : 0;
@@ -147,8 +149,7 @@ bool AppendOne(const ValueList& list, AppendCost& cost, double& quietNanoseconds
     cost.withCompactions += watch.Nanoseconds();
     cost.compactions += loadedBefore && !loadedAfter;
     if (!loadedBefore || !loadedAfter) return status == 0;
-    quietNanoseconds += watch.Nanoseconds();
-    ++quietCount;
+    quietNanoseconds.push_back(watch.Nanoseconds());
     return status == 0 && AppendOffset() > endBefore;
 }
 
@@ -174,7 +175,7 @@ std::optional<Round> CloseRound(const DataSet& set, const std::string& workPath)
 }  // namespace
 
 std::optional<double> ModuleLoad(const DataSet& set, const Repeat& repeat) {
-    return FastestPerOperation(repeat, [&] { return LoadRound(set); });
+    return PerOperation(repeat, [&](size_t) { return LoadRound(set); });
 }
 
 std::optional<double> ModuleInput(const std::string& path, const std::vector<Probe>& probes,
@@ -184,8 +185,9 @@ std::optional<double> ModuleInput(const std::string& path, const std::vector<Pro
     std::unique_ptr<IO::File> file = BenchSupport::OpenForReading(path);
     if (!file) return Fail("lookup.input", "cannot open " + path);
     ClaimChannel(Channel, file, OpenSettings{}, false, false);
-    const std::optional<double> cost =
-        FastestPerOperation(repeat, [&] { return InputRound(keys); });
+    const std::optional<double> cost = PerOperation(repeat, [&](size_t round) {
+        return InputRound(keys, RoundBatch(round, repeat.batch, keys.size()));
+    });
     Release();
     return cost;
 }
@@ -196,8 +198,9 @@ std::optional<double> ModuleOutputInPlace(const std::string& workPath,
     constexpr const char* figure = "update.output_in_place";
     const std::vector<ValueList> lists = MakeValueLists(changes);
     if (ClaimLoaded(figure, workPath, ModeWriteAppend) == nullptr) return std::nullopt;
-    const std::optional<double> cost =
-        FastestPerOperation(repeat, [&] { return InPlaceRound(figure, lists); });
+    const std::optional<double> cost = PerOperation(repeat, [&](size_t round) {
+        return InPlaceRound(figure, lists, RoundBatch(round, repeat.batch, lists.size()));
+    });
     Release();
     return cost;
 }
@@ -208,22 +211,21 @@ std::optional<AppendCost> ModuleOutputAppend(const std::string& workPath,
     const std::vector<ValueList> lists = MakeValueLists(changes);
     if (ClaimLoaded(figure, workPath, ModeWriteAppend) == nullptr) return std::nullopt;
     AppendCost cost;
-    double quietNanoseconds = 0;
-    size_t quietCount = 0;
+    std::vector<double> quietNanoseconds;
     bool failed = false;
-    for (const ValueList& list : lists) {
-        failed = failed || !AppendOne(list, cost, quietNanoseconds, quietCount);
-    }
+    for (const ValueList& list : lists) failed = failed || !AppendOne(list, cost, quietNanoseconds);
     Release();
-    if (failed || quietCount == 0) return Fail(figure, "an OUTPUT failed or did not append");
+    if (failed || quietNanoseconds.empty()) {
+        return Fail(figure, "an OUTPUT failed or did not append");
+    }
     cost.withCompactions /= double(lists.size());
-    cost.withoutCompactions = quietNanoseconds / double(quietCount);
+    cost.withoutCompactions = Median(std::move(quietNanoseconds));
     return cost;
 }
 
 std::optional<double> ModuleClose(const DataSet& set, const std::string& workPath,
                                   const Repeat& repeat) {
-    return FastestPerOperation(repeat, [&] { return CloseRound(set, workPath); });
+    return PerOperation(repeat, [&](size_t) { return CloseRound(set, workPath); });
 }
 
 }  // namespace Compare

@@ -31,8 +31,8 @@ std::optional<double> ModuleOutputInPlace(const std::string& workPath,
                                           const std::vector<Record>& changes, const Repeat& repeat);
 
 struct AppendCost {
-    double withoutCompactions = 0;  // per OUTPUT that neither compacted nor reloaded the file
-    double withCompactions = 0;     // per OUTPUT, all of them
+    double withoutCompactions = 0;  // median of the OUTPUTs that neither compacted nor reloaded
+    double withCompactions = 0;     // mean of all OUTPUTs: the compactions' share included
     size_t compactions = 0;
 };
 

@@ -10,6 +10,7 @@ namespace {
 
 // `value` in the largest of `units` (each `step` times the one before) that keeps it at least 1.
 std::string FormatScaled(double value, double step, const std::vector<const char*>& units) {
+    if (value < 0) return std::string("-").append(FormatScaled(-value, step, units));
     size_t unit = 0;
     while (unit + 1 < units.size() && value >= step * 0.9995) {
         value /= step;
@@ -53,14 +54,10 @@ const std::vector<GroupInfo>& Groups() {
 
 void WriteFigureJson(JsonWriter& json, const FigureKind& kind, const FigureSet& figures) {
     json.BeginObject();
-    json.Key("name");
-    json.String(kind.name);
-    json.Key("group");
-    json.String(kind.group);
-    json.Key("label");
-    json.String(kind.label);
-    json.Key("unit");
-    json.String(UnitName(kind.unit));
+    json.Member("name", kind.name);
+    json.Member("group", kind.group);
+    json.Member("label", kind.label);
+    json.Member("unit", UnitName(kind.unit));
     json.Key("values");
     json.BeginObject();
     for (const std::uint64_t records : figures.Sizes()) {
@@ -82,20 +79,15 @@ bool HasFigure(const FigureKind& kind, const FigureSet& figures) {
 
 void WriteGoalJson(JsonWriter& json, const GoalResult& goal) {
     json.BeginObject();
-    json.Key("name");
-    json.String(goal.name);
+    json.Member("name", goal.name);
     json.Key("measured");
     goal.measured ? json.Number(*goal.measured) : json.Null();
     json.Key("target");
     json.Number(goal.target);
-    json.Key("bound");
-    json.String(BoundWords(goal.bound));
+    json.Member("bound", BoundWords(goal.bound));
     json.Key("met");
     goal.met ? json.Bool(*goal.met) : json.Null();
-    if (!goal.note.empty()) {
-        json.Key("note");
-        json.String(goal.note);
-    }
+    if (!goal.note.empty()) json.Member("note", goal.note);
     json.EndObject();
 }
 
@@ -164,12 +156,9 @@ std::string ResultsJson(const RunInfo& run, const FigureSet& figures,
                         const std::vector<GoalResult>& goals) {
     JsonWriter json;
     json.BeginObject();
-    json.Key("generated");
-    json.String(run.generated);
-    json.Key("mode");
-    json.String(run.mode);
-    json.Key("machine");
-    json.String(run.machine);
+    json.Member("generated", run.generated);
+    json.Member("mode", run.mode);
+    json.Member("machine", run.machine);
     json.Key("sizes");
     json.BeginArray();
     for (const std::uint64_t records : figures.Sizes()) json.Integer(std::int64_t(records));

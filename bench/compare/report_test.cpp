@@ -9,6 +9,7 @@
 #include "bench/compare/goals.h"
 #include "bench/compare/json_writer.h"
 #include "bench/compare/report.h"
+#include "bench/compare/timing.h"
 
 namespace Compare {
 namespace {
@@ -109,6 +110,53 @@ TEST(Goals, MissingOrZeroBaselineIsNotMeasured) {
     EXPECT_NE(EvaluateGoal(rule, onlySmall).note.find("memory.peak_rss at 20"), std::string::npos);
 }
 
+TEST(Timing, RoundsStopAtTheirLimitsAndKeepTheChosenStatistic) {
+    // Round r does 2 operations at costs[r % 5] ns each.
+    const double costs[] = {5, 1, 9, 3, 7};
+    struct Case {
+        Repeat repeat;
+        size_t expectedRounds;
+        double expected;
+    };
+    const Case cases[] = {
+        {{3, 10, 0, Statistic::Fastest, 0}, 3, 1},      // no budget: the minimum of rounds
+        {{3, 10, 0, Statistic::Median, 0}, 3, 5},       // 5, 1, 9
+        {{1, 4, 1, Statistic::Median, 0}, 4, 5},        // budget left: the maximum; 5, 1, 9, 3
+        {{2, 100, 40e-9, Statistic::Median, 0}, 5, 5},  // 10 + 2 + 18 + 6 ns < 40, then 14 more
+        {{5, 5, 1, Statistic::Fastest, 0}, 5, 1},
+    };
+    for (const Case& c : cases) {
+        size_t rounds = 0;
+        const std::optional<double> result = PerOperation(c.repeat, [&](size_t round) {
+            EXPECT_EQ(round, rounds++);
+            return std::optional<Round>(Round{2, 2 * costs[round % 5]});
+        });
+        EXPECT_EQ(rounds, c.expectedRounds);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(*result, c.expected);
+    }
+    size_t calls = 0;
+    EXPECT_FALSE(PerOperation({3, 10, 1, Statistic::Median, 0}, [&](size_t) {
+        return ++calls == 2 ? std::nullopt : std::optional<Round>(Round{1, 1});
+    }));
+    EXPECT_EQ(calls, 2u) << "a failed round ends the measurement";
+    EXPECT_EQ(Median({4, 1, 3}), 3);
+    EXPECT_EQ(Median({4, 1, 3, 2}), 3);
+}
+
+TEST(Timing, BatchesTakeTheItemsInTurn) {
+    const std::pair<Batch, Batch> cases[] = {
+        {RoundBatch(7, 0, 10), {0, 10}},  // no batch: every item every round
+        {RoundBatch(0, 4, 10), {0, 4}},
+        {RoundBatch(2, 4, 10), {8, 4}},  // items 8, 9, 0, 1
+        {RoundBatch(3, 4, 10), {2, 4}},
+    };
+    for (const auto& [batch, expected] : cases) {
+        EXPECT_EQ(batch.first, expected.first);
+        EXPECT_EQ(batch.size, expected.size);
+    }
+}
+
 TEST(Json, StringsAreEscaped) {
     const std::pair<std::string, std::string> cases[] = {
         {"plain", "\"plain\""},
@@ -145,8 +193,9 @@ TEST(Json, NestingCommasAndNonFiniteNumbers) {
 
 TEST(Formatting, UnitsSwitchWhereTheNumberReachesTheNext) {
     const std::pair<double, const char*> durations[] = {
-        {0.5, "0.50 ns"},   {9.994, "9.99 ns"}, {99.94, "99.9 ns"}, {999.4, "999 ns"},
-        {999.6, "1.00 µs"}, {1500, "1.50 µs"},  {2.5e7, "25.0 ms"}, {4e12, "4000 s"},
+        {0.5, "0.50 ns"},   {9.994, "9.99 ns"}, {99.94, "99.9 ns"},
+        {999.4, "999 ns"},  {999.6, "1.00 µs"}, {1500, "1.50 µs"},
+        {2.5e7, "25.0 ms"}, {4e12, "4000 s"},   {-3240, "-3.24 µs"},
     };
     for (const auto& [nanoseconds, text] : durations)
         EXPECT_EQ(FormatNanoseconds(nanoseconds), text);

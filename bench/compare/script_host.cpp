@@ -18,16 +18,16 @@ constexpr std::uint64_t SequenceStart = 12345;
 constexpr std::uint64_t Multiplier = 16807;
 constexpr std::uint64_t Modulus = 2147483647;
 
-// Runs the script `passes` times as many passes as `script` says; the fastest run's time.
-std::optional<double> FastestScriptRun(const std::vector<std::string>& arguments, int passes,
-                                       const Repeat& repeat) {
+// The CPU time of the script's run (the fastest of the rounds), checked by what it prints.
+std::optional<double> ScriptRunCpu(const std::vector<std::string>& arguments, int passes,
+                                   const Repeat& repeat) {
     const std::string expected = std::to_string(4 * (passes + 1)) + "\n";
-    return FastestPerOperation(repeat, [&]() -> std::optional<Round> {
+    return PerOperation(repeat, [&](size_t) -> std::optional<Round> {
         const std::optional<ProgramRun> run = RunProgram(arguments);
         if (!run || run->exitStatus != 0 || run->output != expected) {
             return Fail("script.ombra_loop", "ombra failed or missed records");
         }
-        return Round{1, run->nanoseconds};
+        return Round{1, run->cpuNanoseconds};
     });
 }
 
@@ -41,7 +41,7 @@ std::optional<double> OmbraPerPass(const DataSet& set, const std::string& ombra,
         const std::string script = folder + "/loop" + std::to_string(passes) + ".omb";
         std::ofstream(script) << InputLoopScript(data.filename().string(), set.runRecords, passes);
         arguments.back() = script;
-        runs[passes == 0 ? 0 : 1] = FastestScriptRun(arguments, passes, repeat);
+        runs[passes == 0 ? 0 : 1] = ScriptRunCpu(arguments, passes, repeat);
     }
     if (!runs[0] || !runs[1]) return std::nullopt;
     return (*runs[1] - *runs[0]) / ScriptPasses;
@@ -54,8 +54,7 @@ std::optional<Round> DirectRound(size_t runRecords) {
     Int32 read = 0;
     size_t delivered = 0;
     std::uint64_t x = SequenceStart;
-    Stopwatch watch;
-    watch.Start();
+    const double started = ProcessCpuNanoseconds();
     for (int pass = 0; pass < ScriptPasses; ++pass) {
         x = x * Multiplier % Modulus;
         const ZR::UniString key(RunKey(x % runRecords).c_str());
@@ -63,11 +62,11 @@ std::optional<Round> DirectRound(size_t runRecords) {
             delivered += size_t(read);
         }
     }
-    watch.Stop();
+    const double cpu = ProcessCpuNanoseconds() - started;
     if (delivered != 4 * size_t(ScriptPasses)) {
         return Fail("script.direct_loop", "an INPUT missed its record");
     }
-    return Round{size_t(ScriptPasses), watch.Nanoseconds()};
+    return Round{size_t(ScriptPasses), cpu};
 }
 
 std::optional<double> DirectPerPass(const DataSet& set, const Repeat& repeat) {
@@ -75,7 +74,7 @@ std::optional<double> DirectPerPass(const DataSet& set, const Repeat& repeat) {
     if (!file) return Fail("script.direct_loop", "cannot open " + set.path);
     DataOmbraPlugin::ClaimChannel(1, file, DataOmbraPlugin::OpenSettings{}, false, false);
     const std::optional<double> cost =
-        FastestPerOperation(repeat, [&] { return DirectRound(set.runRecords); });
+        PerOperation(repeat, [&](size_t) { return DirectRound(set.runRecords); });
     DataOmbraPlugin::ReleaseChannel(1, file);
     return cost;
 }

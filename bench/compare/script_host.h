@@ -21,6 +21,8 @@ constexpr int StatementsPerPass = 3;
 // values delivered in all. The direct loop below picks the same records.
 std::string InputLoopScript(const std::string& fileName, size_t runRecords, int passes);
 
+// CPU time, user and system: both sides are whole runs of a second or more, and their
+// difference is what matters, which waiting for a busy machine's cores would drown.
 struct ScriptCost {
     double ombraPerPass = 0;   // ns: a loop pass of the script under ombra
     double directPerPass = 0;  // ns: the same pass made from C++
@@ -28,7 +30,8 @@ struct ScriptCost {
 
 // Runs the script with ScriptPasses passes and with none (start-up, OPEN, the first load and
 // CLOSE, subtracted) by `ombra`, with the data file's folder as base folder and `folder` holding
-// the script and the state file; then the same INPUTs directly on channel 1.
+// the script and the state file; then the same INPUTs directly on channel 1. The fastest of the
+// rounds of each.
 std::optional<ScriptCost> MeasureScriptHost(const DataSet& set, const std::string& ombra,
                                             const std::string& folder, const Repeat& repeat);
 

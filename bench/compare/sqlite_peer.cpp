@@ -122,13 +122,13 @@ bool FillCache(const char* figure, sqlite3* database, const std::string& path) {
 }
 
 std::optional<Round> SelectRound(const char* figure, sqlite3_stmt* select,
-                                 const std::vector<Probe>& probes) {
+                                 const std::vector<Probe>& probes, const Batch& batch) {
     Round round;
     Stopwatch watch;
     size_t delivered = 0;
     watch.Start();
-    for (const Probe& probe : probes) {
-        const std::string& key = probe.record.key;
+    for (size_t i = 0; i < batch.size; ++i) {
+        const std::string& key = probes[(batch.first + i) % probes.size()].record.key;
         sqlite3_bind_text(select, 1, key.data(), int(key.size()), SQLITE_STATIC);
         if (sqlite3_step(select) == SQLITE_ROW) {
             delivered += sqlite3_column_double(select, 0) > 0;
@@ -139,19 +139,21 @@ std::optional<Round> SelectRound(const char* figure, sqlite3_stmt* select,
         sqlite3_reset(select);
     }
     watch.Stop();
-    if (delivered != 4 * probes.size()) return Fail(figure, "a SELECT missed its record");
-    round.operations = probes.size();
+    if (delivered != 4 * batch.size) return Fail(figure, "a SELECT missed its record");
+    round.operations = batch.size;
     round.nanoseconds = watch.Nanoseconds();
     return round;
 }
 
 std::optional<Round> UpsertRound(const char* figure, sqlite3* database, sqlite3_stmt* upsert,
-                                 const std::vector<Record>& changes, bool oneTransaction) {
+                                 const std::vector<Record>& changes, const Batch& batch,
+                                 bool oneTransaction) {
     Round round;
     Stopwatch watch;
     watch.Start();
     if (oneTransaction && !Execute(figure, database, "BEGIN")) return std::nullopt;
-    for (const Record& change : changes) {
+    for (size_t i = 0; i < batch.size; ++i) {
+        const Record& change = changes[(batch.first + i) % changes.size()];
         if (!StepUpsert(upsert, change.key, change.price, change.quantity, change.colour,
                         change.description)) {
             return Fail(figure, sqlite3_errmsg(database));
@@ -159,7 +161,7 @@ std::optional<Round> UpsertRound(const char* figure, sqlite3* database, sqlite3_
     }
     if (oneTransaction && !Execute(figure, database, "COMMIT")) return std::nullopt;
     watch.Stop();
-    round.operations = changes.size();
+    round.operations = batch.size;
     round.nanoseconds = watch.Nanoseconds();
     return round;
 }
@@ -168,7 +170,7 @@ std::optional<Round> UpsertRound(const char* figure, sqlite3* database, sqlite3_
 
 std::optional<double> SqliteImport(const DataSet& set, const std::string& database,
                                    const Repeat& repeat) {
-    return FastestPerOperation(repeat, [&] { return ImportRound(set, database); });
+    return PerOperation(repeat, [&](size_t) { return ImportRound(set, database); });
 }
 
 std::optional<double> SqlitePointSelect(const std::string& path, const std::vector<Probe>& probes,
@@ -180,7 +182,10 @@ std::optional<double> SqlitePointSelect(const std::string& path, const std::vect
     }
     const Statement select = Prepare(figure, database.get(), Select);
     if (!select) return std::nullopt;
-    return FastestPerOperation(repeat, [&] { return SelectRound(figure, select.get(), probes); });
+    return PerOperation(repeat, [&](size_t round) {
+        return SelectRound(figure, select.get(), probes,
+                           RoundBatch(round, repeat.batch, probes.size()));
+    });
 }
 
 std::optional<double> SqliteUpsert(const std::string& path, const std::vector<Record>& changes,
@@ -192,8 +197,9 @@ std::optional<double> SqliteUpsert(const std::string& path, const std::vector<Re
     }
     const Statement upsert = Prepare(figure, database.get(), Upsert);
     if (!upsert) return std::nullopt;
-    return FastestPerOperation(repeat, [&] {
-        return UpsertRound(figure, database.get(), upsert.get(), changes, oneTransaction);
+    return PerOperation(repeat, [&](size_t round) {
+        return UpsertRound(figure, database.get(), upsert.get(), changes,
+                           RoundBatch(round, repeat.batch, changes.size()), oneTransaction);
     });
 }
 
