@@ -76,7 +76,7 @@ void LookUpKeys(const DataFileModel& model, const DataCase& dataCase, bool utf8)
     for (const auto& [key, line] : model.Records()) {
         if (++looked > MaxLookups) break;
         CheckLookup(model, key, utf8);
-        CheckInputValues(Channel, key, line, dataCase.separator, utf8);
+        CheckInputValues(Channel, key, "1", line, dataCase.separator, utf8);
     }
     for (const OutputStep& step : dataCase.steps) CheckLookup(model, step.key, utf8);
 }
@@ -102,7 +102,8 @@ void ApplyStep(DataFileModel& model, const OutputStep& step, const DataCase& dat
     else
         model.Store(step.key, line);
     CheckLookup(model, step.key, utf8);
-    CheckInputValues(Channel, step.key, model.Line(step.key), dataCase.separator, utf8);
+    CheckInputValues(Channel, step.key, step.fieldId, model.Line(step.key), dataCase.separator,
+                     utf8);
 }
 
 void CheckClosedFile(const DataFileModel& model, const std::filesystem::path& path, bool saved,

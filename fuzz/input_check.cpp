@@ -1,5 +1,7 @@
 #include "fuzz/input_check.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -51,24 +53,35 @@ void CheckValue(const OmbraValueRecord& value, const ZR::Array<ZR::UniString>& s
 
 }  // namespace
 
-void CheckInputValues(UInt32 channel, const std::string& key, const std::string& line,
-                      char separator, bool utf8) {
+void CheckInputValues(UInt32 channel, const std::string& key, const std::string& fieldId,
+                      const std::string& line, char separator, bool utf8) {
     const GSCharCode encoding = utf8 ? CC_UTF8 : CC_Default;
     Int32 valuesRead = -1;
     ZR::Array<OmbraValueRecord> values;
     ZR::Array<ZR::UniString> strings;
     const Int16 status = DataOmbraPlugin::InputFromChannel(
-        channel, ZR::UniString(key.data(), USize(key.size()), encoding), ZR::UniString("1"), Count,
-        &valuesRead, &values, &strings);
-    FUZZ_CHECK(status == NoError);
+        channel, ZR::UniString(key.data(), USize(key.size()), encoding),
+        ZR::UniString(fieldId.data(), USize(fieldId.size()), CC_Default), Count, &valuesRead,
+        &values, &strings);
+    // An absent record gives nothing before the field number is looked at; a number below 1
+    // reads from field 1.
+    long field = 0;
+    const bool numbered = std::sscanf(fieldId.c_str(), "%ld", &field) == 1;
+    FUZZ_CHECK(status == (line.empty() || numbered ? NoError : -1111));
+    // A number beyond 32 bits is read as "%d" reads it, which is the C library's business.
+    if (numbered && field != long(Int32(field))) {
+        FUZZ_CHECK(valuesRead == 0 || valuesRead == Count);
+        return;
+    }
     const std::vector<std::string> fields = Fields(line, separator);
-    if (line.empty() || fields.size() < 2) {
+    const size_t first = size_t(std::max(field, 1L));
+    if (line.empty() || !numbered || fields.size() <= first) {
         FUZZ_CHECK(valuesRead == 0);
         return;
     }
     FUZZ_CHECK(valuesRead == Count && values.GetSize() == USize(Count));
     for (size_t i = 0; i < size_t(Count); ++i) {
-        const std::string text = i + 1 < fields.size() ? fields[i + 1] : std::string();
+        const std::string text = first + i < fields.size() ? fields[first + i] : std::string();
         CheckValue(values[USize(i)], strings,
                    ZR::UniString(text.data(), USize(text.size()), encoding));
     }

@@ -9,9 +9,9 @@
 
 namespace OmbraFuzz {
 
-// Reads three values from field 1 of `key` on `channel`, whose line is `line` ("" for a record
-// that is absent or deleted), and checks each of them.
-void CheckInputValues(UInt32 channel, const std::string& key, const std::string& line,
-                      char separator, bool utf8);
+// Reads three values from the field `fieldId` (the text INPUT is given) of `key` on `channel`,
+// whose line is `line` ("" for a record that is absent or deleted), and checks each of them.
+void CheckInputValues(UInt32 channel, const std::string& key, const std::string& fieldId,
+                      const std::string& line, char separator, bool utf8);
 
 }  // namespace OmbraFuzz
