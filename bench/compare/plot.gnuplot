@@ -1,7 +1,7 @@
 # The performance picture: cost per operation against the number of records, log-log, our
 # operations (solid) beside their baselines and peers (dashed), all measured in the same run.
 # gnuplot -e "data='PLOT_COLUMNS'; output='PNG'" bench/compare/plot.gnuplot
-set terminal pngcairo size 1500,540 font "sans,10"
+set terminal pngcairo size 1500,700 font "sans,10"
 set output output
 set datafile missing "?"
 set logscale xy
@@ -10,7 +10,8 @@ set format y "10^{%L}"
 set xlabel "records in the file"
 set ylabel "ns per operation"
 set grid
-set key top left font ",8" spacing 0.9
+set bmargin 11
+set key below vertical maxcols 1 Left reverse font ",9" noenhanced
 set xrange [5000:20000000]
 ours = "lw 2.5 pt 7 ps 0.8"
 peer = "lw 1.5 pt 6 ps 0.8 dt 2"
@@ -31,6 +32,7 @@ plot data using 1:"lookup.input" with linespoints @ours lc rgb "#1f77b4" title "
 
 set title "Update (per change)"
 plot data using 1:"update.output_in_place" with linespoints @ours lc rgb "#1f77b4" title "OUTPUT in place", \
+     data using 1:"update.output_append" with linespoints @ours lc rgb "#17becf" title "OUTPUT appended, compactions excluded", \
      data using 1:"update.output_append_compacting" with linespoints @ours lc rgb "#9467bd" title "OUTPUT appended, with compactions", \
      data using 1:"update.pwrite" with linespoints @peer lc rgb "#555555" title "one pwrite (limit)", \
      data using 1:"update.sqlite_autocommit" with linespoints @peer lc rgb "#d62728" title "SQLite upsert, autocommit", \

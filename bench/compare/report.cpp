@@ -180,14 +180,18 @@ std::string ResultsJson(const RunInfo& run, const FigureSet& figures,
 std::string ResultsMarkdown(const RunInfo& run, const FigureSet& figures,
                             const std::vector<GoalResult>& goals) {
     std::string text =
-        "## Goals\n\nRatios of figures measured in the same run, on the 1,000,000-record file "
+        "# The module against its peers\n\nWritten by `scripts/bench.sh` (the same figures are "
+        "in results.json).\n\n## Goals\n\nRatios of figures measured in the same run, on the "
+        "1,000,000-record file "
         "unless the goal names another size.\n\n| goal | measured | target | met | note |\n"
         "| --- | ---: | --- | --- | --- |\n";
     for (const GoalResult& goal : goals) text += GoalRow(goal);
     text +=
         "\n## Figures\n\nEach data set is a sorted run of the stated number of records "
         "followed by 1023 unsorted records, about 42 bytes a line. Measured " +
-        run.generated + " (" + run.mode + " run) on " + run.machine + ".\n";
+        run.generated + " (" + run.mode + " run) on " + run.machine +
+        ". Single operations: the median of many short rounds; whole-file operations: the "
+        "fastest of a few rounds; the script host: CPU time.\n";
     for (const GroupInfo& group : Groups()) text += GroupTable(group, figures);
     return text;
 }
