@@ -1,6 +1,7 @@
 #include "extension/store/input.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <utility>
@@ -14,9 +15,34 @@
 namespace DataOmbraPlugin {
 namespace {
 
+// A field number of ASCII text is read without converting the text: its default code page bytes
+// are its code units, and strtol reads what "%d" reads (blanks, a sign, digits; the long cut to
+// an int).
+constexpr USize ShortFieldId = 32;
+
+bool ParseAsciiFieldId(const ZR::UniString& fieldId, Int32& number) {
+    char text[ShortFieldId + 1];
+    for (USize i = 0; i < fieldId.GetLength(); ++i) text[i] = char(fieldId[i]);
+    text[fieldId.GetLength()] = '\0';
+    char* end = nullptr;
+    const long parsed = std::strtol(text, &end, 10);
+    if (end == text) return false;
+    number = Int32(int(parsed));
+    return true;
+}
+
+bool IsShortAscii(const ZR::UniString& text) {
+    if (text.GetLength() > ShortFieldId) return false;
+    for (USize i = 0; i < text.GetLength(); ++i) {
+        if (text[i] >= 0x80) return false;
+    }
+    return true;
+}
+
 // The field number: the text in the default code page read with "%d", so leading blanks are
 // skipped and anything after the number is ignored. False when no number leads the text.
 bool ParseFieldId(const ZR::UniString& fieldId, Int32& number) {
+    if (IsShortAscii(fieldId)) return ParseAsciiFieldId(fieldId, number);
     int parsed = 0;
     if (std::sscanf(fieldId.ToCStr(CC_Default).Get(), "%d", &parsed) != 1) return false;
     number = parsed;

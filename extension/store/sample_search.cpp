@@ -40,20 +40,32 @@ PackedKey PackedAt(const UInt64* numbers, Int32 sample) {
             numbers[NumbersPerSample * USize(sample) + 1]};
 }
 
-// The first of `count` samples whose packed key is above `packed` (`upper`), or not below it.
-Int32 Bound(const UInt64* numbers, Int32 count, const PackedKey& packed, bool upper) {
-    Int32 lo = 0;
-    Int32 hi = count;
+// The first of the positions lo..hi - 1 at which `holds` is true, `hi` when there is none; once
+// true at a position, it must be true at every later one.
+template <class Predicate>
+Int32 FirstWhere(Int32 lo, Int32 hi, Predicate holds) {
     while (lo < hi) {
         const Int32 mid = (lo + hi) >> 1;
-        const PackedKey at = PackedAt(numbers, mid);
-        if (upper ? at <= packed : at < packed) {
-            lo = mid + 1;
-        } else {
+        if (holds(mid)) {
             hi = mid;
+        } else {
+            lo = mid + 1;
         }
     }
     return lo;
+}
+
+// The first sample from `from` on (before `count`) whose packed key is above `packed`. Few samples
+// share a packed key, so the search gallops from `from` and mostly ends at its first step.
+Int32 FirstAbove(const UInt64* numbers, Int32 from, Int32 count, const PackedKey& packed) {
+    const auto above = [&](Int32 sample) { return PackedAt(numbers, sample) > packed; };
+    Int32 below = from;  // no sample from `from` up to here is above
+    Int32 end = from;    // `count`, or a sample that is above
+    for (Int32 step = 1; end < count && !above(end); step *= 2) {
+        below = end + 1;
+        end = std::min(count, end + step);
+    }
+    return FirstWhere(below, end, above);
 }
 
 USize SharedPrefixLength(const ZR::UniString& a, const ZR::UniString& b) {
@@ -114,8 +126,8 @@ Int32 SearchSamples(const ChannelInfo& info, const ZR::UniString& key, Int32& hi
     hi = lo - 1;
     if (order == 0) {
         const PackedKey packed = PackKey(key, shared);
-        lo = Bound(numbers, samples, packed, false);
-        hi = Bound(numbers + NumbersPerSample * USize(lo), samples - lo, packed, true) + lo - 1;
+        lo = FirstWhere(0, samples, [&](Int32 k) { return PackedAt(numbers, k) >= packed; });
+        hi = FirstAbove(numbers, lo, samples, packed) - 1;
     }
     return SearchEntries(info.sortedIndex, key, lo, hi);
 }

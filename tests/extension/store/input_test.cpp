@@ -106,6 +106,17 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"K", "x", 1, StatusBadFieldId, 0, Untouched, {}},
         InputCase{"K", "", 1, StatusBadFieldId, 0, Untouched, {}},
         InputCase{"K", " 2", 1, 0, 1, {"abc"}, {}},
+        InputCase{"K", "\t\n\v+2", 1, 0, 1, {"abc"}, {}},
+        InputCase{"K", "+-2", 1, StatusBadFieldId, 0, Untouched, {}},
+        InputCase{"K",
+                  "\xC3\xA9"
+                  "2",
+                  1,
+                  StatusBadFieldId,
+                  0,
+                  Untouched,
+                  {}},
+        InputCase{"K", "00000000000000000000000000000000002", 1, 0, 1, {"abc"}, {}},
         InputCase{"K", "2x", 2, 0, 2, {"abc", Int32(0)}, {}}, InputCase{"K", "1", -1, 0, 0, {}, {}},
         InputCase{"k", "1", 1, 0, 0, Untouched, {}}, InputCase{"D", "1", 1, 0, 0, Untouched, {}},
         InputCase{"absent", "x", 1, 0, 0, Untouched, {}}));
