@@ -191,6 +191,30 @@ public:
 
 HOST_API extern FileSystem fileSystem;
 
+// An exclusive advisory lock on a file (flock on a descriptor of its own, so two holders in one
+// process exclude each other as two processes do), held until Release or destruction. It keeps
+// out other holders of this lock and of any flock on the file; fcntl record locks are a separate
+// kind and are not seen. It never stops anyone from reading or writing the file's bytes.
+class HOST_API FileLock {
+public:
+    FileLock() = default;
+    ~FileLock();
+    FileLock(FileLock&& other) noexcept;
+    FileLock& operator=(FileLock&& other) noexcept;
+
+    // Locks the file that `location` names, without waiting: ErrLocked when another holder has
+    // it; the statuses of File::New otherwise. The lock held before is released only on success;
+    // acquiring the file it is already on keeps it.
+    GSErrCode Acquire(const Location& location);
+    // True when the lock is held on the file that `location` names now.
+    bool Covers(const Location& location) const;
+    void Release();
+    bool IsHeld() const { return fd >= 0; }
+
+private:
+    int fd = -1;
+};
+
 // A readable channel over bytes in memory (not copied; they must outlive the channel). Reading
 // at the end gives ErrEndOfFile, which sticks as the input status.
 class HOST_API MemoryIChannel : public ZR::IChannel {

@@ -65,6 +65,7 @@ struct ChannelInfo {
     // Identity.
     UInt32 channelNumber = UnboundChannel;
     std::unique_ptr<IO::File> file;
+    IO::FileLock writeLock;  // held by a WA or WO channel from OPEN to CLOSE (extension/open)
     ZR::UniChar separator = DefaultSeparator;
     Int32 openMode = ModeReadOnly;
     // Content.

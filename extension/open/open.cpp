@@ -7,6 +7,7 @@
 #include "extension/frame/report_error.h"
 #include "extension/open/location.h"
 #include "extension/open/parameters.h"
+#include "extension/open/write_lock.h"
 #include "host/utility.h"
 
 namespace DataOmbraPlugin {
@@ -70,6 +71,27 @@ GSErrCode EmptyFile(IO::File& file) {
     return status;
 }
 
+// The steps once the file exists: a writer's lock (taken before WO empties the file, so a second
+// writer cannot empty it under the first), the text flags, WO's emptying, the open for reading
+// and the claim of the channel.
+Int16 ClaimFoundFile(UInt32 channel, MadeFile& made, const IO::Location& location,
+                     const OpenSettings& settings, StringFetcherProc messageFetcher) {
+    WriteLockTaken lock;
+    const GSErrCode locked = TakeWriteLock(channel, location, settings.mode, lock);
+    if (locked == ErrMemoryFull) return Fail(ErrorMemoryFull, location, messageFetcher);
+    if (locked != NoError) return Fail(ErrorOpen, location, messageFetcher);
+    TextFlags flags = DecideTextFlags(made, location, settings.mode);
+    // A WO file that could not be emptied cannot be used as the mode says, like a file that
+    // cannot be opened.
+    if (settings.mode == ModeWriteEmpty && EmptyFile(*made.file) != NoError)
+        return Fail(ErrorOpen, location, messageFetcher);
+    if (made.file->Open(IO::File::ReadMode, IO::File::DefaultAccess) != NoError)
+        return Fail(ErrorOpen, location, messageFetcher);
+    ClaimChannel(channel, made.file, settings, flags.utf8, flags.bomPending);
+    HandWriteLock(channel, lock);
+    return NoError;
+}
+
 // The steps after the parameter string was found not empty; `errorLocation` becomes the resolved
 // location once the file has been found.
 Int16 OpenResolvedChannel(UInt32 channel, const ZR::UniString& fileName,
@@ -87,21 +109,11 @@ Int16 OpenResolvedChannel(UInt32 channel, const ZR::UniString& fileName,
     if (error != NoError) return Fail(error, errorLocation, messageFetcher);
 
     MadeFile made = MakeFileObject(location, settings.mode, reducedName, messageFetcher);
-    TextFlags flags = DecideTextFlags(made, location, settings.mode);
-    GSErrCode emptied = NoError;
-    if (settings.mode == ModeWriteEmpty && made.file != nullptr) emptied = EmptyFile(*made.file);
     if (made.status == ErrMemoryFull) return Fail(ErrorMemoryFull, errorLocation, messageFetcher);
     if (made.file == nullptr || made.status != NoError)
         return Fail(ErrorFileNotFound, errorLocation, messageFetcher);
-
     errorLocation = location;
-    // A WO file that could not be emptied cannot be used as the mode says, like a file that
-    // cannot be opened.
-    if (emptied != NoError ||
-        made.file->Open(IO::File::ReadMode, IO::File::DefaultAccess) != NoError)
-        return Fail(ErrorOpen, errorLocation, messageFetcher);
-    ClaimChannel(channel, made.file, settings, flags.utf8, flags.bomPending);
-    return NoError;
+    return ClaimFoundFile(channel, made, location, settings, messageFetcher);
 }
 
 // Reports the exception in flight: memory exhaustion as ErrorMemoryFull, anything else as

@@ -102,7 +102,12 @@ GSErrCode SaveContent(ChannelInfo& info, bool& saved) {
     // data file stays open as it was and `modified` stays set.
     if (IO::File::New(files.temp, files.tempLocation, IO::File::Create) != NoError) return NoError;
     status = WriteTempFile(info, files);
+    // A writer's lock is taken on the new text before it takes the name, so that no other
+    // writer can lock the file the name refers to in between; it moves only when the save stands.
+    IO::FileLock newLock;
+    if (status == NoError && info.writeLock.IsHeld()) status = newLock.Acquire(files.tempLocation);
     if (status == NoError) status = ReplaceDataFile(files);
+    if (status == NoError && newLock.IsHeld()) info.writeLock = std::move(newLock);
     if (status == NoError) {
         saved = true;
         return NoError;
