@@ -128,7 +128,7 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
             (clock == Clock::Cpu ? run.GetAdjustedCPUTime() : run.GetAdjustedRealTime()) *
             benchmark::GetTimeUnitMultiplier(run.time_unit);
         const auto known = seconds.find(run.run_name.function_name);
-        if (known == seconds.end() || clock == Clock::Real) {
+        if (known == seconds.end()) {
             seconds[run.run_name.function_name] = time;
         } else {
             known->second = std::min(known->second, time);

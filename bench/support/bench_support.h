@@ -56,8 +56,8 @@ size_t RawLinePass(const std::string& path, char lineEnd);
 void CopyBytes(const std::string& from, const std::string& to, bool sync);
 
 // Prints as the console reporter does, then PrintRatio compares two benchmarks' times per
-// iteration: CPU time (the fastest repetition: steadier on a busy machine) or real time (the
-// last run: for work that waits for the disk).
+// iteration: CPU time (steadier on a busy machine) or real time (for work that waits for the
+// disk), each the fastest of the repetitions (--benchmark_repetitions): noise only adds time.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     enum class Clock { Cpu, Real };
