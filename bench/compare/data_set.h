@@ -1,6 +1,6 @@
 // The data sets compared: a sorted run of records followed by an unsorted tail, as a data file
 // looks between two saves. A line is a key and four TAB-separated fields, price, quantity, colour
-// and description, ended by a carriage return: about 42 bytes.
+// and description, ended by a carriage return: about 39 bytes.
 #pragma once
 
 #include <array>

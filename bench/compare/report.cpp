@@ -188,7 +188,7 @@ std::string ResultsMarkdown(const RunInfo& run, const FigureSet& figures,
     for (const GoalResult& goal : goals) text += GoalRow(goal);
     text +=
         "\n## Figures\n\nEach data set is a sorted run of the stated number of records "
-        "followed by 1023 unsorted records, about 42 bytes a line. Measured " +
+        "followed by 1023 unsorted records, about 39 bytes a line. Measured " +
         run.generated + " (" + run.mode + " run) on " + run.machine +
         ". Single operations: the median of many short rounds; whole-file operations: the "
         "fastest of a few rounds; the script host: CPU time.\n";
