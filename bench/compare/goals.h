@@ -25,6 +25,9 @@ struct GoalRule {
     Bound bound;
     double target;
     const char* meaning;  // what the ratio says, for notes: "INPUT time / one pread"
+    // What the figures show to be the cost that misses the goal, added to the note of a miss;
+    // nullptr when nothing beyond the ratio is known.
+    const char* whenMissed = nullptr;
 };
 
 struct GoalResult {

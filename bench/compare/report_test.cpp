@@ -89,6 +89,7 @@ TEST(Goals, RatiosAreJudgedAgainstTheirBound) {
         EXPECT_EQ(result.note.empty(), c.met) << result.note;
         if (!c.met) {
             EXPECT_NE(result.note.find(c.rule->meaning), std::string::npos);
+            EXPECT_EQ(result.note.find(';'), std::string::npos) << "no cause given, none added";
         }
     }
 }
