@@ -16,7 +16,7 @@ namespace Compare {
 
 namespace {
 
-constexpr size_t Lookups = 20000;  // random lookups a round
+constexpr size_t Lookups = 20000;  // random records looked up, a batch of them a round in turn
 constexpr size_t Changes = 4096;   // distinct records changed: four compactions, each reloaded
 
 // A data set and the figures measured on it so far.
