@@ -140,9 +140,10 @@ int main(int argc, char** argv) {
         if (!failure.empty()) return Fail(launch, totals.rounds, failure);
     }
     std::printf(
-        "soak: %d kills in %d rounds, %ld records checked, %ld completed steps, "
-        "%zu records at the end, 0 failures\n",
-        totals.kills, totals.rounds, totals.recordsChecked, totals.stepsCompleted, model.size());
+        "soak: %d kills in %d rounds (%d during a save), %ld records checked, %ld "
+        "completed steps, %zu records at the end, 0 failures\n",
+        totals.kills, totals.rounds, totals.killsInSaves, totals.recordsChecked,
+        totals.stepsCompleted, model.size());
     std::filesystem::remove_all(options.folder);
     return totals.kills == options.kills ? 0 : 1;
 }
