@@ -36,6 +36,13 @@ struct SeparatorCase {
     bool utf8;
 };
 
+// Named in test messages; without it the test framework prints the case's bytes, padding
+// included, which memory checkers rightly report as uninitialised.
+void PrintTo(const SeparatorCase& separatorCase, std::ostream* out) {
+    *out << "separator " << int(separatorCase.separator)
+         << (separatorCase.utf8 ? ", UTF-8" : ", code page");
+}
+
 class KeyReaderTest : public StoreTest, public ::testing::WithParamInterface<SeparatorCase> {};
 
 TEST_P(KeyReaderTest, KeysAndLineEndsMatchTheLineReader) {
