@@ -46,11 +46,10 @@ std::string Shown(const std::string& roff) {
             text += roff[i++];
             continue;
         }
-        const auto* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
-                                          [&](const auto& known) {
-                                              return roff.compare(i, known.first.size(),
-                                                                  known.first) == 0;
-                                          });
+        const auto* escape =
+            std::find_if(std::begin(kEscapes), std::end(kEscapes), [&](const auto& known) {
+                return roff.compare(i, known.first.size(), known.first) == 0;
+            });
         if (escape == std::end(kEscapes)) {
             ADD_FAILURE() << "unknown escape in the example line: " << roff;
             return text;
