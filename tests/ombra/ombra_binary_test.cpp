@@ -85,7 +85,11 @@ TEST_F(OmbraBinaryTest, SyntaxErrorExitsWithTwoBeforeRunning) {
 }
 
 TEST_F(OmbraBinaryTest, UsageErrorsExitWithTwo) {
-    EXPECT_EQ(Run("").exitStatus, 2);
+    Testing::RunResult none = Run("");
+    EXPECT_EQ(none.exitStatus, 2);
+    EXPECT_EQ(none.err,
+              "ombra: no script given, and standard input is not a terminal\n"
+              "Try 'ombra --help'.\n");
     Testing::RunResult unknown = Run("--frobnicate x.omb");
     EXPECT_EQ(unknown.exitStatus, 2);
     EXPECT_EQ(unknown.err, "ombra: unknown option '--frobnicate'\nTry 'ombra --help'.\n");
@@ -99,7 +103,7 @@ TEST_F(OmbraBinaryTest, UsageErrorsExitWithTwo) {
 TEST_F(OmbraBinaryTest, HelpAndVersion) {
     Testing::RunResult help = Run("--help");
     EXPECT_EQ(help.exitStatus, 0);
-    EXPECT_NE(help.out.find("usage: ombra [options] SCRIPT"), std::string::npos);
+    EXPECT_NE(help.out.find("usage: ombra [options] [SCRIPT]"), std::string::npos);
     Testing::RunResult version = Run("--version");
     EXPECT_EQ(version.exitStatus, 0);
     EXPECT_EQ(version.out.rfind("ombra ", 0), 0u);
