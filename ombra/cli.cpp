@@ -90,8 +90,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
             return false;
         }
     }
-    if (options.help || options.version) return true;
-    if (scripts.empty()) return Fail(error, "no script given");
+    if (options.help || options.version || scripts.empty()) return true;
     if (scripts.size() > 1) {
         return Fail(error,
                     "one script at a time: '" + scripts[1] + "' follows '" + scripts[0] + "'");
@@ -101,8 +100,9 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
 }
 
 std::string UsageText() {
-    return "usage: ombra [options] SCRIPT\n"
-           "Runs an Ombra script; SCRIPT '-' reads it from standard input.\n"
+    return "usage: ombra [options] [SCRIPT]\n"
+           "Runs an Ombra script; SCRIPT '-' reads it from standard input. Without SCRIPT,\n"
+           "and with a terminal on standard input, runs statements as they are typed.\n"
            "\n"
            "options:\n"
            "  --base DIR          base folder of the data files (default: current folder)\n"

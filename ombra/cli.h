@@ -7,7 +7,7 @@ namespace Ombra {
 
 // What the command line asks for. Folders and files are kept as given; the host resolves them.
 struct Options {
-    std::string script;                           // script path; "-" reads standard input
+    std::string script;                           // script path; "-": standard input; "": none
     std::string baseFolder;                       // --base: special location 2; empty = cwd
     std::vector<std::string> libraryFolders;      // --library, in the order given
     std::vector<std::string> hostLibraryFolders;  // --host-library, in the order given
@@ -20,9 +20,9 @@ struct Options {
 };
 
 // Reads the arguments after the program name. An option's value follows it as the next
-// argument or after '=' (--base=DIR); "--" ends the options. Exactly one script is required
-// unless --help or --version is given. On failure `error` says what is wrong and `options` is
-// unspecified.
+// argument or after '=' (--base=DIR); "--" ends the options. At most one script may be given
+// (none: an interactive session); with --help or --version scripts are ignored. On failure
+// `error` says what is wrong and `options` is unspecified.
 bool ParseCommandLine(const std::vector<std::string>& arguments, Options& options,
                       std::string& error);
 

@@ -108,6 +108,7 @@ Evaluator::Flow Evaluator::ExecNode(const WhileStmt& loop, int line) {
 }
 
 Evaluator::Flow Evaluator::ExecNode(const EndStmt&, int) {
+    ended_ = true;
     return Flow::Stop;
 }
 

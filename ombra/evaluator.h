@@ -31,6 +31,9 @@ public:
     // (false; Error() then tells the line and the fault).
     bool Run(const Block& program);
     const Diagnostic& Error() const { return error_; }
+    // True once an END statement has run. Variables outlive Run, so that a session can run
+    // statement after statement in one evaluator.
+    bool Ended() const { return ended_; }
 
 private:
     enum class Flow { Next, Stop, Fail };
@@ -69,6 +72,7 @@ private:
     std::unordered_map<std::string, ScriptValue> variables_;  // by case-folded name
     int line_ = 0;  // line of the statement being carried out
     Diagnostic error_;
+    bool ended_ = false;
 };
 
 }  // namespace Ombra

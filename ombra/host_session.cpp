@@ -33,14 +33,14 @@ void ConfigurePlatform(const HostSettings& settings) {
 }
 
 int RunWithModules(const HostSettings& settings, const std::string& scriptName,
-                   std::string_view source, GSHandle& block, std::ostream& out, std::ostream& err) {
+                   const HostedRun& hostedRun, GSHandle& block, std::ostream& err) {
     const HostEnvironment environment = MakeHostEnvironment();
     ExtensionSet modules;
     if (!settings.extensionsFolder.empty()) {
         modules.LoadFolder(settings.extensionsFolder, environment, err);
     }
     ModuleDataStatements data(modules, block);
-    const auto run = [&] { return RunScript(scriptName, source, data, out, err); };
+    const auto run = [&] { return hostedRun(data); };
     int status = settings.mainThread ? run() : RunOnWorkerThread(run);
     for (const ModuleDataStatements::CloseFailure& failure : data.CloseAll()) {
         err << scriptName << ": error: closing channel " << failure.channel
@@ -54,8 +54,8 @@ int RunWithModules(const HostSettings& settings, const std::string& scriptName,
 
 }  // namespace
 
-int RunHostedScript(const HostSettings& settings, const std::string& scriptName,
-                    std::string_view source, std::ostream& out, std::ostream& err) {
+int RunHosted(const HostSettings& settings, const std::string& scriptName, const HostedRun& run,
+              std::ostream& err) {
     ConfigurePlatform(settings);
     GSHandle block = nullptr;
     std::string error;
@@ -63,7 +63,7 @@ int RunHostedScript(const HostSettings& settings, const std::string& scriptName,
         err << "ombra: " << error << std::endl;
         return kExitUsageError;
     }
-    int status = RunWithModules(settings, scriptName, source, block, out, err);
+    int status = RunWithModules(settings, scriptName, run, block, err);
     if (block != nullptr) {
         if (!settings.stateFile.empty() &&
             !WriteStateFile(settings.stateFile, block, settings.defaultStateFile, error)) {

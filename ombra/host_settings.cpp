@@ -44,11 +44,13 @@ bool ExistingFolder(const char* option, const std::string& path, std::string& fo
     return false;
 }
 
-// The modules' folder that the build and an installation put beside the executable.
+// The modules' folder that the build and an installation put at the same place relative to the
+// executable, so a relocated installation finds its modules too.
 std::string DefaultExtensionsFolder() {
     std::error_code failure;
     const fs::path executable = fs::read_symlink("/proc/self/exe", failure);
-    return failure ? std::string() : (executable.parent_path() / "extensions").string();
+    if (failure) return {};
+    return (executable.parent_path() / OMBRA_EXTENSIONS_PATH).lexically_normal().string();
 }
 
 bool ResolveStateFile(const Options& options, HostSettings& settings, std::string& error) {

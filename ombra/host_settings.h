@@ -22,7 +22,8 @@ struct HostSettings {
 };
 
 // Resolves `options`. The base folder defaults to the current folder, the state file to
-// DefaultStateFile(), the extensions folder to "extensions" beside the running executable.
+// DefaultStateFile(), the extensions folder to LIBDIR/ombra/extensions, where the build and an
+// installation put the modules, found relative to the running executable.
 // False, with `error` saying why, when --base or --extensions names no folder or the current
 // folder cannot be had; `settings` is then unspecified.
 bool ResolveSettings(const Options& options, HostSettings& settings, std::string& error);

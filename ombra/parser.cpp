@@ -235,10 +235,16 @@ bool StatementParser::ExpectCloser(TokenKind closer, int openLine) {
 }  // namespace
 
 bool Parse(const std::vector<Token>& tokens, Block& program, Diagnostic& error) {
+    return ParseSoFar(tokens, program, error) == ParseOutcome::kComplete;
+}
+
+// Every line ends in a Newline token, so only a block still waiting for its closer can fail on
+// the end of the tokens.
+ParseOutcome ParseSoFar(const std::vector<Token>& tokens, Block& program, Diagnostic& error) {
     TokenCursor cursor(tokens);
-    if (StatementParser(cursor).ParseProgram(program)) return true;
+    if (StatementParser(cursor).ParseProgram(program)) return ParseOutcome::kComplete;
     error = cursor.Error();
-    return false;
+    return cursor.FailedAtEnd() ? ParseOutcome::kOpenBlock : ParseOutcome::kError;
 }
 
 }  // namespace Ombra

@@ -39,6 +39,7 @@ bool TokenCursor::Expect(TokenKind kind, std::string_view context) {
 bool TokenCursor::FailAt(int line, std::string message) {
     if (!failed_) {
         failed_ = true;
+        failedAtEnd_ = Check(TokenKind::EndOfScript);
         error_ = Diagnostic{line, std::move(message)};
     }
     return false;

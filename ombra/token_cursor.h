@@ -30,6 +30,9 @@ public:
     bool Fail(std::string message) { return FailAt(Peek().line, std::move(message)); }
     bool FailAt(int line, std::string message);
     const Diagnostic& Error() const { return error_; }
+    // True when the first error was met at the end of the tokens: the text stopped inside an
+    // unfinished construct rather than holding a wrong token.
+    bool FailedAtEnd() const { return failedAtEnd_; }
 
 private:
     friend class NestingGuard;
@@ -38,6 +41,7 @@ private:
     size_t pos_ = 0;
     int depth_ = 0;
     bool failed_ = false;
+    bool failedAtEnd_ = false;
     Diagnostic error_;
 };
 

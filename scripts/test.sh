@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The whole test suite: builds with g++ (warnings as errors) and runs every test, runs the
+# The whole test suite: builds with g++ (warnings as errors) and runs every test, installs that
+# build into a temporary prefix, embeds and packages it (scripts/install_check.sh), runs the
 # end-to-end tests of that build under valgrind memcheck, fuzzes each fuzz target briefly, then
 # builds with clang and runs every test, and last runs them all again under AddressSanitizer and
 # UndefinedBehaviorSanitizer. OMBRA_CI_FUZZ_SECONDS sets the fuzzing time a target (20 s).
@@ -17,6 +18,8 @@ run_suite() {
 }
 
 run_suite gcc -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc
+echo "== install, embed, package"
+"$root/scripts/install_check.sh" "$root/build/test-gcc"
 echo "== valgrind"
 "$root/scripts/valgrind.sh" "$root/build/test-gcc"
 echo "== fuzz (${OMBRA_CI_FUZZ_SECONDS:-20} s a target)"

@@ -58,7 +58,7 @@ public:
     bool IsLoaded() const { return loader.IsLoaded(); }
     const std::string& LoadError() const { return loader.Error(); }
 
-    // The path of the module file (bin/extensions/DataInOut.so of the build).
+    // The path of the module file (lib/ombra/extensions/DataInOut.so of the build).
     static const char* ModulePath();
 
     // ---- Binding state ----
