@@ -34,7 +34,8 @@ std::u16string KeyUnits(const std::string& key, bool utf8) {
 }
 
 void DataFileModel::Load(std::string_view bytes) {
-    for (const std::string& line : SplitLines(bytes, utf8)) Store(KeyOf(line, separator), line);
+    for (const std::string& line : SplitLines(bytes, utf8))
+        if (!line.empty()) Store(KeyOf(line, separator), line);
 }
 
 void DataFileModel::Store(const std::string& key, const std::string& line) {

@@ -27,7 +27,9 @@ public:
     DataFileModel(char separator, bool utf8) : separator(separator), utf8(utf8) {}
 
     // Takes every line of `bytes`: a later line of a key replaces an earlier one, and a deletion
-    // line removes the record.
+    // line removes the record. An empty line (no key, no field) is no record and replaces none:
+    // nothing INPUT returns can show it, and an overwrite in place may merge its line end into
+    // the line before it.
     void Load(std::string_view bytes);
     // A stored record (its whole line) or a deleted one.
     void Store(const std::string& key, const std::string& line);

@@ -31,9 +31,9 @@ struct Parsed {
 Parsed Parse(const ZR::UniString& text) {
     Parsed parsed;
     OpenSettings settings{Preset, DataOmbraPlugin::ModeReadOnly};
-    IO::Location errorLocation(ZR::UniString("/fuzz/data.txt"));
+    const ZR::UniString fileName("data.txt");
     parsed.result = DataOmbraPlugin::ParseOpenParameters(
-        text, &settings, &parsed.dialog, &parsed.library, errorLocation, FetchMessageString);
+        text, &settings, &parsed.dialog, &parsed.library, fileName, FetchMessageString);
     parsed.separator = settings.separator;
     parsed.mode = settings.mode;
     parsed.reports = OmbraFuzz::TakeReports();

@@ -183,6 +183,10 @@ public:
     GSErrCode Rename(const Location& location, const Name& newName, Int32 accessDenied = 2);
     // Makes the folder's entries (names created, renamed, removed) durable.
     GSErrCode SyncFolder(const Location& folder);
+    // Gives the file at `to` the permission bits of the file at `from`, and its owner and group
+    // as far as the process may set them (an owner or group it may not give stays as it is).
+    // Returns the status of looking `from` up or of setting the bits.
+    GSErrCode CopyAccessRights(const Location& from, const Location& to);
     bool Exists(const Location& location) const;
 
     // Host side: sets the base folder (an absolute location).

@@ -15,9 +15,11 @@ std::vector<IO::Location>& HostLibraryFolders() {
     return folders;
 }
 
-// The module's texts may hold "\r\n" between their lines; they are written as they come.
+// Extension modules report in the default code page; the terminal takes UTF-8, so the text is
+// converted (a file name such as prix-été.txt would otherwise arrive as invalid UTF-8). Its
+// "\r\n" between lines is written as it comes.
 void Report(const char* text, UInt8 /*flag*/, Int32 /*reserved*/) {
-    std::fputs(text, stderr);
+    std::fputs(ZR::UniString(text, CC_Default).ToCStr(CC_UTF8).Get(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
 }

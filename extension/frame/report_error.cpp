@@ -42,13 +42,6 @@ void MessageLocation(Int32 errorNumber, Int16& listId, Int16& index) {
     index = Int16(fileError ? 0u - UInt32(errorNumber) : UInt32(errorNumber));
 }
 
-// The last name of `location` in the default code page; empty for an empty location.
-std::string ShownFileName(const IO::Location& location) {
-    IO::Name name;
-    location.GetLastLocalName(&name);  // an empty location shows an empty name
-    return std::string(name.GetText().ToCStr(CC_Default).Get());
-}
-
 // The fetched message without its prefix, the argument in place of its "%s" when given.
 std::string MessageText(const char* fetched, const char* argument) {
     std::string_view text = fetched;
@@ -59,7 +52,18 @@ std::string MessageText(const char* fetched, const char* argument) {
 
 }  // namespace
 
+ZR::UniString ShownFileName(const IO::Location& location) {
+    IO::Name name;
+    location.GetLastLocalName(&name);  // an empty location shows an empty name
+    return name.GetText();
+}
+
 GSErrCode ReportError(Int32 errorNumber, const IO::Location& location,
+                      StringFetcherProc messageFetcher, const char* argument) {
+    return ReportError(errorNumber, ShownFileName(location), messageFetcher, argument);
+}
+
+GSErrCode ReportError(Int32 errorNumber, const ZR::UniString& fileName,
                       StringFetcherProc messageFetcher, const char* argument) {
     if (errorNumber == 0) return NoError;
     if (messageFetcher == nullptr) return StatusReportedError;
@@ -71,7 +75,8 @@ GSErrCode ReportError(Int32 errorNumber, const IO::Location& location,
     messageFetcher(message, listId, index, GetResourceModule());
     frame[ReportBufferSize - 1] = message[ReportBufferSize - 1] = '\0';
     const std::string text = MessageText(message, argument);
-    const std::string report = Substitute(frame, {text, ShownFileName(location)});
+    const std::string shownName = fileName.ToCStr(CC_Default).Get();
+    const std::string report = Substitute(frame, {text, shownName});
     ReportText(report.c_str());
     return errorNumber < 0 ? StatusReportedError : NoError;
 }

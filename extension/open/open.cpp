@@ -27,30 +27,30 @@ struct TextFlags {
     bool bomPending = false;
 };
 
-// The messages name the file as the script wrote it until the file has been found. A name that
-// cannot be one component (it holds a "/") is shown by its last component.
-IO::Location UnreducedLocation(const ZR::UniString& fileName) {
-    IO::Location location;
-    if (location.AppendToLocal(IO::Name(fileName)) != NoError) return IO::Location(fileName);
-    return location;
-}
-
-Int16 Fail(Int32 error, const IO::Location& errorLocation, StringFetcherProc messageFetcher) {
-    ReportError(error, errorLocation, messageFetcher);
+// Reports `error` about `file`: the name as the script wrote it (a text, shown whole) until the
+// file has been found, its location afterwards.
+template <typename NamedFile>
+Int16 Fail(Int32 error, const NamedFile& file, StringFetcherProc messageFetcher) {
+    ReportError(error, file, messageFetcher);
     return StatusReportedError;
 }
 
-// Read-only: the file must exist, here or else in the data folder (`location` then moves there).
-// Writing modes: a missing file is created.
+// Read-only: the file must exist, here or else, for a relative name, in the data folder
+// (`location` then moves there). The module's interface rebuilt an absolute path inside the data
+// folder, so that a missing /srv/x/q.txt silently opened <base>/<data folder>/srv/x/q.txt; a
+// missing absolute path is not found. Writing modes: a missing file is created.
 MadeFile MakeFileObject(IO::Location& location, Int32 mode, const ZR::UniString& reducedName,
                         StringFetcherProc messageFetcher) {
     MadeFile made;
     made.status = IO::File::New(made.file, location, IO::File::Fail);
     if (made.file != nullptr) return made;
     if (mode == ModeReadOnly) {
+        if (IO::Location(reducedName).IsAbsolute()) return made;
         location = DataFolderLocation(reducedName, messageFetcher);
         made.status = IO::File::New(made.file, location, IO::File::Fail);
-    } else {
+    } else if (made.status == IO::ErrNotFound) {
+        // Only a file known to be missing counts as created: a lookup that failed otherwise (an
+        // I/O error) may hide an existing file, whose text the pending mark would overwrite.
         made.status = IO::File::New(made.file, location, IO::File::Create);
         made.created = made.file != nullptr;
     }
@@ -92,35 +92,34 @@ Int16 ClaimFoundFile(UInt32 channel, MadeFile& made, const IO::Location& locatio
     return NoError;
 }
 
-// The steps after the parameter string was found not empty; `errorLocation` becomes the resolved
-// location once the file has been found.
+// The steps after the parameter string was found not empty; `errorName` becomes the resolved
+// file's name once the file has been found.
 Int16 OpenResolvedChannel(UInt32 channel, const ZR::UniString& fileName,
                           const ZR::UniString& parameters, GSHandle* fileInfoHandle,
-                          IO::Location& errorLocation, StringFetcherProc messageFetcher) {
+                          ZR::UniString& errorName, StringFetcherProc messageFetcher) {
     OpenSettings settings;
     bool dialog = false;
     bool library = false;
-    ParseOpenParameters(parameters, &settings, &dialog, &library, errorLocation, messageFetcher);
+    ParseOpenParameters(parameters, &settings, &dialog, &library, errorName, messageFetcher);
 
     ZR::UniString reducedName = ReduceBackslashes(fileName);
     IO::Location location;
     GSErrCode error =
         ResolveFileLocation(reducedName, dialog, library, settings.mode, fileInfoHandle, location);
-    if (error != NoError) return Fail(error, errorLocation, messageFetcher);
+    if (error != NoError) return Fail(error, errorName, messageFetcher);
 
     MadeFile made = MakeFileObject(location, settings.mode, reducedName, messageFetcher);
-    if (made.status == ErrMemoryFull) return Fail(ErrorMemoryFull, errorLocation, messageFetcher);
+    if (made.status == ErrMemoryFull) return Fail(ErrorMemoryFull, errorName, messageFetcher);
     if (made.file == nullptr || made.status != NoError)
-        return Fail(ErrorFileNotFound, errorLocation, messageFetcher);
-    errorLocation = location;
+        return Fail(ErrorFileNotFound, errorName, messageFetcher);
+    errorName = ShownFileName(location);
     return ClaimFoundFile(channel, made, location, settings, messageFetcher);
 }
 
 // Reports the exception in flight: memory exhaustion as ErrorMemoryFull, anything else as
 // ErrorOpen. A channel table that cannot grow (BMOutOfMemoryException) is memory exhaustion too:
 // the user is told what really happened. Never throws.
-Int16 ReportException(const IO::Location& errorLocation,
-                      StringFetcherProc messageFetcher) noexcept {
+Int16 ReportException(const ZR::UniString& errorName, StringFetcherProc messageFetcher) noexcept {
     Int32 error = ErrorOpen;
     try {
         throw;
@@ -133,7 +132,7 @@ Int16 ReportException(const IO::Location& errorLocation,
     } catch (...) {
     }
     try {
-        return Fail(error, errorLocation, messageFetcher);
+        return Fail(error, errorName, messageFetcher);
     } catch (...) {
         return StatusReportedError;
     }
@@ -143,21 +142,22 @@ Int16 ReportException(const IO::Location& errorLocation,
 
 Int16 OpenDataChannel(UInt32 channel, const ZR::UniString& fileName,
                       const ZR::UniString& parameters, GSHandle* fileInfoHandle) {
-    IO::Location errorLocation;
+    // The messages name the file as the script wrote it, whole, until the file has been found.
+    ZR::UniString errorName;
     StringFetcherProc messageFetcher = nullptr;
     try {
-        errorLocation = UnreducedLocation(fileName);
+        errorName = fileName;
         InterpreterServiceRecord record{};
         GetServiceRecord(record);
         messageFetcher = record.messageStringFetcher;
         if (messageFetcher == nullptr) return StatusReportedError;
-        if (parameters.IsEmpty()) return Fail(ErrorOpen, errorLocation, messageFetcher);
-        return OpenResolvedChannel(channel, fileName, parameters, fileInfoHandle, errorLocation,
+        if (parameters.IsEmpty()) return Fail(ErrorOpen, errorName, messageFetcher);
+        return OpenResolvedChannel(channel, fileName, parameters, fileInfoHandle, errorName,
                                    messageFetcher);
     } catch (...) {
         // The file object made by OPEN, if any, has been closed and released on the way here;
         // the channel table is unchanged (ClaimChannel changes nothing when it throws).
-        return ReportException(errorLocation, messageFetcher);
+        return ReportException(errorName, messageFetcher);
     }
 }
 

@@ -101,11 +101,11 @@ struct ParseTarget {
     OpenSettings& settings;
     bool& dialog;
     bool& library;
-    const IO::Location& errorLocation;
+    const ZR::UniString& fileName;
     StringFetcherProc messageFetcher;
 
     void Report(Int32 error, const ZR::UniString& text) const {
-        ReportError(error, errorLocation, messageFetcher, text.ToCStr(CC_Default).Get());
+        ReportError(error, fileName, messageFetcher, text.ToCStr(CC_Default).Get());
     }
 };
 
@@ -144,12 +144,12 @@ Int32 FindModeWord(const ZR::UniString& text) {
 }
 
 bool ParseOpenParameters(const ZR::UniString& parameters, OpenSettings* settings, bool* dialog,
-                         bool* library, const IO::Location& errorLocation,
+                         bool* library, const ZR::UniString& fileName,
                          StringFetcherProc messageFetcher) {
     if (settings == nullptr || dialog == nullptr || library == nullptr) return false;
     *dialog = false;
     *library = false;
-    ParseTarget target{*settings, *dialog, *library, errorLocation, messageFetcher};
+    ParseTarget target{*settings, *dialog, *library, fileName, messageFetcher};
     ParameterCursor cursor(parameters);
     while (cursor.Inside()) {
         cursor.SkipBlanks();

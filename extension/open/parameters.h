@@ -9,10 +9,10 @@ namespace DataOmbraPlugin {
 // Parses `parameters` into `settings` (changed in place, not reset: the caller presets TAB and
 // read-only) and the two flags (set to false first). Items are "KEYWORD[=value]" separated by
 // commas; later items replace earlier ones. An unknown keyword or mode word is reported through
-// ReportError (about `errorLocation`, with `messageFetcher`) and skipped; nothing stops the parse.
+// ReportError (about the file named `fileName`, with `messageFetcher`) and skipped; nothing stops the parse.
 // Returns false, changing and reporting nothing, only when `settings` or a flag is null.
 bool ParseOpenParameters(const ZR::UniString& parameters, OpenSettings* settings, bool* dialog,
-                         bool* library, const IO::Location& errorLocation,
+                         bool* library, const ZR::UniString& fileName,
                          StringFetcherProc messageFetcher);
 
 // Table lookups by the upper-cased text converted to the default code page, compared byte for byte

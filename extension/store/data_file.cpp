@@ -1,5 +1,8 @@
 #include "extension/store/data_file.h"
 
+#include <climits>
+#include <cstdlib>
+
 #include "extension/store/line_scan.h"
 #include "host/utility.h"
 
@@ -9,7 +12,36 @@ namespace {
 // The deletion marker in the default code page: the byte 0xFF, then " Deleted entry".
 constexpr char DeletionMarker[] = "\xFF Deleted entry";
 
+// A field number of short ASCII text is read without converting the text: its default code page
+// bytes are its code units.
+constexpr USize ShortFieldId = 32;
+
+bool IsShortAscii(const ZR::UniString& text) {
+    if (text.GetLength() > ShortFieldId) return false;
+    for (USize i = 0; i < text.GetLength(); ++i) {
+        if (text[i] >= 0x80) return false;
+    }
+    return true;
+}
+
+// strtol reads what "%d" reads and stops at LONG_MIN or LONG_MAX; the result is then clamped.
+bool ReadNumber(const char* text, Int32& number) {
+    char* end = nullptr;
+    const long parsed = std::strtol(text, &end, 10);
+    if (end == text) return false;
+    number = parsed > INT32_MAX ? INT32_MAX : (parsed < INT32_MIN ? INT32_MIN : Int32(parsed));
+    return true;
+}
+
 }  // namespace
+
+bool ReadFieldNumber(const ZR::UniString& fieldId, Int32& number) {
+    if (!IsShortAscii(fieldId)) return ReadNumber(fieldId.ToCStr(CC_Default).Get(), number);
+    char text[ShortFieldId + 1];
+    for (USize i = 0; i < fieldId.GetLength(); ++i) text[i] = char(fieldId[i]);
+    text[fieldId.GetLength()] = '\0';
+    return ReadNumber(text, number);
+}
 
 GSErrCode ReadTextLine(ChannelInfo& info, ZR::UniString& line, UInt32 position) {
     if (position != MaxUIndex) {

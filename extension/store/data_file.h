@@ -26,6 +26,13 @@ ZR::UniString MakeDeletionLine(const ZR::UniString& key, ZR::UniChar separator);
 // True when `line` is the key's deletion line. Only a line of that length costs building it.
 bool IsDeletionLine(const ZR::UniString& line, const ZR::UniString& key, ZR::UniChar separator);
 
+// The field number of INPUT and OUTPUT: the text in the default code page read as "%d" reads it
+// (leading blanks and a sign, anything after the digits ignored); false when no number leads the
+// text. A number beyond the 32-bit range is taken at the nearest limit, so that INPUT and OUTPUT
+// read it alike and it keeps its sign: a huge field number reads no field and stores a record,
+// a huge negative one deletes it (the module's interface reads it wrapped in INPUT).
+bool ReadFieldNumber(const ZR::UniString& fieldId, Int32& number);
+
 // `offset` as an index entry holds it: IO::ErrPosition beyond MaxFileOffset, which the file's
 // position operation cannot reach. On failure `position` is unchanged.
 GSErrCode IndexOffset(UInt64 offset, UInt32& position);

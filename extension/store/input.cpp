@@ -1,7 +1,5 @@
 #include "extension/store/input.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <string>
 #include <utility>
@@ -9,45 +7,12 @@
 #include "extension/frame/channel_table.h"
 #include "extension/frame/host_services.h"
 #include "extension/frame/report_error.h"
+#include "extension/store/data_file.h"
 #include "extension/store/lookup.h"
 #include "extension/store/value_list.h"
 
 namespace DataOmbraPlugin {
 namespace {
-
-// A field number of ASCII text is read without converting the text: its default code page bytes
-// are its code units, and strtol reads what "%d" reads (blanks, a sign, digits; the long cut to
-// an int).
-constexpr USize ShortFieldId = 32;
-
-bool ParseAsciiFieldId(const ZR::UniString& fieldId, Int32& number) {
-    char text[ShortFieldId + 1];
-    for (USize i = 0; i < fieldId.GetLength(); ++i) text[i] = char(fieldId[i]);
-    text[fieldId.GetLength()] = '\0';
-    char* end = nullptr;
-    const long parsed = std::strtol(text, &end, 10);
-    if (end == text) return false;
-    number = Int32(int(parsed));
-    return true;
-}
-
-bool IsShortAscii(const ZR::UniString& text) {
-    if (text.GetLength() > ShortFieldId) return false;
-    for (USize i = 0; i < text.GetLength(); ++i) {
-        if (text[i] >= 0x80) return false;
-    }
-    return true;
-}
-
-// The field number: the text in the default code page read with "%d", so leading blanks are
-// skipped and anything after the number is ignored. False when no number leads the text.
-bool ParseFieldId(const ZR::UniString& fieldId, Int32& number) {
-    if (IsShortAscii(fieldId)) return ParseAsciiFieldId(fieldId, number);
-    int parsed = 0;
-    if (std::sscanf(fieldId.ToCStr(CC_Default).Get(), "%d", &parsed) != 1) return false;
-    number = parsed;
-    return true;
-}
 
 // Appends the value of one field: the evaluator's number, the integer 0 for an empty field, or
 // the field's text. `record` carries what the last evaluation left from one field to the next.
@@ -123,7 +88,7 @@ Int16 ReportReadError(const InputCall& call) {
 // Reads the values of the record's line from the call's field on.
 Int16 InputFromLine(InputCall& call, ZR::UniString& line, ZR::UniChar separator) {
     Int32 fieldNumber = 0;
-    if (!ParseFieldId(call.fieldId, fieldNumber)) return StatusBadFieldId;
+    if (!ReadFieldNumber(call.fieldId, fieldNumber)) return StatusBadFieldId;
     if (fieldNumber < 1) {
         ReportError(ErrorFieldId, FileLocation(call), call.fetcher);
         fieldNumber = 1;

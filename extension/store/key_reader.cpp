@@ -84,7 +84,9 @@ GSErrCode KeyReader::ReadKey(std::string_view& key) {
     const bool markPossible = atFileStart && info.utf8;
     atFileStart = false;
     if (separatorByte == DecodeLines || markPossible) return ReadKeyByDecoding(key, markPossible);
-    return cursor.Next(&key, separatorByte);
+    const GSErrCode status = cursor.Next(&key, separatorByte);
+    lastLineEmpty = key.empty() && !cursor.SeparatorMet();
+    return status;
 }
 
 // The cursor knows the position without a call into the file per line.
@@ -102,6 +104,7 @@ GSErrCode KeyReader::ReadKeyByDecoding(std::string_view& key, bool markPossible)
     key = {};
     if (status != NoError) return status;
     if (markPossible && bytes.starts_with(ByteOrderMark)) bytes.remove_prefix(ByteOrderMark.size());
+    lastLineEmpty = bytes.empty();
     line.AssignBytes(bytes.data(), USize(bytes.size()), charCode);
     SplitKey(line, info.separator);
     decodedKey.clear();

@@ -27,6 +27,9 @@ public:
     // Reads the next line; `key` receives its key's bytes, valid until the next call on the
     // reader. Returns 0, IO::ErrEndOfFile at the end, or the read failure (then `key` is empty).
     GSErrCode ReadKey(std::string_view& key);
+    // True when the line of the last successful ReadKey is empty: no key and no field, nothing a
+    // record could be made of.
+    bool LastLineEmpty() const { return lastLineEmpty; }
     // Reads and discards up to `count` lines; the status of the last read (0 for count 0).
     GSErrCode SkipLines(UInt32 count) { return cursor.Skip(count); }
     // The offset of the next line; IO::ErrPosition beyond MaxFileOffset (see IndexOffset).
@@ -51,6 +54,7 @@ private:
     // The separator as one byte; DecodeLines when it can be found only by decoding.
     int separatorByte;
     bool atFileStart;        // the next line starts at offset 0
+    bool lastLineEmpty = false;
     ZR::UniString line;      // reused by ReadKeyByDecoding
     std::string decodedKey;  // the bytes of the last key that ReadKeyByDecoding read
 

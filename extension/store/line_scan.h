@@ -36,6 +36,8 @@ public:
     void Sync();
     // The byte offset of the next line: where the channel's position stands once synced.
     GSErrCode GetOffset(UInt64& offset) const;
+    // After Next with a key: true when the key ended at the separator byte, not at the line's end.
+    bool SeparatorMet() const { return keyStart != nullptr && keyComplete; }
 
 private:
     GSErrCode Refill();

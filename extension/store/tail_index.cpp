@@ -13,7 +13,10 @@ namespace DataOmbraPlugin {
 namespace {
 
 // Reads `tailLines` lines into unsorted entries; `end` receives the position after the last one.
-// A line missing at the end of the file gets no entry; other failures end the pass.
+// A line missing at the end of the file gets no entry; other failures end the pass. An empty line
+// gets none either: it holds nothing INPUT could return, so it must not hide an earlier line of
+// the empty key, and a save, which copies indexed lines only, drops it (a trailing empty line
+// from an editor would otherwise be saved first and leave the whole file unsorted).
 GSErrCode CollectTailEntries(ChannelInfo& info, UInt32 tailLines, UInt32& end) {
     KeyReader reader(info);
     GSErrCode status = reader.Position(end);
@@ -21,11 +24,10 @@ GSErrCode CollectTailEntries(ChannelInfo& info, UInt32 tailLines, UInt32& end) {
     std::string_view key;
     for (UInt32 i = 0; i < tailLines; ++i) {
         status = reader.ReadKey(key);
-        if (status == NoError) {
+        if (status != NoError && status != IO::ErrEndOfFile) return status;
+        if (status == NoError && !reader.LastLineEmpty()) {
             info.recordKeys.Push(reader.Decode(key));
             info.tailIndex.Push(RecInfoRec{info.recordKeys.GetSize(), end, &info.recordKeys});
-        } else if (status != IO::ErrEndOfFile) {
-            return status;
         }
         status = reader.Position(end);
         if (status != NoError) return status;

@@ -112,12 +112,12 @@ GSErrCode AppendRecord(ChannelInfo& info, const ZR::UniString& key, const Record
     }
     info.tailIndex.GetLast().filePos = offset + written;
     info.endsWithLineEnd = 1;
-    status = IndexAppendedLine(info, key, place, offset);
-    if (status != NoError) {
+    if (IndexAppendedLine(info, key, place, offset) != NoError) {
         // The line is in the file but not in the index: a save now would drop it. Dropping the
-        // index instead makes the next use load the file, appended line included.
+        // index instead makes the next use load the file, appended line included; the record is
+        // stored.
         info.DropContent();
-        return status;
+        return NoError;
     }
     info.modified = 1;
     return NoError;

@@ -1,12 +1,11 @@
 #include "extension/write/output.h"
 
-#include <climits>
-#include <cstdio>
 #include <exception>
 
 #include "extension/frame/channel_table.h"
 #include "extension/frame/host_services.h"
 #include "extension/frame/report_error.h"
+#include "extension/store/data_file.h"
 #include "extension/store/lookup.h"
 #include "extension/write/record_text.h"
 #include "extension/write/save.h"
@@ -19,36 +18,6 @@ namespace {
 // OUTPUT compacts the file when tailIndex holds this many entries, end entry included.
 constexpr Int32 CompactionEntries = 1024;
 
-// Writes the byte-order mark that a new UTF-8 file still lacks. `bomPending` stays set when the
-// mark did not reach the file, and no line is written without it (StoreRecord): a UTF-8 file
-// without its mark would be read back in the default code page.
-void WritePendingMark(ChannelInfo& info) {
-    IO::File& file = *info.file;
-    if (file.IsOpen()) file.Close();  // nothing is pending: every write was flushed
-    GSErrCode status = file.Open(IO::File::ReadWriteMode);
-    if (status == NoError) status = WriteByteOrderMark(file);
-    if (status == NoError) status = file.Flush();
-    if (status == NoError) {
-        info.bomPending = 0;
-        return;
-    }
-    // The file held nothing before the mark: part of a mark must not stay in it, or the file
-    // would read as one line in the default code page.
-    file.Close();
-    if (file.Open(IO::File::WriteEmptyMode) == NoError) file.Close();
-}
-
-// Reads the field number as "%d" does: leading blanks and a sign allowed, anything after the
-// digits ignored; false when no number can be read. It is read as a long and clamped, so that a
-// number beyond 32 bits keeps its sign: a huge field number must not become a deletion.
-bool ParseFieldNumber(const ZR::UniString& fieldId, Int32& number) {
-    const ZR::CStr text = fieldId.ToCStr(CC_Default, 0);
-    long value = 0;
-    if (std::sscanf(text.Get(), "%ld", &value) != 1) return false;
-    number = value > INT32_MAX ? INT32_MAX : (value < INT32_MIN ? INT32_MIN : Int32(value));
-    return true;
-}
-
 // Closes the file and opens it for reading and writing, as before every write, even when it is
 // open read-write already: the reopen also clears the status that a failed write leaves sticking
 // in the file object, and the file object cannot tell its mode (the cost is measured by
@@ -58,27 +27,48 @@ GSErrCode ReopenForWriting(IO::File& file) {
     return file.Open(IO::File::ReadWriteMode);
 }
 
+// Opens the file for reading again after OUTPUT could not write to it: INPUT goes on working on
+// a file that cannot be written (the module's interface left it closed, so that every later INPUT
+// failed). A failure here shows at the next use, as that use's error.
+void KeepReadable(IO::File& file) {
+    if (file.IsOpen()) file.Close();  // a failed write's status is of no use any more
+    (void)file.Open(IO::File::ReadMode);
+}
+
 // Writes a pending byte-order mark, then builds the indexes if needed; false when they cannot be
-// built. A failed compaction may have left the file closed: it is opened for the load.
+// built. A failed compaction may have left the file closed: it is opened for the load, for
+// reading when it cannot be opened for writing.
 bool LoadForWriting(ChannelInfo& info, UInt32 channel) {
     if (info.bomPending) WritePendingMark(info);
-    if (!info.file->IsOpen()) ReopenForWriting(*info.file);
+    if (!info.file->IsOpen() && ReopenForWriting(*info.file) != NoError) KeepReadable(*info.file);
     return EnsureChannelLoaded(channel);
 }
 
-// Applies the record and compacts the file when tailIndex is full. Failures here are not the
-// script's concern: OUTPUT went through as far as it came and the file holds every change made.
-void StoreRecord(ChannelInfo& info, UInt32 channel, const ZR::UniString& key,
-                 const ZR::UniString& recordText) {
+// Compacts the file when tailIndex is full. Its failures are not the script's concern: the data
+// file holds every record either way, and CLOSE tries the save again.
+void CompactWhenFull(ChannelInfo& info, UInt32 channel) {
     try {
-        if (info.bomPending || ReopenForWriting(*info.file) != NoError) return;
-        if (UpdateRecord(info, key, recordText) != NoError) return;
         if (CountChannelTailEntries(channel) < CompactionEntries) return;
         if (SaveDataFile(info) != NoError || UnloadChannel(channel) != NoError) return;
         // A failure to open shows at the next use, whose load needs the file.
         info.file->Open(IO::File::ReadMode);
     } catch (const std::exception&) {
     }
+}
+
+// Applies the record, then compacts. Returns 0 once the record is in the file, otherwise the
+// failure that kept it out: the file could not be opened for writing (no write permission), a
+// write failed (a full disk, a file-size limit, an I/O error; a torn line is cut back), the line
+// would end beyond the offsets an index can hold, or the mark of a new UTF-8 file is still
+// missing (no line is written without it: the file would be read in the default code page).
+GSErrCode StoreRecord(ChannelInfo& info, UInt32 channel, const ZR::UniString& key,
+                      const ZR::UniString& recordText) {
+    if (info.bomPending) return IO::ErrIO;
+    GSErrCode status = ReopenForWriting(*info.file);
+    if (status == NoError) status = UpdateRecord(info, key, recordText);
+    if (status != NoError) return status;
+    CompactWhenFull(info, channel);
+    return NoError;
 }
 
 // OUTPUT's steps in the order of their checks; may raise only where the host's strings do.
@@ -103,7 +93,7 @@ Int16 Output(UInt32 channel, const ZR::UniString& recordId, const ZR::UniString&
         return StatusReportedError;
     }
     Int32 fieldNumber = 0;
-    if (!ParseFieldNumber(fieldId, fieldNumber)) return StatusBadFieldId;
+    if (!ReadFieldNumber(fieldId, fieldNumber)) return StatusBadFieldId;
     // A field number of 0 or below asks for the deletion: an empty record text.
     ZR::UniString recordText;
     if (fieldNumber >= 1) {
@@ -114,8 +104,13 @@ Int16 Output(UInt32 channel, const ZR::UniString& recordId, const ZR::UniString&
         if (status == ErrMemoryFull) ReportError(ErrorMemoryFull, location, fetcher);
         if (status != NoError) return StatusReportedError;
     }
-    StoreRecord(info, channel, recordId, recordText);
-    return NoError;
+    // A record that did not reach the file is reported, where the module's interface stays
+    // silent and the script would go on as if it were stored. The file keeps the records it had.
+    const GSErrCode status = StoreRecord(info, channel, recordId, recordText);
+    if (status == NoError) return NoError;
+    KeepReadable(*info.file);
+    ReportError(status == ErrMemoryFull ? ErrorMemoryFull : ErrorWritePermission, location, fetcher);
+    return StatusReportedError;
 }
 
 }  // namespace

@@ -17,6 +17,9 @@
 //   replaces the old file atomically, so the data file's name holds the complete old text or the
 //   complete new text at every instant; the data file is never deleted first. The folder is
 //   synced afterwards so that the new name survives a crash.
+// - The rename makes a new file of the data file: it is given the data file's permission bits,
+//   owner and group (as far as the process may), while other hard links of the data file keep
+//   the old text.
 // - Every failure before the rename leaves the data file unchanged byte for byte, keeps
 //   `modified` set (the next CLOSE tries again) and removes the temporary file (best effort).
 namespace DataOmbraPlugin {
@@ -101,7 +104,12 @@ GSErrCode SaveContent(ChannelInfo& info, bool& saved) {
     // Without a temporary file nothing is written and the save counts as done (status 0); the
     // data file stays open as it was and `modified` stays set.
     if (IO::File::New(files.temp, files.tempLocation, IO::File::Create) != NoError) return NoError;
-    status = WriteTempFile(info, files);
+    // The new file takes the data file's permissions before it holds any text (where the module's
+    // interface left it the process's defaults, so that a 0600 file came back 0644), and its owner
+    // and group where the process may set them. A save that cannot give the bits fails: the data
+    // file stays as it is.
+    status = IO::fileSystem.CopyAccessRights(files.dataLocation, files.tempLocation);
+    if (status == NoError) status = WriteTempFile(info, files);
     // A writer's lock is taken on the new text before it takes the name, so that no other
     // writer can lock the file the name refers to in between; it moves only when the save stands.
     IO::FileLock newLock;

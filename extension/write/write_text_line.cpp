@@ -44,4 +44,18 @@ GSErrCode WriteTextLine(const ChannelInfo& info, IO::File& file, const ZR::UniSt
     return status;
 }
 
+void WritePendingMark(ChannelInfo& info) {
+    IO::File& file = *info.file;
+    if (file.IsOpen()) file.Close();  // nothing is pending: every write was flushed
+    GSErrCode status = file.Open(IO::File::ReadWriteMode);
+    if (status == NoError) status = WriteByteOrderMark(file);
+    if (status == NoError) status = file.Flush();
+    if (status == NoError) {
+        info.bomPending = 0;
+        return;
+    }
+    file.Close();
+    if (file.Open(IO::File::WriteEmptyMode) == NoError) file.Close();
+}
+
 }  // namespace DataOmbraPlugin

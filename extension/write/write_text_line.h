@@ -13,6 +13,13 @@ constexpr ZR::UniChar LineEnd = 0x0D;
 // Writes the UTF-8 byte-order mark EF BB BF at the file's position.
 GSErrCode WriteByteOrderMark(IO::File& file);
 
+// Writes the byte-order mark that a new UTF-8 file still lacks (`bomPending`) at the file's start
+// and clears `bomPending`; the file is left open for reading and writing. When the mark does not
+// reach the file whole, `bomPending` stays set and the file is emptied again (it held nothing
+// before the mark: part of a mark would make it read as one line in the default code page), and
+// it is left closed.
+void WritePendingMark(ChannelInfo& info);
+
 // The character code of the channel's text: UTF-8 or the default code page.
 inline GSCharCode ChannelCharCode(const ChannelInfo& info) {
     return info.utf8 ? CC_UTF8 : CC_Default;

@@ -46,6 +46,8 @@ Int16 DGResAlertParam(GSResID alertId, const char* param1, const char* param2, c
     alert.secondMessage = DG::Detail::SubstituteParameters(alert.secondMessage, parameters, next);
 
     DG::Detail::RecordShown(DG::ShownDialog::Alert, alert.message);
-    DG::Detail::ShowOnTerminal(AlertBody(alert));
+    // The alert's texts and parameters are in the default code page; the terminal takes UTF-8.
+    const std::string body = AlertBody(alert);
+    DG::Detail::ShowOnTerminal(ZR::UniString(body.c_str(), CC_Default).ToCStr(CC_UTF8).Get());
     return AskForButton(alert);
 }

@@ -107,6 +107,10 @@ GSErrCode FileSystem::Rename(const Location& location, const Name& newName,
     });
 }
 
+GSErrCode FileSystem::CopyAccessRights(const Location& from, const Location& to) {
+    return CatchMemoryFull([&] { return Posix::CopyAccessRights(from.ToPath(), to.ToPath()); });
+}
+
 GSErrCode FileSystem::SyncFolder(const Location& folder) {
     return CatchMemoryFull([&] { return Posix::SyncFolder(folder.ToPath()); });
 }

@@ -208,6 +208,18 @@ GSErrCode GetCurrentFolder(std::string* path) {
     return NoError;
 }
 
+GSErrCode CopyAccessRights(const std::string& from, const std::string& to) {
+    if (!IsValidPath(from) || !IsValidPath(to)) return ErrBadName;
+    struct stat info;
+    if (::stat(from.c_str(), &info) != 0) return StatusFromErrno(errno);
+    // The owner first: changing it may clear the set-user and set-group bits, which the bits below
+    // restore. Only a privileged process may give a file away; any member may give its groups.
+    if (::chown(to.c_str(), info.st_uid, info.st_gid) != 0)
+        (void)::chown(to.c_str(), uid_t(-1), info.st_gid);
+    if (::chmod(to.c_str(), info.st_mode & 07777) == 0) return NoError;
+    return StatusFromErrno(errno);
+}
+
 GSErrCode SetAttribute(const std::string& path, const char* name, const void* value,
                        std::size_t size) {
     if (!IsValidPath(path)) return ErrBadName;

@@ -55,6 +55,10 @@ GSErrCode RenameFile(const std::string& from, const std::string& to);
 // Opens the folder and fsyncs it, making its entries durable (Sync).
 GSErrCode SyncFolder(const std::string& path);
 
+// Gives `to` the permission bits of `from` (chmod) and its owner and group where the process may
+// (chown, then the group alone; a refusal is not a failure). No checkpoint: it changes no bytes
+// and no name, so neither the fault sweeps nor the power-loss model have anything to take back.
+GSErrCode CopyAccessRights(const std::string& from, const std::string& to);
 // The process's current folder (getcwd); no checkpoint.
 GSErrCode GetCurrentFolder(std::string* path);
 // Stores an extended attribute on `path`; no checkpoint (callers ignore the outcome).

@@ -1,9 +1,12 @@
 // Files the module cannot use as asked: a folder, files without read or write permission, a full
-// disk, offsets at the 31-bit limit. Each ends in its documented message or is served, never
+// disk, a file-size limit, offsets at the 31-bit limit, and what a save keeps of the file. Each ends in its documented message or is served, never
 // with a wrong record, and every record the file held before is still there afterwards.
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -22,6 +25,7 @@ const std::string Sorted = "a\t1st\rb\t2nd\rc\t3rd\r";
 const std::string NotFound = "File not found, can't open for input\r\nwhile operating on file '";
 const std::string ReadError = "Read error\r\nwhile operating on file '";
 const std::string Used = "Open error (file already used)\r\nwhile operating on file '";
+const std::string WriteError = "Write permission error\r\nwhile operating on file '";
 
 class Limits : public HostileFile {
 protected:
@@ -60,33 +64,69 @@ TEST_F(Limits, FileWithoutReadPermissionIsRefused) {
     EXPECT_EQ(folder.ReadFile("secret.txt"), Sorted);
 }
 
-// A read-only file opens for writing (OPEN only reads). OUTPUT's failing writes are not reported,
-// and they leave the channel's file closed: INPUT on it then reports "Read error" (or serves the
-// record). No record is ever read wrong, and after CLOSE a reader finds every record as it was.
-TEST_F(Limits, FileWithoutWritePermissionKeepsItsRecords) {
+// A read-only file opens for writing (OPEN only reads). Every OUTPUT then reports that it could
+// not store its record; INPUT goes on serving every record, and the file stays as it was.
+TEST_F(Limits, FileWithoutWritePermissionReportsEveryOutput) {
     ASSERT_TRUE(folder.WriteFile("fixed.txt", Sorted));
     ASSERT_EQ(::chmod(folder.PathOf("fixed.txt").c_str(), 0444), 0);
     RunWithoutPrivileges([&] {
         ASSERT_EQ(host.Open(1, "fixed.txt", "MODE=WA"), NoError);
-        ExpectSortedRecords(1);
-        EXPECT_EQ(host.Output(1, "b", "1", {std::string("longer text")}), NoError);
-        EXPECT_EQ(host.Output(1, "n", "1", {std::string("new")}), NoError);
-        EXPECT_TRUE(host.TakeReports().empty());
-        const std::pair<const char*, const char*> records[] = {
-            {"a", "1st"}, {"b", "2nd"}, {"c", "3rd"}, {"n", "<absent>"}};
-        for (const auto& [key, text] : records) {
-            const std::string field = Field(1, key);
-            if (field == text) continue;
-            EXPECT_EQ(field, "<status -7003>") << key;
-            EXPECT_EQ(host.TakeReports(), std::vector<std::string>{ReadError + "fixed.txt'."});
+        for (const char* key : {"b", "n"}) {
+            EXPECT_EQ(host.Output(1, key, "1", {std::string("longer text")}), StatusReportedError);
+            EXPECT_EQ(host.TakeReports(), std::vector<std::string>{WriteError + "fixed.txt'."});
+            ExpectSortedRecords(1);
+            EXPECT_EQ(Field(1, "n"), "<absent>");
         }
-        host.Close(1);
-        ASSERT_EQ(host.Open(1, "fixed.txt", "MODE=RO"), NoError);
-        ExpectSortedRecords(1);
-        EXPECT_EQ(Field(1, "n"), "<absent>");
+        EXPECT_TRUE(host.TakeReports().empty());
         host.Close(1);
     });
     EXPECT_EQ(folder.ReadFile("fixed.txt"), Sorted);
+}
+
+// A write that fails for a file-size limit (the signal ignored, so the write returns EFBIG) is
+// reported, and the record that did not fit is absent, not cut.
+TEST_F(Limits, FileSizeLimitReportsTheRecordThatDidNotFit) {
+    ASSERT_TRUE(folder.WriteFile("limit.txt", Sorted));
+    ASSERT_EQ(host.Open(1, "limit.txt", "MODE=WA"), NoError);
+    ExpectSortedRecords(1);
+    struct rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = saved;
+    limit.rlim_cur = Sorted.size() + 4;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const Int16 status = host.Output(1, "n", "1", {std::string("new record")});
+    const std::vector<std::string> reports = host.TakeReports();
+    const std::string field = Field(1, "n");
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(status, StatusReportedError);
+    EXPECT_EQ(reports, std::vector<std::string>{WriteError + "limit.txt'."});
+    EXPECT_EQ(field, "<absent>");
+    ExpectSortedRecords(1);
+    host.Close(1);
+    EXPECT_EQ(folder.ReadFile("limit.txt"), Sorted);
+}
+
+// A save writes a new file in the data file's place: it gets the data file's permission bits,
+// and its owner and group where the process may give them (a root run gives the file to
+// "nobody" first, so that the owner is not the process's own).
+TEST_F(Limits, SaveKeepsPermissionsAndOwner) {
+    ASSERT_TRUE(folder.WriteFile("private.txt", Sorted));
+    const std::string path = folder.PathOf("private.txt");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    if (::geteuid() == 0) ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    struct stat before;
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    ASSERT_EQ(host.Open(1, "private.txt", "MODE=WA"), NoError);
+    EXPECT_EQ(host.Output(1, "n", "1", {std::string("new")}), NoError);
+    host.Close(1);
+    struct stat after;
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino) << "the file was not saved";
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
 }
 
 // When the disk fills, and what the test does after the failure: the new record is complete or
@@ -114,7 +154,11 @@ TEST_F(Limits, FullDiskLeavesEveryRecordWholeOrAbsent) {
         ExpectSortedRecords(1);
         const Faults::Failure noSpace{ENOSPC, Faults::Repeat::Persistent, full.bytesWritten};
         if (!full.failTheSave) Faults::FailCall(Faults::Op::Write, 1, noSpace);
-        EXPECT_EQ(host.Output(1, "n", "1", {std::string("new record")}), NoError);
+        // An OUTPUT that could not store its record says so; a failed save stays silent, since
+        // the data file still holds every record.
+        EXPECT_EQ(host.Output(1, "n", "1", {std::string("new record")}),
+                  full.failTheSave ? NoError : StatusReportedError);
+        EXPECT_EQ(host.TakeReports().size(), full.failTheSave ? 0u : 1u);
         if (full.failTheSave) Faults::FailCall(Faults::Op::Write, 1, noSpace);
         if (full.unloadUnsaved) {
             ASSERT_TRUE(host.Reload());
@@ -124,16 +168,15 @@ TEST_F(Limits, FullDiskLeavesEveryRecordWholeOrAbsent) {
         EXPECT_TRUE(host.TakeReports().empty());
         ASSERT_EQ(host.Open(1, "full.txt", "MODE=RO"), NoError);
         ExpectSortedRecords(1);
-        const std::string added = Field(1, "n");
-        EXPECT_TRUE(added == "new record" || (!full.failTheSave && added == "<absent>"))
-            << "record n reads '" << added << "'";
+        EXPECT_EQ(Field(1, "n"), full.failTheSave ? "new record" : "<absent>");
         host.Close(1);
         EXPECT_TRUE(LinesKept(Sorted, *folder.ReadFile("full.txt"), {"n"}));
     }
 }
 
 // A sparse file whose last line ends 3 bytes below 2 GiB: its last record is read and changed in
-// place, and a record that would end beyond the limit is refused without touching the file.
+// place, and a record that would end beyond the limit is refused, and reported, without touching
+// the file.
 TEST_F(Limits, RecordsAtTheThirtyOneBitLimit) {
     constexpr std::uintmax_t Limit = 0x7FFFFFFF;
     const std::string path = folder.PathOf("edge.txt");
@@ -148,7 +191,8 @@ TEST_F(Limits, RecordsAtTheThirtyOneBitLimit) {
     ASSERT_EQ(host.Open(1, "edge.txt", "MODE=WA"), NoError);
     EXPECT_EQ(Field(1, "c"), "y");
     EXPECT_EQ(host.Output(1, "c", "1", {std::string("z")}), NoError);
-    EXPECT_EQ(host.Output(1, "d", "1", {std::string("w")}), NoError);
+    EXPECT_EQ(host.Output(1, "d", "1", {std::string("w")}), StatusReportedError);
+    EXPECT_EQ(host.TakeReports(), std::vector<std::string>{WriteError + "edge.txt'."});
     EXPECT_EQ(Field(1, "c"), "z");
     EXPECT_EQ(Field(1, "d"), "<absent>");
     host.Close(1);

@@ -38,7 +38,7 @@ TEST(DataScriptSteps, TheTypicalScriptStepByStep) {
         std::string file;
     };
     const Expected expected[] = {
-        {"opened 1\n", ""},  // created; the byte-order mark waits for the first OUTPUT
+        {"opened 1\n", kBom},  // created: a UTF-8 file from the start, CLOSE writes its mark
         {"opened 1\n", kBom + "A7;12.5;red\r"},
         {"opened 1\n1 red\n", kBom + "A7;12.5;red\r"},
         {"opened 1\n1 red\nclosed\n", kBom + "A7;12.5;red\r"},
@@ -83,13 +83,24 @@ TEST_F(DataScriptTest, ReadOnlyRefusesOutput) {
     EXPECT_EQ(folder.Read("prices.txt"), "A7;12.5;red\r");
 }
 
-TEST_F(DataScriptTest, ReadOnlyOfAMissingFileFails) {
-    const RunResult result = Run("\nch = OPEN('DATA', 'missing.txt', 'MODE=RO')\n");
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.err,
-              "File not found, can't open for input\r\nwhile operating on file 'missing.txt'.\n"
-              "t.omb:2: error: OPEN failed with status -7003\n");
+// The message names the file as the script wrote it, whole and in UTF-8 on the terminal; only a
+// relative name is looked for in the data folder.
+TEST(DataScriptMissingFiles, ReadOnlyOfAMissingFileFails) {
+    Testing::ScriptFolder folder;
+    // Where the data folder would hold an absolute path rebuilt inside it.
+    const std::string rebuilt = "Lintel Data Folder" + folder.Path() + "/srv/q.txt";
+    folder.Write(rebuilt, "k\tv\r");
+    const std::string names[] = {"missing.txt", "sub/dir/m.txt", "prix-\xC3\xA9t\xC3\xA9.txt",
+                                 folder.PathOf("srv/q.txt")};
+    for (const std::string& name : names) {
+        folder.Write("t.omb", "\nch = OPEN('DATA', '" + name + "', 'MODE=RO')\n");
+        const RunResult result = Testing::RunOmbra(folder, {"t.omb"});
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.err, "File not found, can't open for input\r\nwhile operating on file '" +
+                                  name + "'.\nt.omb:2: error: OPEN failed with status -7003\n");
+    }
     EXPECT_FALSE(folder.Exists("missing.txt"));
+    EXPECT_EQ(folder.Read(rebuilt), "k\tv\r");
 }
 
 TEST_F(DataScriptTest, WriteOnlyEmptiesTheFile) {

@@ -1,7 +1,8 @@
 // Every file-system call of each operation fails in turn, in each way the file system can fail
 // (an error, a full disk, a short write), once and for good from then on: the operation returns
 // a status its failure table allows with the message that goes with it, the data file holds the
-// records of before or after the operation, and the module goes on from there without faults.
+// records of before or after the operation (after exactly when an OUTPUT returned 0, before when
+// it reported "Write permission error"), and the module goes on from there without faults.
 #include <cstdio>
 
 #include "tests/reliability/suite_fixture.h"
@@ -20,14 +21,22 @@ protected:
         runner.ResetFolder(scenario);
         ASSERT_TRUE(runner.RunPrepared(scenario));
         Faults::FailAnyCall(call, Faults::Failure{kind.errorNumber, repeat, kind.bytesWritten});
+        StepResult last;
         for (std::size_t i = 0; i < scenario.steps.size(); ++i) {
-            ExpectAllowedResult(scenario.steps[i], runner.Run(scenario.steps[i]), states[i]);
+            last = runner.Run(scenario.steps[i]);
+            ExpectAllowedResult(scenario.steps[i], last, states[i]);
         }
         Faults::Reset();
         std::size_t matched = 0;
         const std::string bytes = runner.DataBytes();
         const AllowedStates allowed{states, 0, states.size() - 1, op == Faults::Op::Write};
         ASSERT_TRUE(HoldsOneOf(bytes, scenario.encoding, allowed, &matched));
+        // An OUTPUT that returned 0 stored its record; one that reported did not.
+        const StepKind lastKind = scenario.steps.back().kind;
+        if (lastKind == StepKind::Output || lastKind == StepKind::Delete) {
+            const Records& expected = last.status == 0 ? states.back() : states[states.size() - 2];
+            EXPECT_EQ(states[matched], expected) << "OUTPUT returned " << last.status;
+        }
         // Only a later write of the same channel can remove what a write failure left; when
         // every later call failed too, it stays (counted, and named in the reliability figures).
         if (repeat == Faults::Repeat::Persistent &&

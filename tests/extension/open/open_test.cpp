@@ -207,7 +207,8 @@ TEST_F(OpenFailures, MessagesNameTheUnreducedNameUntilTheFileIsFound) {
 TEST_F(OpenFailures, FileThatCannotBeCreatedIsError3) {
     for (const char* parameters : {"MODE=WA", "MODE=WO"}) {
         EXPECT_EQ(Open(1, "no/such/folder/x.txt", parameters), StatusReportedError);
-        EXPECT_EQ(Reports(), std::vector<std::string>{FileErrorReport(NotFound, "x.txt")});
+        EXPECT_EQ(Reports(),
+                  std::vector<std::string>{FileErrorReport(NotFound, "no/such/folder/x.txt")});
     }
     EXPECT_EQ(DataOmbraPlugin::ChannelCount(), 0u);
 }

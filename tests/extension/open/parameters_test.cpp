@@ -36,9 +36,9 @@ struct Parsed {
 Parsed Parse(const ZR::UniString& parameters) {
     OpenTest::BindCore();
     Parsed parsed;
-    IO::Location errorLocation(U("/data/prices.txt"));
+    const ZR::UniString fileName(U("prices.txt"));
     parsed.result = DataOmbraPlugin::ParseOpenParameters(
-        parameters, &parsed.settings, &parsed.dialog, &parsed.library, errorLocation,
+        parameters, &parsed.settings, &parsed.dialog, &parsed.library, fileName,
         OpenTest::CoreMessageFetcher());
     parsed.reports = OpenTest::TakeCoreReports();
     return parsed;
@@ -122,15 +122,15 @@ TEST(ParseOpenParameters, MissingOutParameterChangesAndReportsNothing) {
     OpenTest::BindCore();
     OpenSettings settings{u';', ModeWriteEmpty};
     bool dialog = true, library = true;
-    IO::Location location(U("prices.txt"));
+    const ZR::UniString name(U("prices.txt"));
     StringFetcherProc fetcher = OpenTest::CoreMessageFetcher();
     ZR::UniString bad = U("FOO,DIALOG,MODE=WA");
     EXPECT_FALSE(
-        DataOmbraPlugin::ParseOpenParameters(bad, nullptr, &dialog, &library, location, fetcher));
+        DataOmbraPlugin::ParseOpenParameters(bad, nullptr, &dialog, &library, name, fetcher));
     EXPECT_FALSE(
-        DataOmbraPlugin::ParseOpenParameters(bad, &settings, nullptr, &library, location, fetcher));
+        DataOmbraPlugin::ParseOpenParameters(bad, &settings, nullptr, &library, name, fetcher));
     EXPECT_FALSE(
-        DataOmbraPlugin::ParseOpenParameters(bad, &settings, &dialog, nullptr, location, fetcher));
+        DataOmbraPlugin::ParseOpenParameters(bad, &settings, &dialog, nullptr, name, fetcher));
     EXPECT_EQ(settings.mode, ModeWriteEmpty);
     EXPECT_TRUE(dialog);
     EXPECT_TRUE(library);

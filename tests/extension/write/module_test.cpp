@@ -49,6 +49,21 @@ TEST_F(WriteModule, ReadOnlyAndUnopenedChannelsRefuseOutput) {
     EXPECT_EQ(folder.ReadFile("data.txt"), "A\t1\r");
 }
 
+// INPUT and OUTPUT read a field number beyond 32 bits alike, at the nearest limit: INPUT of a
+// huge one reads nothing (not field 2 by wrapping), OUTPUT stores, a huge negative one deletes.
+TEST_F(WriteModule, FieldNumbersBeyond32BitsAreTakenAtTheNearestLimit) {
+    ASSERT_TRUE(folder.WriteFile("data.txt", "A\t1\tx\rB\t2\r"));
+    ASSERT_EQ(host.Open(1, "data.txt", "MODE=WA"), 0);
+    const OmbraTest::InputResult input = host.Input(1, "A", "4294967298", 1);
+    EXPECT_EQ(input.status, 0);
+    EXPECT_TRUE(input.values.empty());
+    EXPECT_EQ(host.Output(1, "A", "4294967298", {Int32(9)}), 0);
+    EXPECT_EQ(host.Output(1, "B", "-4294967297", {Int32(9)}), 0);
+    EXPECT_EQ(host.Close(1), 0);
+    EXPECT_EQ(folder.ReadFile("data.txt"), "A\t9\r");
+    EXPECT_TRUE(host.TakeReports().empty());
+}
+
 TEST_F(WriteModule, OutputReachesTheFileBeforeAKilledProcessCloses) {
     ASSERT_TRUE(folder.WriteFile("data.txt", "A\t1\rC\t3\r"));
     const pid_t child = fork();

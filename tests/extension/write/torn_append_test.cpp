@@ -1,6 +1,6 @@
-// An append cut short by a full disk: whatever part of the line reached the file must not come
-// back as a record, neither after a crash (the channel dropped without a save, the file loaded
-// afresh) nor after the next append or save.
+// An append cut short by a full disk is reported, and whatever part of the line reached the file
+// must not come back as a record, neither after a crash (the channel dropped without a save, the
+// file loaded afresh) nor after the next append or save.
 #include "extension/frame/channel_table.h"
 #include "platform/filesystem/fault_injection.h"
 #include "tests/extension/write/write_fixture.h"
@@ -44,7 +44,7 @@ TEST_F(TornAppendTest, ShortWriteLeavesNoPartialRecordAfterACrash) {
             OpenChannel(1, "data.txt", c.before);
             ASSERT_EQ(Record(1, "B"), "B\t2");  // loads the indexes
             FI::FailCall(FI::Op::Write, c.lineWrite, {ENOSPC, FI::Repeat::Once, cut});
-            EXPECT_EQ(Output(1, "NEW", "1", {"fresh value"}), 0);
+            EXPECT_EQ(Output(1, "NEW", "1", {"fresh value"}), StatusReportedError);
             FI::Reset();
             EXPECT_EQ(FileBytes("data.txt"), c.expected);
             CrashAndReload(1, 2);
@@ -60,7 +60,7 @@ TEST_F(TornAppendTest, NextAppendStartsWhereTheIndexedFileEnds) {
     OpenChannel(1, "data.txt", "A\t1\r");
     ASSERT_EQ(Record(1, "A"), "A\t1");
     FI::FailCall(FI::Op::Write, 1, {ENOSPC, FI::Repeat::Once, 5});
-    EXPECT_EQ(Output(1, "NEW", "1", {"fresh value"}), 0);
+    EXPECT_EQ(Output(1, "NEW", "1", {"fresh value"}), StatusReportedError);
     FI::Reset();
     EXPECT_EQ(Output(1, "C", "1", {Int32(3)}), 0);
     EXPECT_EQ(FileBytes("data.txt"), "A\t1\rC\t3\r");
@@ -75,7 +75,7 @@ TEST_F(TornAppendTest, FailedCutLeavesTheSaveToDropTheTornLine) {
     ASSERT_EQ(Info(1).modified, 0);
     FI::FailCall(FI::Op::Write, 1, {ENOSPC, FI::Repeat::Once, 7});
     FI::FailCall(FI::Op::Truncate, 1, {EIO, FI::Repeat::Persistent});
-    EXPECT_EQ(Output(1, "NEW", "1", {"fresh value"}), 0);
+    EXPECT_EQ(Output(1, "NEW", "1", {"fresh value"}), StatusReportedError);
     FI::Reset();
     EXPECT_EQ(FileBytes("data.txt"), "A\t1\rNEW\tfre");
     EXPECT_EQ(Info(1).modified, 1);

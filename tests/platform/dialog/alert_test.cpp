@@ -84,6 +84,7 @@ TEST_F(AlertTest, AlertThatCannotBeShownReturns0AndConsumesNothing) {
     EXPECT_TRUE(DG::TakeShownDialogs().empty());
 }
 
+// The parameter comes in the default code page and reaches the terminal in UTF-8.
 TEST_F(AlertTest, TerminalShowsTheAlertAndReadsTheChoice) {
     char input[] = "what?\r\n3\n";
     FILE* in = fmemopen(input, sizeof input - 1, "r");
@@ -91,7 +92,7 @@ TEST_F(AlertTest, TerminalShowsTheAlertAndReadsTheChoice) {
     ASSERT_NE(in, nullptr);
     ASSERT_NE(out, nullptr);
     DG::UseTerminal(in, out);
-    EXPECT_EQ(DGResAlertParam(WholeAlert, "prices.txt"), 3);
+    EXPECT_EQ(DGResAlertParam(WholeAlert, "prix-\xE9t\xE9.txt"), 3);
     EXPECT_EQ(DGResAlertParam(WholeAlert, "prices.txt"), 0);  // end of input
     DG::StopUsingTerminal();
 
@@ -99,6 +100,7 @@ TEST_F(AlertTest, TerminalShowsTheAlertAndReadsTheChoice) {
     std::string shown;
     for (int ch; (ch = std::fgetc(out)) != EOF;) shown += char(ch);
     EXPECT_NE(shown.find("Information"), std::string::npos);
+    EXPECT_NE(shown.find("Cannot find prix-\xC3\xA9t\xC3\xA9.txt."), std::string::npos);
     EXPECT_NE(shown.find("Cannot find prices.txt."), std::string::npos);
     EXPECT_NE(shown.find("1) Browse..."), std::string::npos);
     EXPECT_NE(shown.find("3) Create..."), std::string::npos);
