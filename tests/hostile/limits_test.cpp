@@ -115,7 +115,9 @@ TEST_F(Limits, SaveKeepsPermissionsAndOwner) {
     ASSERT_TRUE(folder.WriteFile("private.txt", Sorted));
     const std::string path = folder.PathOf("private.txt");
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    if (::geteuid() == 0) ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    }
     struct stat before;
     ASSERT_EQ(::stat(path.c_str(), &before), 0);
     ASSERT_EQ(host.Open(1, "private.txt", "MODE=WA"), NoError);
