@@ -68,7 +68,7 @@ GSErrCode ReadSpan(ChannelInfo& info, UInt32 start, UInt32 count, SampleSpan& sp
 // bytes when `span` is given and the span is short enough, through the file's buffer otherwise.
 GSErrCode ScanBetweenSamples(ChannelInfo& info, const ZR::UniString& key, Int32 below,
                              UInt32& offset, SampleSpan* span) {
-    const RecInfoRec* entries = info.sortedIndex.GetContent();
+    const RecInfoRec* entries = info.Index().sortedIndex.GetContent();
     const UInt32 start = entries[below].filePos;
     const UInt32 stop = entries[below + 1].filePos;
     if (span != nullptr && stop > start && stop - start <= MaxSpanBytes) {
@@ -90,17 +90,18 @@ GSErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offs
     if (entryPosition != nullptr) *entryPosition = -1;
     searchedSorted = 0;
     try {
-        Int32 hi = Int32(info.tailIndex.GetSize()) - 2;
-        Int32 found = SearchEntries(info.tailIndex, key, 0, hi);
+        const RecordIndex& index = info.Index();
+        Int32 hi = Int32(index.tailIndex.GetSize()) - 2;
+        Int32 found = SearchEntries(index.tailIndex, key, 0, hi);
         if (found >= 0) {
-            offset = info.tailIndex.GetContent()[found].filePos;
+            offset = index.tailIndex.GetContent()[found].filePos;
             if (entryPosition != nullptr) *entryPosition = found;
             return NoError;
         }
         searchedSorted = 1;
-        found = SearchSamples(info, key, hi);
+        found = SearchSamples(index, key, hi);
         if (found >= 0) {
-            offset = info.sortedIndex.GetContent()[found].filePos;
+            offset = index.sortedIndex.GetContent()[found].filePos;
             if (entryPosition != nullptr) *entryPosition = found;
             return NoError;
         }

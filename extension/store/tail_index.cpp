@@ -14,7 +14,7 @@ namespace {
 
 // Reads `tailLines` lines into unsorted entries; `end` receives the position after the last one.
 // A line missing at the end of the file gets no entry; other failures end the pass.
-GSErrCode CollectTailEntries(ChannelInfo& info, UInt32 tailLines, UInt32& end) {
+GSErrCode CollectTailEntries(ChannelInfo& info, RecordIndex& index, UInt32 tailLines, UInt32& end) {
     KeyReader reader(info);
     GSErrCode status = reader.Position(end);
     if (status != NoError) return status;
@@ -22,8 +22,8 @@ GSErrCode CollectTailEntries(ChannelInfo& info, UInt32 tailLines, UInt32& end) {
     for (UInt32 i = 0; i < tailLines; ++i) {
         status = reader.ReadKey(key);
         if (status == NoError) {
-            info.recordKeys.Push(reader.Decode(key));
-            info.tailIndex.Push(RecInfoRec{info.recordKeys.GetSize(), end, &info.recordKeys});
+            index.recordKeys.Push(reader.Decode(key));
+            index.tailIndex.Push(RecInfoRec{index.recordKeys.GetSize(), end, &index.recordKeys});
         } else if (status != IO::ErrEndOfFile) {
             return status;
         }
@@ -47,13 +47,13 @@ void SortAndDropSuperseded(ZR::VAArray<RecInfoRec>& index) {
 
 }  // namespace
 
-GSErrCode BuildTailIndex(ChannelInfo& info, UInt32 tailLines) {
+GSErrCode BuildTailIndex(ChannelInfo& info, RecordIndex& index, UInt32 tailLines) {
     try {
         UInt32 end = 0;
-        const GSErrCode status = CollectTailEntries(info, tailLines, end);
+        const GSErrCode status = CollectTailEntries(info, index, tailLines, end);
         if (status != NoError) return status;
-        SortAndDropSuperseded(info.tailIndex);
-        info.tailIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &info.recordKeys});
+        SortAndDropSuperseded(index.tailIndex);
+        index.tailIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &index.recordKeys});
         return NoError;
     } catch (const std::exception&) {
         return StatusReportedError;

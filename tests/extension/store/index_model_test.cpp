@@ -58,8 +58,8 @@ TEST_P(IndexModelTest, EveryKeyFindsItsLastLineAndAbsentKeysNothing) {
     auto info = MakeChannel(text, c.utf8);
     EnsureLoaded(*info);
     ASSERT_TRUE(info->loaded);
-    EXPECT_LE(info->sortedIndex.GetSize(), MaxSortedSamples + 1);
-    EXPECT_EQ(info->tailIndex.GetLast().filePos, text.size());
+    EXPECT_LE(info->Index().sortedIndex.GetSize(), MaxSortedSamples + 1);
+    EXPECT_EQ(info->Index().tailIndex.GetLast().filePos, text.size());
     const GSCharCode code = c.utf8 ? CC_UTF8 : CC_Default;
     for (const auto& [key, expected] : model) {
         ZR::UniString line;
@@ -121,16 +121,16 @@ TEST_F(StoreTest, SamplesOfARunOf64000LinesAreLines0Then2jMinus1) {
     const std::vector<UInt32> offsets = LineOffsets(AscendingKeys(64000), text);
     auto info = MakeChannel(text);
     EnsureLoaded(*info);
-    ASSERT_EQ(info->sortedIndex.GetSize(), MaxSortedSamples + 1);
-    EXPECT_EQ(info->sortedIndex[1].filePos, offsets[0]);
+    ASSERT_EQ(info->Index().sortedIndex.GetSize(), MaxSortedSamples + 1);
+    EXPECT_EQ(info->Index().sortedIndex[1].filePos, offsets[0]);
     for (UInt32 j = 2; j <= MaxSortedSamples; ++j) {
-        ASSERT_EQ(info->sortedIndex[j].filePos, offsets[2 * j - 1]) << j;
+        ASSERT_EQ(info->Index().sortedIndex[j].filePos, offsets[2 * j - 1]) << j;
     }
-    EXPECT_TRUE(info->sortedIndex.GetLast().IsEndEntry());
-    EXPECT_EQ(info->sortedIndex.GetLast().filePos, text.size());
-    ASSERT_EQ(info->tailIndex.GetSize(), 1u);
-    EXPECT_EQ(info->tailIndex[1].filePos, text.size());
-    EXPECT_EQ(info->recordKeys.GetSize(), MaxSortedSamples);
+    EXPECT_TRUE(info->Index().sortedIndex.GetLast().IsEndEntry());
+    EXPECT_EQ(info->Index().sortedIndex.GetLast().filePos, text.size());
+    ASSERT_EQ(info->Index().tailIndex.GetSize(), 1u);
+    EXPECT_EQ(info->Index().tailIndex[1].filePos, text.size());
+    EXPECT_EQ(info->Index().recordKeys.GetSize(), MaxSortedSamples);
 }
 
 TEST_F(StoreTest, TailKeepsTheLastLineOfEachKeyAndTheRunItsSamples) {
@@ -138,12 +138,12 @@ TEST_F(StoreTest, TailKeepsTheLastLineOfEachKeyAndTheRunItsSamples) {
     const std::vector<UInt32> offsets = LineOffsets({"a", "c", "b", "b2", "b"}, text);
     auto info = MakeChannel(text);
     EnsureLoaded(*info);
-    ASSERT_EQ(info->sortedIndex.GetSize(), 3u);
-    EXPECT_EQ(info->sortedIndex.GetLast().filePos, offsets[2]);
-    ASSERT_EQ(info->tailIndex.GetSize(), 3u);
-    EXPECT_EQ(info->tailIndex[1].GetKey(), Text("b"));
-    EXPECT_EQ(info->tailIndex[1].filePos, offsets[4]);
-    EXPECT_EQ(info->tailIndex[2].GetKey(), Text("b2"));
+    ASSERT_EQ(info->Index().sortedIndex.GetSize(), 3u);
+    EXPECT_EQ(info->Index().sortedIndex.GetLast().filePos, offsets[2]);
+    ASSERT_EQ(info->Index().tailIndex.GetSize(), 3u);
+    EXPECT_EQ(info->Index().tailIndex[1].GetKey(), Text("b"));
+    EXPECT_EQ(info->Index().tailIndex[1].filePos, offsets[4]);
+    EXPECT_EQ(info->Index().tailIndex[2].GetKey(), Text("b2"));
     UInt32 offset = 0;
     Int32 entry = 0;
     UInt8 sorted = 1;
@@ -190,7 +190,7 @@ TEST_F(StoreTest, FailedLoadLeavesNothingAndIsRetriedInFull) {
         EnsureLoaded(*info);
         IO::FaultInjection::Reset();
         EXPECT_FALSE(info->loaded) << IO::FaultInjection::OpName(op);
-        EXPECT_TRUE(info->recordKeys.IsEmpty() && info->sortedIndex.IsEmpty());
+        EXPECT_TRUE(info->Index().recordKeys.IsEmpty() && info->Index().sortedIndex.IsEmpty());
         EnsureLoaded(*info);
         ASSERT_TRUE(info->loaded);
         ZR::UniString line;
@@ -212,7 +212,7 @@ TEST_F(StoreTest, LinesBeyondThirtyOneBitOffsetsFailTheLoad) {
     auto info = OpenChannel("huge.txt");
     EnsureLoaded(*info);
     EXPECT_FALSE(info->loaded);
-    EXPECT_TRUE(info->recordKeys.IsEmpty());
+    EXPECT_TRUE(info->Index().recordKeys.IsEmpty());
 }
 
 }  // namespace
