@@ -53,7 +53,6 @@ const std::vector<std::string> PlottedFigures = {"cycle.module_warm",
                                                  "update.pwrite",
                                                  "update.contract_floor",
                                                  "update.sqlite_wal",
-                                                 "update.sqlite_autocommit",
                                                  "update.sqlite_transaction"};
 
 int Usage() {

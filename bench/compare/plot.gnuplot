@@ -42,9 +42,8 @@ plot data using 1:"update.output_in_place" with linespoints @ours lc rgb "#1f77b
      data using 1:"update.output_append" with linespoints @ours lc rgb "#17becf" title "OUTPUT appended, compactions excluded", \
      data using 1:"update.output_append_compacting" with linespoints @ours lc rgb "#9467bd" title "OUTPUT appended, with compactions", \
      data using 1:"update.pwrite" with linespoints @peer lc rgb "#555555" title "one pwrite (limit)", \
-     data using 1:"update.contract_floor" with linespoints @peer lc rgb "#8c564b" title "close, open, pread, pwrite (OUTPUT's contract)", \
+     data using 1:"update.contract_floor" with linespoints @peer lc rgb "#8c564b" title "close, open, pread, pwrite (limit)", \
      data using 1:"update.sqlite_wal" with linespoints @peer lc rgb "#e377c2" title "SQLite upsert, WAL, synchronous=NORMAL", \
-     data using 1:"update.sqlite_autocommit" with linespoints @peer lc rgb "#d62728" title "SQLite upsert, autocommit, synchronous=OFF", \
      data using 1:"update.sqlite_transaction" with linespoints @peer lc rgb "#ff7f0e" title "SQLite upsert, one transaction"
 
 unset multiplot
