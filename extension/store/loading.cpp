@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "extension/store/data_file.h"
@@ -12,6 +13,27 @@
 
 namespace DataOmbraPlugin {
 namespace {
+
+// Builds sortedIndex from the samples the count took (the whole run, each line a sample, as
+// BuildSortedIndex takes them from a run of at most MaxSortedSamples lines), and leaves the file
+// at the run's end, where the tail begins.
+GSErrCode AdoptRunSamples(ChannelInfo& info, RecordIndex& index, const RunSamples& samples) {
+    {
+        const KeyReader reader(info);  // decodes only; gone before the file is positioned
+        UInt32 start = 0;
+        for (size_t k = 0; k < samples.ends.size(); ++k) {
+            const std::string_view key(samples.keys.data() + start, samples.ends[k] - start);
+            index.recordKeys.Push(reader.Decode(key));
+            index.sortedIndex.Push(
+                RecInfoRec{index.recordKeys.GetSize(), samples.starts[k], &index.recordKeys});
+            start = samples.ends[k];
+        }
+    }
+    index.sortedIndex.Push(
+        RecInfoRec{RecInfoRec::EndEntryKeyIndex, samples.runEnd, &index.recordKeys});
+    BuildSamplePrefixes(index);
+    return info.file->SetDataPosition(Int32(samples.runEnd));
+}
 
 // Builds both indexes of the channel's file into `index` from the start of the file; a status
 // other than 0 means a failed load.
@@ -23,13 +45,15 @@ GSErrCode BuildIndexes(ChannelInfo& info, RecordIndex& index) {
     try {
         UInt32 runLines = 0;
         UInt32 tailLines = 0;
-        status = PrescanFile(info, runLines, tailLines);
+        RunSamples samples;
+        status = PrescanFile(info, runLines, tailLines, &samples);
         if (status != NoError) return status;
         const UInt32 entries = runLines <= MaxSortedSamples ? runLines : MaxSortedSamples;
         index.sortedIndex.Reserve(entries + 1);
         index.tailIndex.Reserve(tailLines + 1);
         index.recordKeys.Reserve(entries + tailLines);
-        status = BuildSortedIndex(info, index, entries, runLines);
+        status = samples.complete ? AdoptRunSamples(info, index, samples)
+                                  : BuildSortedIndex(info, index, entries, runLines);
         if (status == NoError) status = BuildTailIndex(info, index, tailLines);
     } catch (const std::exception&) {
         status = StatusLoadFailed;
@@ -111,7 +135,7 @@ void EnsureLoaded(ChannelInfo& info) {
     }
 }
 
-GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines) {
+GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines, RunSamples* samples) {
     runLines = 0;
     tailLines = 0;
     KeyReader reader(info);
@@ -119,6 +143,7 @@ GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines) {
     std::string_view key;
     // The run: each key strictly above the one before it, the first above the empty key.
     GSErrCode status = NoError;
+    UInt32 start = info.DataStart();  // of the next line, while samples are taken
     while ((status = reader.ReadKey(key)) == NoError) {
         if (!reader.Less(previous, key)) {
             tailLines = 1;
@@ -126,7 +151,17 @@ GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines) {
         }
         ++runLines;
         previous.assign(key);
+        if (samples != nullptr && samples->complete) {
+            samples->complete = runLines <= MaxSortedSamples;
+            if (samples->complete) {
+                samples->keys.append(key);
+                samples->ends.push_back(UInt32(samples->keys.size()));
+                samples->starts.push_back(start);
+                samples->complete = reader.Position(start) == NoError;
+            }
+        }
     }
+    if (samples != nullptr) samples->runEnd = start;
     // After the run only the lines are counted.
     if (tailLines != 0) {
         while ((status = reader.SkipLines(1)) == NoError) ++tailLines;

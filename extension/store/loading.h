@@ -2,6 +2,9 @@
 // the leading sorted run and an exact, sorted index of every line after it.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "extension/frame/channel_info.h"
 
 namespace DataOmbraPlugin {
@@ -15,11 +18,23 @@ constexpr GSErrCode StatusLoadFailed = -1111;
 // one query of the file's identity), and offers the index it builds to the cache.
 void EnsureLoaded(ChannelInfo& info);
 
+// The keys and line offsets of a leading run of at most MaxSortedSamples lines, as the count
+// meets them: such a run is all samples, and need not be read again.
+struct RunSamples {
+    std::string keys;            // the keys' bytes, one after another
+    std::vector<UInt32> ends;    // where each key ends in `keys`
+    std::vector<UInt32> starts;  // the offset of each key's line
+    UInt32 runEnd = 0;           // the offset of the first line after the run
+    bool complete = true;        // false when the run is longer, or an offset was out of reach
+};
+
 // Counts, from the file's current position, the lines of the leading run (`runLines`) and the
 // lines after it (`tailLines`). Returns 0 at the end of the file, or the read failure that ended
 // the count: counts that stop short of the end would index part of the file as all of it, and a
-// later save would drop the rest, so the load fails instead.
-GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines);
+// later save would drop the rest, so the load fails instead. `samples`, when given, receives the
+// run's keys while they can all be samples.
+GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines,
+                      RunSamples* samples = nullptr);
 
 // Samples `entries` lines of the `runLines`-line leading run of the channel's file into the
 // sortedIndex of `index` (entry 1 is line 0, entry j >= 2 is line trunc(j * runLines / entries)
