@@ -58,7 +58,8 @@ GSErrCode AddFieldValue(ValueList& list, const ZR::UniString& field, OmbraValueR
         record.numericKind = NumericKindInteger;
         return AddNumericValue(list, record);
     }
-    std::string expression = field.ToCStr(CC_Default).GetBytes();
+    std::string expression;
+    field.AppendBytes(expression, CC_Default);
     // The evaluator reads up to the first NUL: a field holding one is text, not the number before.
     const bool whole = expression.find('\0') == std::string::npos;
     if (whole && EEEvaluate(expression.data(), nullptr, nullptr, &record) == NoError) {
