@@ -87,7 +87,8 @@ void PrintTo(const ChangeCase& change, std::ostream* out) {
 }
 
 // Each change leaves the size (and, where it can, the modification time) as the cached index
-// knew them, except where the change is an append.
+// knew them, except where the change is an append; the others move the lines, so that a stale
+// index would read B's line at the wrong offset.
 const ChangeCase changes[] = {
     {"Appended",
      [](IndexCacheTest&, OmbraTest::TempFolder& folder) {
@@ -98,20 +99,20 @@ const ChangeCase changes[] = {
      5},
     {"OverwrittenInPlaceWithItsTimesRestored",
      [](IndexCacheTest& test, OmbraTest::TempFolder& folder) {
-         folder.WriteFile("data.txt", "A\t1\rB\t7\rC\t3\r");
+         folder.WriteFile("data.txt", "A\t12\rB\t7\rC\t\r");
          test.SetModified(-3600);
      },
      7},
     {"ReplacedByRenameWithEqualSizeAndTimes",
      [](IndexCacheTest& test, OmbraTest::TempFolder& folder) {
-         test.WriteSettled("A\t1\rB\t8\rC\t3\r", "data.new");
+         test.WriteSettled("A\t12\rB\t8\rC\t\r", "data.new");
          std::rename(folder.PathOf("data.new").c_str(), folder.PathOf("data.txt").c_str());
      },
      8},
     {"DeletedAndWrittenAgainWithEqualSizeAndTimes",
      [](IndexCacheTest& test, OmbraTest::TempFolder& folder) {
          std::remove(folder.PathOf("data.txt").c_str());
-         test.WriteSettled("A\t1\rB\t9\rC\t3\r");
+         test.WriteSettled("A\t12\rB\t9\rC\t\r");
      },
      9},
 };
@@ -120,7 +121,6 @@ TEST_P(IndexCacheChangeTest, NextChannelReadsTheChangedFile) {
     LoadCached();
     GetParam().change(*this, folder);
     EXPECT_EQ(Cycle("B"), Values{GetParam().newB});
-    EXPECT_EQ(Cycle("A"), Values{Int32(1)});
 }
 
 INSTANTIATE_TEST_SUITE_P(Changes, IndexCacheChangeTest, ::testing::ValuesIn(changes),
