@@ -16,18 +16,19 @@ namespace Compare {
 
 namespace {
 
-// The pseudo-random run records both kinds look up.
-std::vector<std::string> PickKeys(size_t runRecords, int count) {
+// The pseudo-random run records both kinds look up: as many for every count, so that the
+// difference between two runs holds nothing but operations.
+std::vector<std::string> PickKeys(size_t runRecords) {
     std::vector<std::string> keys;
     std::uint64_t x = 12345;
-    for (int i = 0; i <= count; ++i) {
+    for (int i = 0; i <= CountedOperations; ++i) {
         x = x * 16807 % 2147483647;
         keys.push_back(RunKey(x % runRecords));
     }
     return keys;
 }
 
-bool RunInputs(const std::string& path, const std::vector<std::string>& keys) {
+bool RunInputs(const std::string& path, const std::vector<std::string>& keys, size_t count) {
     using namespace DataOmbraPlugin;
     BenchSupport::PrepareCore();
     std::unique_ptr<IO::File> file = BenchSupport::OpenForReading(path);
@@ -39,17 +40,17 @@ bool RunInputs(const std::string& path, const std::vector<std::string>& keys) {
     ZR::Array<OmbraValueRecord> values;
     ZR::Array<ZR::UniString> strings;
     size_t delivered = 0;
-    for (const ZR::UniString& key : texts) {
+    for (size_t i = 0; i < count; ++i) {
         Int32 read = 0;
-        if (InputFromChannel(1, key, fieldId, 4, &read, &values, &strings) == 0) {
+        if (InputFromChannel(1, texts[i], fieldId, 4, &read, &values, &strings) == 0) {
             delivered += size_t(read);
         }
     }
     ReleaseChannel(1, file);
-    return delivered == 4 * keys.size();
+    return delivered == 4 * count;
 }
 
-bool RunSelects(const std::string& path, const std::vector<std::string>& keys) {
+bool RunSelects(const std::string& path, const std::vector<std::string>& keys, size_t count) {
     sqlite3* database = nullptr;
     sqlite3_stmt* select = nullptr;
     size_t delivered = 0;
@@ -58,7 +59,8 @@ bool RunSelects(const std::string& path, const std::vector<std::string>& keys) {
                            "SELECT price, quantity, colour, description FROM records "
                            "WHERE key = ?1",
                            -1, &select, nullptr) == SQLITE_OK) {
-        for (const std::string& key : keys) {
+        for (size_t i = 0; i < count; ++i) {
+            const std::string& key = keys[i];
             sqlite3_bind_text(select, 1, key.data(), int(key.size()), SQLITE_STATIC);
             if (sqlite3_step(select) == SQLITE_ROW) {
                 delivered += sqlite3_column_double(select, 0) > 0;
@@ -71,7 +73,7 @@ bool RunSelects(const std::string& path, const std::vector<std::string>& keys) {
     }
     sqlite3_finalize(select);
     sqlite3_close(database);
-    return delivered == 4 * keys.size();
+    return delivered == 4 * count;
 }
 
 // The "I refs" total of a cachegrind log.
@@ -93,9 +95,11 @@ std::optional<double> InstructionsOf(const std::string& log) {
 }  // namespace
 
 int RunOperations(const std::string& kind, const std::string& path, size_t runRecords, int count) {
-    const std::vector<std::string> keys = PickKeys(runRecords, count);
-    if (kind == "input") return RunInputs(path, keys) ? 0 : 1;
-    if (kind == "select") return RunSelects(path, keys) ? 0 : 1;
+    if (count < 0 || count > CountedOperations) return 2;
+    const std::vector<std::string> keys = PickKeys(runRecords);
+    const size_t operations = size_t(count) + 1;  // the first loads or warms
+    if (kind == "input") return RunInputs(path, keys, operations) ? 0 : 1;
+    if (kind == "select") return RunSelects(path, keys, operations) ? 0 : 1;
     return 2;
 }
 

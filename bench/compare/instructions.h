@@ -14,7 +14,8 @@ namespace Compare {
 constexpr int CountedOperations = 2000;
 
 // The child's side ("compare_bench operations KIND PATH RUNRECORDS COUNT"): one operation that
-// loads or warms what the kind needs, then COUNT more on pseudo-random run records. KIND is
+// loads or warms what the kind needs, then COUNT (at most CountedOperations) more on
+// pseudo-random run records; the keys of CountedOperations are made whatever the count. KIND is
 // "input" (InputFromChannel of the data file at PATH, four fields) or "select" (a prepared point
 // SELECT of the database at PATH). Exit status 0 when every operation delivered its record.
 int RunOperations(const std::string& kind, const std::string& path, size_t runRecords, int count);
