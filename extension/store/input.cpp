@@ -1,5 +1,6 @@
 #include "extension/store/input.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -50,8 +51,9 @@ bool ParseFieldId(const ZR::UniString& fieldId, Int32& number) {
 }
 
 // Appends the value of one field: the evaluator's number, the integer 0 for an empty field, or
-// the field's text. `record` carries what the last evaluation left from one field to the next.
-GSErrCode AddFieldValue(ValueList& list, const ZR::UniString& field, OmbraValueRecord& record) {
+// the field's text (taken over). `record` carries what the last evaluation left from one field to
+// the next.
+GSErrCode AddFieldValue(ValueList& list, ZR::UniString& field, OmbraValueRecord& record) {
     if (field.IsEmpty()) {
         record.value.integer = 0;
         record.valueType = ValueTypeNumeric;
@@ -65,8 +67,11 @@ GSErrCode AddFieldValue(ValueList& list, const ZR::UniString& field, OmbraValueR
     if (whole && EEEvaluate(expression.data(), nullptr, nullptr, &record) == NoError) {
         return AddNumericValue(list, record);
     }
-    return AddStringValue(list, field);
+    return AddStringValue(list, std::move(field));
 }
+
+// Values that CollectValues makes room for before the first; more grow the lists as usual.
+constexpr Int32 MaxReservedValues = 16;
 
 // Collects `count` values from field `first` and the fields after it; `valuesRead` counts them.
 // Returns the status of the last append. An exception ends the collection early.
@@ -77,6 +82,11 @@ GSErrCode CollectValues(ValueList& list, ZR::UniChar separator, ZR::UniString& l
     record.numericKind = NumericKindInteger;
     GSErrCode appended = NoError;
     try {
+        // Every value asked for is delivered (empty fields after the line's end): room for the
+        // usual few at once.
+        const USize expected = USize(std::clamp(count, 0, MaxReservedValues));
+        list.values.Reserve(expected);
+        list.strings.Reserve(expected);
         ZR::UniString field = std::move(first);
         while (count != 0 && valuesRead < count) {
             appended = AddFieldValue(list, field, record);
