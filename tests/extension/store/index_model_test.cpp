@@ -31,7 +31,9 @@ struct ModelCase {
     std::vector<std::string> keys;  // the key of each line, in file order
     std::string terminator = "\r";
     bool utf8 = false;
-    std::vector<std::string> absent = {"", "a", "k", "k000001", "k999999", "z", "K000000"};
+    // "k000004\tv2" is the start of the line of k000004 (key number 2), not a key.
+    std::vector<std::string> absent = {"",        "a", "k",       "k000001",
+                                       "k999999", "z", "K000000", "k000004\tv2"};
 };
 
 // Named in test messages; without it the test framework prints the case's bytes, padding
@@ -72,6 +74,12 @@ TEST_P(IndexModelTest, EveryKeyFindsItsLastLineAndAbsentKeysNothing) {
         UInt8 sorted = 0;
         EXPECT_EQ(FindRecord(*info, ZR::UniString(key.c_str(), code), offset, nullptr, sorted),
                   NoError);
+        EXPECT_EQ(offset, MaxUIndex) << key;
+        // The scan over the bytes read between two samples as well.
+        ZR::UniString line;
+        EXPECT_EQ(
+            FindRecordLine(*info, ZR::UniString(key.c_str(), code), offset, nullptr, sorted, line),
+            NoError);
         EXPECT_EQ(offset, MaxUIndex) << key;
     }
 }
