@@ -82,6 +82,33 @@ private:
 
 struct FileImpl;
 
+// What the operating system reports about an open file's content: which file it is (device and
+// inode) and the size and times that every change of its bytes moves. Two identities of one file
+// that compare equal mean unchanged bytes when the earlier one was `settled`.
+struct FileIdentity {
+    UInt64 device = 0;
+    UInt64 inode = 0;
+    UInt64 size = 0;
+    Int64 modifiedSeconds = 0;
+    Int64 modifiedNanoseconds = 0;
+    Int64 changedSeconds = 0;
+    Int64 changedNanoseconds = 0;
+    // The modification and change times lie before the moment the identity was taken, by more
+    // than the file system's timestamp granularity: any change made after that moment moves at
+    // least one of them. An identity that is not settled may stay equal across a change made in
+    // the same clock tick, so it vouches for nothing beyond the moment it was taken.
+    bool settled = false;
+
+    // Equal in every field but `settled`.
+    bool SameContent(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modifiedSeconds == other.modifiedSeconds &&
+               modifiedNanoseconds == other.modifiedNanoseconds &&
+               changedSeconds == other.changedSeconds &&
+               changedNanoseconds == other.changedNanoseconds;
+    }
+};
+
 // An open file object. It is both a readable and a writable channel over the file's bytes at the
 // current position. Reads and writes are buffered; a read after a write sees the written bytes;
 // setting the position, Flush and Close hand buffered bytes to the operating system.
@@ -136,6 +163,9 @@ public:
     virtual GSErrCode Sync();
 
     virtual GSErrCode GetLocation(Location* location) const;
+    // The identity of the open file's content, from one query of the operating system (fstat).
+    // ErrNotOpen when the file is not open; on failure `identity` is unchanged.
+    virtual GSErrCode GetIdentity(FileIdentity* identity) const;
     // Records a four-character type and creator for the file: the extended attribute
     // "user.ombra.type" holds the eight characters where the file system allows it. Always
     // NoError: where it does not, the codes are dropped.

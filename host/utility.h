@@ -18,5 +18,8 @@ HOST_API GSErrCode GetTextLine(ZR::IChannel& channel, ZR::UniString& line, bool 
 
 // True only for a file that exists and begins with the byte-order mark EF BB BF.
 HOST_API bool CheckTextFileUTF8(const IO::Location& location);
+// True only when the open file begins with the byte-order mark. Reads those three bytes alone,
+// and leaves the position at 0.
+HOST_API bool CheckTextFileUTF8(IO::File& file);
 
 }  // namespace IOUtil

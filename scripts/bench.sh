@@ -1,30 +1,35 @@
 #!/usr/bin/env bash
 # Compares the DATA module with its peers, an embedded SQL database and a hash map in memory,
-# and with the limits of the file system, on data sets of 10,000 to 10,000,000 records:
-#   scripts/bench.sh            all four sizes (about 400 MB of disk per copy of the largest)
+# and with the limits of the file system, on data sets of 1,000 to 10,000,000 records:
+#   scripts/bench.sh            all five sizes (about 400 MB of disk per copy of the largest)
 #   scripts/bench.sh --quick    up to 1,000,000 records
+# System calls are counted with strace and instructions with valgrind's cachegrind.
 # Builds what it needs (Release, in build/bench), measures each size in one process run of
 # compare_bench on data sets it generates in a temporary folder, and writes bench/results.json,
 # bench/results.md and docs/performance.png.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-sizes=(10000 100000 1000000 10000000)
+sizes=(1000 10000 100000 1000000 10000000)
 mode=full
 case "${1:-}" in
-    --quick) sizes=(10000 100000 1000000); mode=quick ;;
+    --quick) sizes=(1000 10000 100000 1000000); mode=quick ;;
     "") ;;
     *) echo "usage: scripts/bench.sh [--quick]" >&2; exit 2 ;;
 esac
 started=$(date +%s)
 
 "$root/scripts/setup.sh"
-if ! command -v gnuplot >/dev/null 2>&1; then
-    echo "bench: installing gnuplot-nox (for the plot)"
+missing=()
+command -v gnuplot >/dev/null 2>&1 || missing+=(gnuplot-nox)  # the plot
+command -v strace >/dev/null 2>&1 || missing+=(strace)        # system calls of the cycle
+command -v valgrind >/dev/null 2>&1 || missing+=(valgrind)    # instructions per operation
+if [ "${#missing[@]}" -gt 0 ]; then
+    echo "bench: installing ${missing[*]}"
     if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        gnuplot-nox >/dev/null
+        "${missing[@]}" >/dev/null
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/ombra-bench-XXXXXX")

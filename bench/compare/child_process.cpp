@@ -40,7 +40,7 @@ std::optional<ProgramRun> RunProgram(const std::vector<std::string>& arguments) 
     Stopwatch watch;
     watch.Start();
     pid_t child = 0;
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(output[1]);
     if (spawned == 0) run.output = ReadAll(output[0]);

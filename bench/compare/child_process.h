@@ -15,8 +15,8 @@ struct ProgramRun {
     double cpuNanoseconds = 0;  // its CPU time, user and system, all its threads
 };
 
-// Runs `arguments` (the program's path first) with standard input from /dev/null and standard
-// error inherited. Nothing when it cannot be started.
+// Runs `arguments` (the program first: a path, or a name looked up in PATH) with standard input
+// from /dev/null and standard error inherited. Nothing when it cannot be started.
 std::optional<ProgramRun> RunProgram(const std::vector<std::string>& arguments);
 
 // The path of the running program.

@@ -10,7 +10,7 @@
 
 namespace Compare {
 
-enum class Unit { Nanoseconds, Bytes };
+enum class Unit { Nanoseconds, Bytes, Count };
 
 // One kind of figure. `name` is its stable identifier ("group.what"); `label` says what was timed
 // and, for a baseline, what it stands for.
@@ -26,8 +26,8 @@ const std::vector<FigureKind>& FigureKinds();
 // The kind named `name`, or nullptr.
 const FigureKind* FindFigureKind(std::string_view name);
 
-// The value of one figure for a data set of `records` records: nanoseconds per operation, or
-// bytes.
+// The value of one figure for a data set of `records` records: nanoseconds per operation, bytes,
+// or a count per operation.
 struct Figure {
     std::uint64_t records = 0;
     std::string name;

@@ -19,6 +19,12 @@ std::optional<double> LinePass(const DataSet& set, const Repeat& repeat);
 std::optional<double> PreadLines(const std::string& path, const std::vector<Probe>& probes,
                                  const Repeat& repeat);
 
+// One pread of the bytes an INPUT of each probe's key reads: the stretch between the two samples
+// of the index around the key (the sampling rule of the loader), or the line alone when it is a
+// sample or lies after the sorted run. Nanoseconds per read.
+std::optional<double> PreadSpans(const DataSet& set, const std::vector<Probe>& probes,
+                                 const Repeat& repeat);
+
 // Bytes to write at an offset: a changed line over the old one.
 struct LineWrite {
     size_t offset = 0;
@@ -27,6 +33,13 @@ struct LineWrite {
 // One pwrite of each line at its offset in `workPath`. Nanoseconds per write.
 std::optional<double> PwriteLines(const std::string& workPath, const std::vector<LineWrite>& lines,
                                   const Repeat& repeat);
+
+// What OUTPUT's contract makes it do for a change in place, by plain system calls: close the
+// file and open it for reading and writing, pread the old line, pwrite the new one. Nanoseconds
+// per change.
+std::optional<double> ContractFloorWrites(const std::string& workPath,
+                                          const std::vector<LineWrite>& lines,
+                                          const Repeat& repeat);
 
 // A copy of `from` over `to` in 64 KiB blocks, then an fsync when `sync`. Nanoseconds per copy.
 std::optional<double> CopyFile(const std::string& from, const std::string& to, bool sync,

@@ -10,10 +10,12 @@
 
 namespace Compare {
 
-enum class Bound { AtMost, AtLeast };
+// Reported: measured and published, held to no target.
+enum class Bound { AtMost, AtLeast, Reported };
 
 // measured = (largest of `numerators` at `numeratorRecords`) /
-//            (largest of `denominators` at `denominatorRecords`).
+//            (largest of `denominators` at `denominatorRecords`), or the numerator alone when
+//            there are no denominators (a count).
 // Taking the largest makes a goal over several figures hold for each of them: the slowest
 // operation in the numerator, the slowest of ours in the denominator of a speed-up.
 struct GoalRule {

@@ -10,6 +10,9 @@
 //       Markdown table and as the plot's data columns; MODE ("full" or "quick") is recorded
 //   compare_bench rss PATH
 //       (used by measure) loads PATH in this fresh process and prints its peak memory
+//   compare_bench operations KIND PATH RUNRECORDS COUNT
+//       (used by measure, under valgrind) makes COUNT INPUTs ("input") or SQLite point SELECTs
+//       ("select") of pseudo-random run records, after one that loads
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,6 +24,7 @@
 #include <vector>
 
 #include "bench/compare/goals.h"
+#include "bench/compare/instructions.h"
 #include "bench/compare/measure_size.h"
 #include "bench/compare/peak_memory.h"
 #include "bench/compare/report.h"
@@ -30,7 +34,12 @@ namespace {
 using namespace Compare;
 
 // The figures drawn in the plot, in the columns of its data file.
-const std::vector<std::string> PlottedFigures = {"load.module",
+const std::vector<std::string> PlottedFigures = {"cycle.module_warm",
+                                                 "cycle.module_cold",
+                                                 "cycle.ombra_warm",
+                                                 "cycle.floor",
+                                                 "cycle.sqlite",
+                                                 "load.module",
                                                  "load.line_pass",
                                                  "load.sqlite_import",
                                                  "lookup.input",
@@ -42,7 +51,8 @@ const std::vector<std::string> PlottedFigures = {"load.module",
                                                  "update.output_append",
                                                  "update.output_append_compacting",
                                                  "update.pwrite",
-                                                 "update.sqlite_autocommit",
+                                                 "update.contract_floor",
+                                                 "update.sqlite_wal",
                                                  "update.sqlite_transaction"};
 
 int Usage() {
@@ -128,5 +138,9 @@ int main(int argc, char** argv) {
     if (mode == "measure") return Measure(argc, argv);
     if (mode == "report") return Report(argc, argv);
     if (mode == "rss" && argc == 3) return ReportPeakMemory(argv[2]);
+    if (mode == "operations" && argc == 6) {
+        return RunOperations(argv[2], argv[3], std::strtoull(argv[4], nullptr, 10),
+                             std::atoi(argv[5]));
+    }
     return Usage();
 }

@@ -4,8 +4,10 @@
 #include <filesystem>
 #include <optional>
 
+#include "bench/compare/cycle.h"
 #include "bench/compare/data_set.h"
 #include "bench/compare/file_peers.h"
+#include "bench/compare/instructions.h"
 #include "bench/compare/module_peer.h"
 #include "bench/compare/peak_memory.h"
 #include "bench/compare/script_host.h"
@@ -76,9 +78,32 @@ void MeasureLoadAndLookup(Session& session, const std::vector<Probe>& probes) {
     }
     session.Add("lookup.input", ModuleInput(set.path, probes, ShortRounds(16)));
     session.Add("lookup.pread", PreadLines(set.path, probes, ShortRounds(64)));
+    session.Add("lookup.span_pread", PreadSpans(set, probes, ShortRounds(64)));
     session.Add("lookup.sqlite_default",
                 SqlitePointSelect(database, probes, false, ShortRounds(4)));
     session.Add("lookup.sqlite_cached", SqlitePointSelect(database, probes, true, ShortRounds(4)));
+}
+
+// Runs after MeasureLoadAndLookup, which leaves the database of the records. The batch of a round
+// is the cycle's to choose.
+void MeasureCycle(Session& session, const std::vector<Probe>& probes) {
+    const std::string& path = session.set.path;
+    session.Add("cycle.module_warm", ModuleCycle(path, probes, true, ShortRounds(0)));
+    session.Add("cycle.module_cold",
+                ModuleCycle(path, probes, false, Repeat{5, 50, 2, Statistic::Median}));
+    session.Add("cycle.floor", FloorCycle(path, probes, ShortRounds(0)));
+    session.Add("cycle.sqlite", SqliteCycle(session.File("records.db"), probes, ShortRounds(0)));
+}
+
+// Instructions counted by cachegrind, up to a million records (a load under valgrind is slow).
+void MeasureInstructions(Session& session) {
+    if (session.large) return;
+    session.Add("count.input_instructions",
+                InstructionsPerOperation("input", session.set.path, session.set.runRecords,
+                                         session.folder));
+    session.Add("count.select_instructions",
+                InstructionsPerOperation("select", session.File("records.db"),
+                                         session.set.runRecords, session.folder));
 }
 
 // Runs after MeasureSave, which leaves the compacted data set in work.txt and a plain copy in
@@ -93,6 +118,8 @@ void MeasureUpdates(Session& session, const std::vector<Probe>& changed) {
         lines.push_back({probe.offset, RecordText(inPlace.back()) + "\r"});
     }
     session.Add("update.pwrite", PwriteLines(session.File("copy.txt"), lines, ShortRounds(32)));
+    session.Add("update.contract_floor",
+                ContractFloorWrites(session.File("copy.txt"), lines, ShortRounds(16)));
     const std::string work = session.File("work.txt");
     session.Add("update.output_in_place", ModuleOutputInPlace(work, inPlace, ShortRounds(8)));
     const std::optional<AppendCost> append = ModuleOutputAppend(work, appended);
@@ -105,6 +132,7 @@ void MeasureUpdates(Session& session, const std::vector<Probe>& changed) {
                 SqliteUpsert(database, appended, false, ShortRounds(1)));
     session.Add("update.sqlite_transaction",
                 SqliteUpsert(database, appended, true, Repeat{3, 10, 2}));
+    session.Add("update.sqlite_wal", SqliteUpsertWal(database, appended, ShortRounds(4)));
 }
 
 void MeasureSave(Session& session) {
@@ -117,6 +145,9 @@ void MeasureSave(Session& session) {
 }
 
 void MeasureScript(Session& session, const std::string& ombra) {
+    session.Add("cycle.ombra_warm",
+                OmbraCycle(session.set, ombra, session.folder, Repeat{2, 5, 3}));
+    session.Add("count.cycle_syscalls", OmbraCycleSystemCalls(session.set, ombra, session.folder));
     const std::optional<ScriptCost> cost =
         MeasureScriptHost(session.set, ombra, session.folder, Repeat{2, 5, 3});
     session.Add("script.ombra_loop", cost ? std::optional(cost->ombraPerPass) : std::nullopt);
@@ -144,6 +175,8 @@ FigureSet MeasureSize(const SizeRun& run, int& failures) {
     BenchSupport::PrepareCore();
     MeasureMemory(session);
     MeasureLoadAndLookup(session, probes);
+    MeasureCycle(session, probes);
+    MeasureInstructions(session);
     MeasureSave(session);
     MeasureUpdates(session, changed);
     if (!run.ombra.empty()) MeasureScript(session, run.ombra);

@@ -6,6 +6,7 @@
 #include "bench/support/bench_support.h"
 #include "extension/frame/channel_table.h"
 #include "extension/frame/close.h"
+#include "extension/store/index_cache.h"
 #include "extension/store/input.h"
 #include "extension/store/loading.h"
 #include "extension/write/output.h"
@@ -89,6 +90,7 @@ std::optional<Round> LoadRound(const DataSet& set) {
     if (!file) return Fail("load.module", "cannot open " + set.path);
     ChannelInfo info;
     info.file = std::move(file);
+    ClearIndexCache();  // a load from the file, not the index of the round before
     Stopwatch watch;
     watch.Start();
     EnsureLoaded(info);

@@ -23,15 +23,36 @@ std::string FormatScaled(double value, double step, const std::vector<const char
 }
 
 const char* UnitName(Unit unit) {
-    return unit == Unit::Bytes ? "bytes" : "ns per operation";
+    switch (unit) {
+        case Unit::Bytes:
+            return "bytes";
+        case Unit::Count:
+            return "per operation";
+        case Unit::Nanoseconds:
+            break;
+    }
+    return "ns per operation";
 }
 
 std::string FormatValue(const FigureKind& kind, double value) {
+    if (kind.unit == Unit::Count) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.1f", value);
+        return text;
+    }
     return kind.unit == Unit::Bytes ? FormatBytes(value) : FormatNanoseconds(value);
 }
 
 const char* BoundWords(Bound bound) {
-    return bound == Bound::AtMost ? "at most" : "at least";
+    switch (bound) {
+        case Bound::AtMost:
+            return "at most";
+        case Bound::AtLeast:
+            return "at least";
+        case Bound::Reported:
+            break;
+    }
+    return "reported";
 }
 
 // What one operation is in each group's table.
@@ -42,6 +63,8 @@ struct GroupInfo {
 
 const std::vector<GroupInfo>& Groups() {
     static const std::vector<GroupInfo> groups = {
+        {"cycle", "Cycle: OPEN read-only, 3 INPUTs, CLOSE, as object scripts run it (per cycle)"},
+        {"count", "Counts per operation (the same on any machine)"},
         {"load", "Load: cost per record"},
         {"lookup", "Lookup: cost per lookup"},
         {"update", "Update: cost per change"},
@@ -83,7 +106,7 @@ void WriteGoalJson(JsonWriter& json, const GoalResult& goal) {
     json.Key("measured");
     goal.measured ? json.Number(*goal.measured) : json.Null();
     json.Key("target");
-    json.Number(goal.target);
+    goal.bound == Bound::Reported ? json.Null() : json.Number(goal.target);
     json.Member("bound", BoundWords(goal.bound));
     json.Key("met");
     goal.met ? json.Bool(*goal.met) : json.Null();
@@ -94,9 +117,14 @@ void WriteGoalJson(JsonWriter& json, const GoalResult& goal) {
 std::string GoalRow(const GoalResult& goal) {
     char measured[32] = "-";
     if (goal.measured) std::snprintf(measured, sizeof measured, "%.2f", *goal.measured);
-    char target[48];
-    std::snprintf(target, sizeof target, "%s %g", BoundWords(goal.bound), goal.target);
-    const char* met = !goal.met ? "not measured" : *goal.met ? "yes" : "**no**";
+    char target[48] = "-";
+    if (goal.bound != Bound::Reported) {
+        std::snprintf(target, sizeof target, "%s %g", BoundWords(goal.bound), goal.target);
+    }
+    const char* met = goal.bound == Bound::Reported ? "reported"
+                      : !goal.met                   ? "not measured"
+                      : *goal.met                   ? "yes"
+                                                    : "**no**";
     return "| `" + goal.name + "` | " + measured + " | " + target + " | " + met + " | " +
            goal.note + " |\n";
 }

@@ -1,7 +1,9 @@
 #include "bench/compare/script_host.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "bench/compare/child_process.h"
 #include "bench/support/bench_support.h"
@@ -92,6 +94,91 @@ std::string InputLoopScript(const std::string& fileName, size_t runRecords, int 
            std::to_string(Modulus) + "\n" + "  total = total + INPUT(ch, \"K\" + STR(INT(" + first +
            " + 2 * (x MOD " + records + "))), 1, price, quantity, colour, text)\n" + "NEXT i\n" +
            "CLOSE ch\n" + "PRINT total\n";
+}
+
+std::string CycleScript(const std::string& fileName, size_t runRecords, int cycles) {
+    const std::string records = std::to_string(runRecords);
+    const std::string first = std::to_string(FirstKeyNumber);
+    std::string input = "  total = total + INPUT(ch, \"K\" + STR(INT(" + first + " + 2 * (x MOD " +
+                        records + "))), 1, price, quantity, colour, text)\n";
+    std::string step =
+        "  x = (x * " + std::to_string(Multiplier) + ") MOD " + std::to_string(Modulus) + "\n";
+    const std::string open = "  ch = OPEN(\"DATA\", \"" + fileName + "\", \"MODE=RO\")\n";
+    // A first cycle of one INPUT, run by every script, loads the index: the difference between
+    // two scripts holds their cycles alone.
+    return "! " + std::to_string(cycles) + " cycles of OPEN, 3 INPUTs and CLOSE on " + fileName +
+           "\ntotal = 0\nx = " + std::to_string(SequenceStart) + "\n" + open + step + input +
+           "  CLOSE ch\nFOR i = 1 TO " + std::to_string(cycles) + "\n" + open + step + input +
+           step + input + step + input + "  CLOSE ch\n" + "NEXT i\nPRINT total\n";
+}
+
+namespace {
+
+// The arguments that run `script` (written first) on the data set's folder.
+std::vector<std::string> CycleArguments(const DataSet& set, const std::string& ombra,
+                                        const std::string& folder, int cycles) {
+    const std::filesystem::path data(set.path);
+    const std::string script = folder + "/cycle" + std::to_string(cycles) + ".omb";
+    std::ofstream(script) << CycleScript(data.filename().string(), set.runRecords, cycles);
+    return {ombra, "--base", data.parent_path().string(), "--state", folder + "/ombra-state",
+            script};
+}
+
+std::string CycleOutput(int cycles) {
+    return std::to_string(4 * (3 * cycles + 1)) + "\n";
+}
+
+// The "calls" column of the total line of `strace -c` output.
+std::optional<double> TotalCalls(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::vector<std::string> words;
+        for (std::string word; fields >> word;) words.push_back(word);
+        if (!words.empty() && words.back() == "total" && words.size() >= 4) {
+            return std::strtod(words[3].c_str(), nullptr);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<double> OmbraCycle(const DataSet& set, const std::string& ombra,
+                                 const std::string& folder, const Repeat& repeat) {
+    std::optional<double> runs[2];
+    for (const int cycles : {0, ScriptCycles}) {
+        const std::vector<std::string> arguments = CycleArguments(set, ombra, folder, cycles);
+        runs[cycles == 0 ? 0 : 1] = PerOperation(repeat, [&](size_t) -> std::optional<Round> {
+            const std::optional<ProgramRun> run = RunProgram(arguments);
+            if (!run || run->exitStatus != 0 || run->output != CycleOutput(cycles)) {
+                return Fail("cycle.ombra_warm", "ombra failed or missed records");
+            }
+            return Round{1, run->cpuNanoseconds};
+        });
+    }
+    if (!runs[0] || !runs[1]) return std::nullopt;
+    return (*runs[1] - *runs[0]) / ScriptCycles;
+}
+
+std::optional<double> OmbraCycleSystemCalls(const DataSet& set, const std::string& ombra,
+                                            const std::string& folder) {
+    std::optional<double> calls[2];
+    for (const int cycles : {0, ScriptCycles}) {
+        const std::string counts = folder + "/strace" + std::to_string(cycles) + ".txt";
+        std::vector<std::string> arguments = {"strace", "-f", "-c", "-o", counts};
+        for (std::string& argument : CycleArguments(set, ombra, folder, cycles)) {
+            arguments.push_back(std::move(argument));
+        }
+        const std::optional<ProgramRun> run = RunProgram(arguments);
+        if (!run || run->exitStatus != 0 || run->output != CycleOutput(cycles)) {
+            return Fail("cycle.syscalls", "strace or ombra failed");
+        }
+        calls[cycles == 0 ? 0 : 1] = TotalCalls(counts);
+    }
+    if (!calls[0] || !calls[1]) return Fail("cycle.syscalls", "no total in strace's counts");
+    return (*calls[1] - *calls[0]) / ScriptCycles;
 }
 
 std::optional<ScriptCost> MeasureScriptHost(const DataSet& set, const std::string& ombra,

@@ -35,4 +35,24 @@ struct ScriptCost {
 std::optional<ScriptCost> MeasureScriptHost(const DataSet& set, const std::string& ombra,
                                             const std::string& folder, const Repeat& repeat);
 
+// Cycles of the measured cycle script.
+constexpr int ScriptCycles = 2000;
+
+// A script of `cycles` cycles on the data file `fileName`: OPEN read-only, three INPUTs of
+// pseudo-random run records (four fields each), CLOSE, after a first cycle of one INPUT that
+// loads the index; it prints the number of values delivered.
+std::string CycleScript(const std::string& fileName, size_t runRecords, int cycles);
+
+// The cycle through the script host: CPU time of the script with ScriptCycles cycles less that
+// of the script with none (start-up and the first cycle, which loads), per cycle, the fastest of
+// the rounds. The index of the file is cached from the script's first cycle on.
+std::optional<double> OmbraCycle(const DataSet& set, const std::string& ombra,
+                                 const std::string& folder, const Repeat& repeat);
+
+// System calls per warm cycle through the script host, counted by `strace -f -c` on the script
+// with ScriptCycles cycles less the script with none (both load the index in their first cycle).
+// Nothing when strace cannot be run.
+std::optional<double> OmbraCycleSystemCalls(const DataSet& set, const std::string& ombra,
+                                            const std::string& folder);
+
 }  // namespace Compare

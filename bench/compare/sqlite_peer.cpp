@@ -203,4 +203,20 @@ std::optional<double> SqliteUpsert(const std::string& path, const std::vector<Re
     });
 }
 
+std::optional<double> SqliteUpsertWal(const std::string& path, const std::vector<Record>& changes,
+                                      const Repeat& repeat) {
+    constexpr const char* figure = "update.sqlite_wal";
+    const Database database = OpenDatabase(figure, path);
+    if (!database || !Execute(figure, database.get(), "PRAGMA journal_mode = WAL") ||
+        !Execute(figure, database.get(), "PRAGMA synchronous = NORMAL")) {
+        return std::nullopt;
+    }
+    const Statement upsert = Prepare(figure, database.get(), Upsert);
+    if (!upsert) return std::nullopt;
+    return PerOperation(repeat, [&](size_t round) {
+        return UpsertRound(figure, database.get(), upsert.get(), changes,
+                           RoundBatch(round, repeat.batch, changes.size()), false);
+    });
+}
+
 }  // namespace Compare

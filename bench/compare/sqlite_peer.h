@@ -32,4 +32,10 @@ std::optional<double> SqlitePointSelect(const std::string& database,
 std::optional<double> SqliteUpsert(const std::string& database, const std::vector<Record>& changes,
                                    bool oneTransaction, const Repeat& repeat);
 
+// INSERT OR REPLACE of each change in autocommit mode with PRAGMA journal_mode=WAL and
+// synchronous=NORMAL: every commit survives a crash of the process, and the log is synced at
+// checkpoints (the promise OUTPUT makes). The database stays in WAL mode. Nanoseconds per change.
+std::optional<double> SqliteUpsertWal(const std::string& database,
+                                      const std::vector<Record>& changes, const Repeat& repeat);
+
 }  // namespace Compare

@@ -13,11 +13,17 @@ ChannelInfo::~ChannelInfo() {
     CloseAndDestroyFile(file);
 }
 
-void ChannelInfo::DropContent() {
+void RecordIndex::ClearIndex() {
     sortedIndex.Clear();
     tailIndex.Clear();
     recordKeys.Clear();
     samplePrefixes.Clear();
+    samplePrefixLength = 0;
+}
+
+void ChannelInfo::DropContent() {
+    ClearIndex();
+    sharedIndex.reset();
     loaded = 0;
 }
 

@@ -14,7 +14,7 @@ struct RecInfoRec {
         0;  // 1-based position of the key in keyStore; EndEntryKeyIndex in an end entry
     UInt32 filePos =
         0;  // offset of the line's first byte; in an end entry, just past the last line
-    const ZR::VAArray<ZR::UniString>* keyStore = nullptr;  // the owning channel's recordKeys
+    const ZR::VAArray<ZR::UniString>* keyStore = nullptr;  // the owning index's recordKeys
 
     bool IsEndEntry() const { return keyIndex == EndEntryKeyIndex; }
     const ZR::UniString& GetKey() const { return (*keyStore)[keyIndex]; }
@@ -45,10 +45,10 @@ constexpr UInt32 MaxFileOffset = 0x7FFFFFFF;
 // Most entries in sortedIndex (besides its end entry), however long the leading run is.
 constexpr UInt32 MaxSortedSamples = 32000;
 
-// One open channel. Records are not copied or moved once made (the channel table holds them by
-// pointer), so the keyStore of every index entry stays valid for the life of the record.
+// A data file's record index, as a load builds it. Not copied or moved once built: every entry's
+// keyStore points into its own recordKeys.
 //
-// Invariants while `loaded` is 1:
+// Invariants of a complete index:
 // - sortedIndex holds at most MaxSortedSamples entries of lines of the leading run (the longest
 //   initial run of strictly ascending keys), in file order, then an end entry whose filePos is the
 //   offset of the first line after the run;
@@ -56,7 +56,32 @@ constexpr UInt32 MaxSortedSamples = 32000;
 //   the newest line of its key, then an end entry whose filePos is the length of the file (where
 //   OUTPUT appends);
 // - recordKeys holds the key of every entry; every filePos fits in 31 bits.
-struct ChannelInfo {
+struct RecordIndex {
+    RecordIndex() = default;
+    RecordIndex(const RecordIndex&) = delete;
+    RecordIndex& operator=(const RecordIndex&) = delete;
+
+    ZR::VAArray<RecInfoRec> sortedIndex;
+    ZR::VAArray<RecInfoRec> tailIndex;
+    ZR::VAArray<ZR::UniString> recordKeys;
+    // Search aid built with sortedIndex (extension/store/sample_search.h): per sample, eight
+    // code units of its key (two numbers) after the `samplePrefixLength` units all samples share.
+    ZR::Array<UInt64> samplePrefixes;
+    UInt32 samplePrefixLength = 0;
+
+    // Empties the index.
+    void ClearIndex();
+};
+
+// One open channel. Records are not copied or moved once made (the channel table holds them by
+// pointer), so the keyStore of every entry of its own index stays valid for the life of the
+// record.
+//
+// The channel's own index (the RecordIndex it is) is the one a writing channel builds and changes.
+// A reading channel may instead read an immutable index that it shares with other channels of
+// the same file content (extension/store/index_cache.h); its own index is then empty. Index()
+// is the index in use while `loaded` is 1.
+struct ChannelInfo : RecordIndex {
     ChannelInfo() = default;
     ~ChannelInfo();  // closes and destroys the file, if any; saves nothing
     ChannelInfo(const ChannelInfo&) = delete;
@@ -72,19 +97,15 @@ struct ChannelInfo {
     UInt8 modified = 0;  // lines were appended since the last load or save: a save is due
     // The file's last byte is known to end a line: set by an append, cleared by a load.
     UInt8 endsWithLineEnd = 0;
-    ZR::VAArray<RecInfoRec> sortedIndex;
-    ZR::VAArray<RecInfoRec> tailIndex;
-    ZR::VAArray<ZR::UniString> recordKeys;
+    std::shared_ptr<const RecordIndex> sharedIndex;  // set only on a reading channel
     UInt8 loaded = 0;
-    // Search aid built with sortedIndex (extension/store/sample_search.h): per sample, eight
-    // code units of its key (two numbers) after the `samplePrefixLength` units all samples share.
-    ZR::Array<UInt64> samplePrefixes;
-    UInt32 samplePrefixLength = 0;
     // Text.
     UInt8 utf8 = 0;        // UTF-8 text after a byte-order mark; otherwise the default code page
     UInt8 bomPending = 0;  // the byte-order mark is still to be written by the first OUTPUT
 
-    // Empties both indexes and the key store and clears `loaded`.
+    // The index that lookups read: the shared one when there is one, else the channel's own.
+    const RecordIndex& Index() const { return sharedIndex ? *sharedIndex : *this; }
+    // Empties the channel's own index, lets go of a shared one and clears `loaded`.
     void DropContent();
     // Where the first line starts: after the byte-order mark of a UTF-8 file.
     UInt32 DataStart() const { return utf8 ? 3 : 0; }

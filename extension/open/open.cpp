@@ -58,11 +58,14 @@ MadeFile MakeFileObject(IO::Location& location, Int32 mode, const ZR::UniString&
 }
 
 // A created file is UTF-8 with its byte-order mark still to be written; an existing one is UTF-8
-// when it begins with the mark, which WO's emptying removes, so it is written again.
+// when it begins with the mark. WO's emptying removes the mark, so the file is checked before it
+// by location and the mark is written again; any other mode checks the file once it is open for
+// reading, reading only the mark's bytes.
 TextFlags DecideTextFlags(const MadeFile& made, const IO::Location& location, Int32 mode) {
     if (made.created) return {true, true};
-    bool utf8 = IOUtil::CheckTextFileUTF8(location);
-    return {utf8, utf8 && mode == ModeWriteEmpty};
+    if (mode != ModeWriteEmpty) return {IOUtil::CheckTextFileUTF8(*made.file), false};
+    const bool utf8 = IOUtil::CheckTextFileUTF8(location);
+    return {utf8, utf8};
 }
 
 GSErrCode EmptyFile(IO::File& file) {
@@ -80,13 +83,16 @@ Int16 ClaimFoundFile(UInt32 channel, MadeFile& made, const IO::Location& locatio
     const GSErrCode locked = TakeWriteLock(channel, location, settings.mode, lock);
     if (locked == ErrMemoryFull) return Fail(ErrorMemoryFull, location, messageFetcher);
     if (locked != NoError) return Fail(ErrorOpen, location, messageFetcher);
-    TextFlags flags = DecideTextFlags(made, location, settings.mode);
+    const bool empties = settings.mode == ModeWriteEmpty;
+    TextFlags flags;
+    if (empties) flags = DecideTextFlags(made, location, settings.mode);
     // A WO file that could not be emptied cannot be used as the mode says, like a file that
     // cannot be opened.
-    if (settings.mode == ModeWriteEmpty && EmptyFile(*made.file) != NoError)
+    if (empties && EmptyFile(*made.file) != NoError)
         return Fail(ErrorOpen, location, messageFetcher);
     if (made.file->Open(IO::File::ReadMode, IO::File::DefaultAccess) != NoError)
         return Fail(ErrorOpen, location, messageFetcher);
+    if (!empties) flags = DecideTextFlags(made, location, settings.mode);
     ClaimChannel(channel, made.file, settings, flags.utf8, flags.bomPending);
     HandWriteLock(channel, lock);
     return NoError;

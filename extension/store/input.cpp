@@ -1,5 +1,6 @@
 #include "extension/store/input.h"
 
+#include <algorithm>
 #include <exception>
 #include <string>
 #include <utility>
@@ -15,22 +16,27 @@ namespace DataOmbraPlugin {
 namespace {
 
 // Appends the value of one field: the evaluator's number, the integer 0 for an empty field, or
-// the field's text. `record` carries what the last evaluation left from one field to the next.
-GSErrCode AddFieldValue(ValueList& list, const ZR::UniString& field, OmbraValueRecord& record) {
+// the field's text (taken over). `record` carries what the last evaluation left from one field to
+// the next.
+GSErrCode AddFieldValue(ValueList& list, ZR::UniString& field, OmbraValueRecord& record) {
     if (field.IsEmpty()) {
         record.value.integer = 0;
         record.valueType = ValueTypeNumeric;
         record.numericKind = NumericKindInteger;
         return AddNumericValue(list, record);
     }
-    std::string expression = field.ToCStr(CC_Default).GetBytes();
+    std::string expression;
+    field.AppendBytes(expression, CC_Default);
     // The evaluator reads up to the first NUL: a field holding one is text, not the number before.
     const bool whole = expression.find('\0') == std::string::npos;
     if (whole && EEEvaluate(expression.data(), nullptr, nullptr, &record) == NoError) {
         return AddNumericValue(list, record);
     }
-    return AddStringValue(list, field);
+    return AddStringValue(list, std::move(field));
 }
+
+// Values that CollectValues makes room for before the first; more grow the lists as usual.
+constexpr Int32 MaxReservedValues = 16;
 
 // Collects `count` values from field `first` and the fields after it; `valuesRead` counts them.
 // Returns the status of the last append. An exception ends the collection early.
@@ -41,6 +47,11 @@ GSErrCode CollectValues(ValueList& list, ZR::UniChar separator, ZR::UniString& l
     record.numericKind = NumericKindInteger;
     GSErrCode appended = NoError;
     try {
+        // Every value asked for is delivered (empty fields after the line's end): room for the
+        // usual few at once.
+        const USize expected = USize(std::clamp(count, 0, MaxReservedValues));
+        list.values.Reserve(expected);
+        list.strings.Reserve(expected);
         ZR::UniString field = std::move(first);
         while (count != 0 && valuesRead < count) {
             appended = AddFieldValue(list, field, record);

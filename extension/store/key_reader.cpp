@@ -139,6 +139,11 @@ bool KeyReader::LessAtDifference(std::string_view a, std::string_view b, size_t 
 }
 
 ZR::UniString KeyReader::Decode(std::string_view key) const {
+    // Bytes below 0x80 stand for the same characters in both encodings: such a key, as most are,
+    // is widened into its text in one step.
+    const bool ascii = std::all_of(
+        key.begin(), key.end(), [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
+    if (ascii) return ZR::UniString(std::u16string(key.begin(), key.end()));
     return ZR::UniString(key.data(), USize(key.size()), charCode);
 }
 

@@ -6,6 +6,7 @@
 // their texts, by decoding them otherwise.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,12 @@ public:
     GSErrCode SkipLines(UInt32 count) { return cursor.Skip(count); }
     // The offset of the next line; IO::ErrPosition beyond MaxFileOffset (see IndexOffset).
     GSErrCode Position(UInt32& position);
+
+    // The byte that ends a key (NoSeparatorByte when none does: the key is the whole line), or
+    // nothing when the separator can be found only by decoding the line.
+    std::optional<int> SeparatorByte() const {
+        return separatorByte == DecodeLines ? std::nullopt : std::optional(separatorByte);
+    }
 
     // True when key `a` sorts before key `b` in UniString order.
     bool Less(std::string_view a, std::string_view b) const;

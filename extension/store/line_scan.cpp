@@ -36,10 +36,6 @@ inline size_t FindFirstOf(const char* data, size_t size, char a, char b, char c)
     return size;
 }
 
-inline size_t FindLineEnd(const char* data, size_t size) {
-    return FindFirstOf(data, size, CarriageReturn, LineFeed, LineFeed);
-}
-
 inline bool IsTerminator(char byte) {
     return byte == CarriageReturn || byte == LineFeed;
 }
@@ -82,6 +78,10 @@ UInt32 SkipWholeBlocks(const char* data, size_t available, UInt32 wanted, size_t
 }
 
 }  // namespace
+
+size_t FindLineEnd(const char* data, size_t size) {
+    return FindFirstOf(data, size, CarriageReturn, LineFeed, LineFeed);
+}
 
 void LineCursor::Sync() {
     if (used > 0) channel.Advance(USize(used));

@@ -13,6 +13,9 @@ namespace DataOmbraPlugin {
 // Marks a line's key as running to the end of the line (no separator byte to look for).
 constexpr int NoSeparatorByte = -1;
 
+// Index of the first CR or LF among `size` bytes, or `size` when there is none.
+size_t FindLineEnd(const char* data, size_t size);
+
 // Reads lines where the channel buffers them (PeekBuffer) and tells the channel how far it has
 // read (Advance) only when it needs the next buffer or is synced, so that a run of short lines
 // costs no call into the channel per line. Until Sync() (or destruction) the channel's position

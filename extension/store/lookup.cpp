@@ -1,11 +1,15 @@
 #include "extension/store/lookup.h"
 
+#include <algorithm>
 #include <exception>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "extension/frame/channel_table.h"
 #include "extension/store/data_file.h"
 #include "extension/store/key_reader.h"
+#include "extension/store/line_scan.h"
 #include "extension/store/loading.h"
 #include "extension/store/sample_search.h"
 #include "host/environment.h"
@@ -53,6 +57,51 @@ GSErrCode ScanKeys(KeyReader& reader, const ZR::UniString& key, UInt32 stop, UIn
     return status;
 }
 
+// True for a byte that ends a key: a line end, or the separator's byte.
+bool EndsKey(char byte, int separatorByte) {
+    return byte == '\r' || byte == '\n' || (separatorByte >= 0 && byte == char(separatorByte));
+}
+
+// ScanKeys over the span's bytes, for keys cut on a separator byte: each line's first bytes are
+// compared with the key's, and the rest of the line is passed by its line end, with no key cut
+// out. `wanted` is null for a key no line can have. The result is ScanKeys's over the span.
+GSErrCode ScanSpanBytes(const SampleSpan& span, const std::string* wanted, int separatorByte,
+                        UInt32 stop, UInt32& offset) {
+    const std::string_view bytes(span.bytes);
+    // The start of the line after the one at `at`; bytes.size() when none starts in the span.
+    const auto lineAfter = [&](size_t at) {
+        const size_t end = at + FindLineEnd(bytes.data() + at, bytes.size() - at);
+        if (end == bytes.size()) return end;
+        const bool pair = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n';
+        return end + (pair ? 2 : 1);
+    };
+    for (size_t at = lineAfter(0); span.start + at < stop; at = lineAfter(at)) {
+        if (at == bytes.size()) return IO::ErrEndOfFile;  // the file ended before the next entry
+        if (wanted == nullptr || bytes.compare(at, wanted->size(), *wanted) != 0) continue;
+        const size_t after = at + wanted->size();
+        if (after == bytes.size() || EndsKey(bytes[after], separatorByte)) {
+            offset = span.start + UInt32(at);
+            return NoError;
+        }
+    }
+    return NoError;
+}
+
+// The span scan: by bytes where keys are cut on a byte, by the key reader otherwise.
+GSErrCode ScanSpan(ChannelInfo& info, const ZR::UniString& key, const SampleSpan& span, UInt32 stop,
+                   UInt32& offset) {
+    IO::MemoryIChannel channel(span.bytes.data(), USize(span.bytes.size()));
+    KeyReader reader(info, channel, span.start);
+    const std::optional<int> separatorByte = reader.SeparatorByte();
+    if (!separatorByte) return ScanKeys(reader, key, stop, offset);
+    std::string wanted;
+    // A key holding a byte that ends keys is no line's key.
+    const bool matchable = reader.Encode(key, wanted) &&
+                           std::none_of(wanted.begin(), wanted.end(),
+                                        [&](char byte) { return EndsKey(byte, *separatorByte); });
+    return ScanSpanBytes(span, matchable ? &wanted : nullptr, *separatorByte, stop, offset);
+}
+
 // Reads the `count` bytes at `start` into the span; fewer only where the file ends.
 GSErrCode ReadSpan(ChannelInfo& info, UInt32 start, UInt32 count, SampleSpan& span) {
     span.start = start;
@@ -68,15 +117,13 @@ GSErrCode ReadSpan(ChannelInfo& info, UInt32 start, UInt32 count, SampleSpan& sp
 // bytes when `span` is given and the span is short enough, through the file's buffer otherwise.
 GSErrCode ScanBetweenSamples(ChannelInfo& info, const ZR::UniString& key, Int32 below,
                              UInt32& offset, SampleSpan* span) {
-    const RecInfoRec* entries = info.sortedIndex.GetContent();
+    const RecInfoRec* entries = info.Index().sortedIndex.GetContent();
     const UInt32 start = entries[below].filePos;
     const UInt32 stop = entries[below + 1].filePos;
     if (span != nullptr && stop > start && stop - start <= MaxSpanBytes) {
         const GSErrCode status = ReadSpan(info, start, stop - start, *span);
         if (status != NoError) return status;
-        IO::MemoryIChannel channel(span->bytes.data(), USize(span->bytes.size()));
-        KeyReader reader(info, channel, start);
-        return ScanKeys(reader, key, stop, offset);
+        return ScanSpan(info, key, *span, stop, offset);
     }
     const GSErrCode status = info.file->SetDataPosition(Int32(start));
     if (status != NoError) return status;
@@ -90,17 +137,18 @@ GSErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offs
     if (entryPosition != nullptr) *entryPosition = -1;
     searchedSorted = 0;
     try {
-        Int32 hi = Int32(info.tailIndex.GetSize()) - 2;
-        Int32 found = SearchEntries(info.tailIndex, key, 0, hi);
+        const RecordIndex& index = info.Index();
+        Int32 hi = Int32(index.tailIndex.GetSize()) - 2;
+        Int32 found = SearchEntries(index.tailIndex, key, 0, hi);
         if (found >= 0) {
-            offset = info.tailIndex.GetContent()[found].filePos;
+            offset = index.tailIndex.GetContent()[found].filePos;
             if (entryPosition != nullptr) *entryPosition = found;
             return NoError;
         }
         searchedSorted = 1;
-        found = SearchSamples(info, key, hi);
+        found = SearchSamples(index, key, hi);
         if (found >= 0) {
-            offset = info.sortedIndex.GetContent()[found].filePos;
+            offset = index.sortedIndex.GetContent()[found].filePos;
             if (entryPosition != nullptr) *entryPosition = found;
             return NoError;
         }

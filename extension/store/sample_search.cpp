@@ -74,27 +74,27 @@ USize SharedPrefixLength(const ZR::UniString& a, const ZR::UniString& b) {
     return USize(left - a.Get().begin());
 }
 
-bool PrefixesDescribe(const ChannelInfo& info) {
-    return !info.samplePrefixes.IsEmpty() &&
-           info.samplePrefixes.GetSize() == NumbersPerSample * (info.sortedIndex.GetSize() - 1);
+bool PrefixesDescribe(const RecordIndex& index) {
+    return !index.samplePrefixes.IsEmpty() &&
+           index.samplePrefixes.GetSize() == NumbersPerSample * (index.sortedIndex.GetSize() - 1);
 }
 
 }  // namespace
 
-void BuildSamplePrefixes(ChannelInfo& info) {
-    info.samplePrefixes.Clear();
-    const USize samples = info.sortedIndex.GetSize() - 1;
-    if (info.sortedIndex.IsEmpty() || samples == 0) return;
+void BuildSamplePrefixes(RecordIndex& index) {
+    index.samplePrefixes.Clear();
+    const USize samples = index.sortedIndex.GetSize() - 1;
+    if (index.sortedIndex.IsEmpty() || samples == 0) return;
     // Keys ascend, so every sample shares what the first and the last share.
     const USize shared =
-        SharedPrefixLength(info.sortedIndex[1].GetKey(), info.sortedIndex[samples].GetKey());
-    info.samplePrefixes.Reserve(NumbersPerSample * samples);
+        SharedPrefixLength(index.sortedIndex[1].GetKey(), index.sortedIndex[samples].GetKey());
+    index.samplePrefixes.Reserve(NumbersPerSample * samples);
     for (USize k = 1; k <= samples; ++k) {
-        const PackedKey packed = PackKey(info.sortedIndex[k].GetKey(), shared);
-        info.samplePrefixes.Push(packed.high);
-        info.samplePrefixes.Push(packed.low);
+        const PackedKey packed = PackKey(index.sortedIndex[k].GetKey(), shared);
+        index.samplePrefixes.Push(packed.high);
+        index.samplePrefixes.Push(packed.low);
     }
-    info.samplePrefixLength = shared;
+    index.samplePrefixLength = shared;
 }
 
 Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, const ZR::UniString& key, Int32 lo,
@@ -113,13 +113,13 @@ Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, const ZR::UniString& k
     return -1;
 }
 
-Int32 SearchSamples(const ChannelInfo& info, const ZR::UniString& key, Int32& hi) {
-    hi = Int32(info.sortedIndex.GetSize()) - 2;
-    if (!PrefixesDescribe(info)) return SearchEntries(info.sortedIndex, key, 0, hi);
-    const UInt64* numbers = info.samplePrefixes.GetContent();
+Int32 SearchSamples(const RecordIndex& index, const ZR::UniString& key, Int32& hi) {
+    hi = Int32(index.sortedIndex.GetSize()) - 2;
+    if (!PrefixesDescribe(index)) return SearchEntries(index.sortedIndex, key, 0, hi);
+    const UInt64* numbers = index.samplePrefixes.GetContent();
     const Int32 samples = hi + 1;
-    const std::u16string& first = info.sortedIndex[1].GetKey().Get();
-    const USize shared = info.samplePrefixLength;
+    const std::u16string& first = index.sortedIndex[1].GetKey().Get();
+    const USize shared = index.samplePrefixLength;
     const int order = key.Get().compare(0, shared, first, 0, shared);
     // A key without the shared units lies below every sample or above every one.
     Int32 lo = order < 0 ? 0 : samples;
@@ -129,7 +129,7 @@ Int32 SearchSamples(const ChannelInfo& info, const ZR::UniString& key, Int32& hi
         lo = FirstWhere(0, samples, [&](Int32 k) { return PackedAt(numbers, k) >= packed; });
         hi = FirstAbove(numbers, lo, samples, packed) - 1;
     }
-    return SearchEntries(info.sortedIndex, key, lo, hi);
+    return SearchEntries(index.sortedIndex, key, lo, hi);
 }
 
 }  // namespace DataOmbraPlugin

@@ -9,7 +9,7 @@ namespace DataOmbraPlugin {
 
 // Builds samplePrefixes for the samples of sortedIndex (its end entry aside). Raises
 // ZR::BMOutOfMemoryException when the array cannot grow.
-void BuildSamplePrefixes(ChannelInfo& info);
+void BuildSamplePrefixes(RecordIndex& index);
 
 // Binary search of `key` among the entries of `index` before its end entry, over the positions
 // lo..hi (0-based). Returns the position of the match, or -1 with `hi` at the last entry below the
@@ -19,6 +19,6 @@ Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, const ZR::UniString& k
 
 // SearchEntries over every sample of sortedIndex, narrowed by samplePrefixes when they describe
 // it. The result and `hi` are the same either way.
-Int32 SearchSamples(const ChannelInfo& info, const ZR::UniString& key, Int32& hi);
+Int32 SearchSamples(const RecordIndex& index, const ZR::UniString& key, Int32& hi);
 
 }  // namespace DataOmbraPlugin

@@ -17,7 +17,7 @@ namespace {
 // gets none either: it holds nothing INPUT could return, so it must not hide an earlier line of
 // the empty key, and a save, which copies indexed lines only, drops it (a trailing empty line
 // from an editor would otherwise be saved first and leave the whole file unsorted).
-GSErrCode CollectTailEntries(ChannelInfo& info, UInt32 tailLines, UInt32& end) {
+GSErrCode CollectTailEntries(ChannelInfo& info, RecordIndex& index, UInt32 tailLines, UInt32& end) {
     KeyReader reader(info);
     GSErrCode status = reader.Position(end);
     if (status != NoError) return status;
@@ -26,8 +26,8 @@ GSErrCode CollectTailEntries(ChannelInfo& info, UInt32 tailLines, UInt32& end) {
         status = reader.ReadKey(key);
         if (status != NoError && status != IO::ErrEndOfFile) return status;
         if (status == NoError && !reader.LastLineEmpty()) {
-            info.recordKeys.Push(reader.Decode(key));
-            info.tailIndex.Push(RecInfoRec{info.recordKeys.GetSize(), end, &info.recordKeys});
+            index.recordKeys.Push(reader.Decode(key));
+            index.tailIndex.Push(RecInfoRec{index.recordKeys.GetSize(), end, &index.recordKeys});
         }
         status = reader.Position(end);
         if (status != NoError) return status;
@@ -49,13 +49,13 @@ void SortAndDropSuperseded(ZR::VAArray<RecInfoRec>& index) {
 
 }  // namespace
 
-GSErrCode BuildTailIndex(ChannelInfo& info, UInt32 tailLines) {
+GSErrCode BuildTailIndex(ChannelInfo& info, RecordIndex& index, UInt32 tailLines) {
     try {
         UInt32 end = 0;
-        const GSErrCode status = CollectTailEntries(info, tailLines, end);
+        const GSErrCode status = CollectTailEntries(info, index, tailLines, end);
         if (status != NoError) return status;
-        SortAndDropSuperseded(info.tailIndex);
-        info.tailIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &info.recordKeys});
+        SortAndDropSuperseded(index.tailIndex);
+        index.tailIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &index.recordKeys});
         return NoError;
     } catch (const std::exception&) {
         return StatusReportedError;

@@ -1,6 +1,7 @@
 #include "extension/store/value_list.h"
 
 #include <exception>
+#include <utility>
 
 namespace DataOmbraPlugin {
 
@@ -13,14 +14,14 @@ GSErrCode AddNumericValue(ValueList& list, const OmbraValueRecord& record) {
     return NoError;
 }
 
-GSErrCode AddStringValue(ValueList& list, const ZR::UniString& text) {
+GSErrCode AddStringValue(ValueList& list, ZR::UniString&& text) {
     OmbraValueRecord record{};
     record.value.stringIndex = list.strings.GetSize();
     record.valueType = ValueTypeString;
     record.numericKind = 0;
     record.evalFlag = 0;
     try {
-        list.strings.Push(text);
+        list.strings.Push(std::move(text));
     } catch (const std::exception&) {
         return ErrMemoryFull;
     }

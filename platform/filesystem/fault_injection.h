@@ -31,6 +31,7 @@ namespace IO::FaultInjection {
 //   Rename       FileSystem::Rename
 //   Sync         File::Sync (after the flush) and FileSystem::SyncFolder
 //   Truncate     File::Truncate
+//   Identity     File::GetIdentity
 enum class Op : int {
     New,
     Create,
@@ -44,8 +45,9 @@ enum class Op : int {
     Rename,
     Sync,
     Truncate,
+    Identity,
 };
-constexpr int OpCount = 12;
+constexpr int OpCount = 13;
 
 // Human-readable name of a kind ("Write"), for test messages.
 HOST_API const char* OpName(Op op);

@@ -83,6 +83,11 @@ GSErrCode File::GetLocation(Location* location) const {
     });
 }
 
+GSErrCode File::GetIdentity(FileIdentity* identity) const {
+    if (identity == nullptr) return ErrParam;
+    return impl->GetIdentity(identity);
+}
+
 GSErrCode File::SetTypeAndCreator(UInt32 type, UInt32 creator) {
     impl->SetTypeAndCreator(type, creator);
     return NoError;

@@ -34,6 +34,7 @@ public:
     GSErrCode SetPosition(Int32 position);
     GSErrCode GetPosition(UInt32* position) const;
     GSErrCode GetLength(UInt64* length) const;
+    GSErrCode GetIdentity(FileIdentity* identity) const;
     GSErrCode Truncate(UInt64 length);
     GSErrCode Sync();
     void SetTypeAndCreator(UInt32 type, UInt32 creator) const;

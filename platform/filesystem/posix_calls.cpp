@@ -162,6 +162,10 @@ GSErrCode GetLength(int fd, const std::string& path, UInt64* length) {
     return status;
 }
 
+GSErrCode GetStatus(int fd, const std::string& path, struct stat* info) {
+    return Guarded(Op::Identity, path, [&] { return ::fstat(fd, info); });
+}
+
 GSErrCode TruncateFile(int fd, const std::string& path, UInt64 length) {
     return Guarded(Op::Truncate, path, [&] { return ::ftruncate(fd, off_t(length)); });
 }

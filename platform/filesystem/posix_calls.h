@@ -40,6 +40,8 @@ GSErrCode WriteAt(int fd, const std::string& path, const char* source, std::size
                   UInt64 offset);
 // The file's size on disk (GetPosition).
 GSErrCode GetLength(int fd, const std::string& path, UInt64* length);
+// fstat(2) of an open file (Identity). On failure `info` is unspecified.
+GSErrCode GetStatus(int fd, const std::string& path, struct stat* info);
 // ftruncate(2) to `length` bytes (Truncate).
 GSErrCode TruncateFile(int fd, const std::string& path, UInt64 length);
 // fsync(2) (Sync).

@@ -31,7 +31,9 @@ struct ModelCase {
     std::vector<std::string> keys;  // the key of each line, in file order
     std::string terminator = "\r";
     bool utf8 = false;
-    std::vector<std::string> absent = {"", "a", "k", "k000001", "k999999", "z", "K000000"};
+    // "k000004\tv2" is the start of the line of k000004 (key number 2), not a key.
+    std::vector<std::string> absent = {"",        "a", "k",       "k000001",
+                                       "k999999", "z", "K000000", "k000004\tv2"};
 };
 
 // Named in test messages; without it the test framework prints the case's bytes, padding
@@ -58,8 +60,8 @@ TEST_P(IndexModelTest, EveryKeyFindsItsLastLineAndAbsentKeysNothing) {
     auto info = MakeChannel(text, c.utf8);
     EnsureLoaded(*info);
     ASSERT_TRUE(info->loaded);
-    EXPECT_LE(info->sortedIndex.GetSize(), MaxSortedSamples + 1);
-    EXPECT_EQ(info->tailIndex.GetLast().filePos, text.size());
+    EXPECT_LE(info->Index().sortedIndex.GetSize(), MaxSortedSamples + 1);
+    EXPECT_EQ(info->Index().tailIndex.GetLast().filePos, text.size());
     const GSCharCode code = c.utf8 ? CC_UTF8 : CC_Default;
     for (const auto& [key, expected] : model) {
         ZR::UniString line;
@@ -72,6 +74,12 @@ TEST_P(IndexModelTest, EveryKeyFindsItsLastLineAndAbsentKeysNothing) {
         UInt8 sorted = 0;
         EXPECT_EQ(FindRecord(*info, ZR::UniString(key.c_str(), code), offset, nullptr, sorted),
                   NoError);
+        EXPECT_EQ(offset, MaxUIndex) << key;
+        // The scan over the bytes read between two samples as well.
+        ZR::UniString line;
+        EXPECT_EQ(
+            FindRecordLine(*info, ZR::UniString(key.c_str(), code), offset, nullptr, sorted, line),
+            NoError);
         EXPECT_EQ(offset, MaxUIndex) << key;
     }
 }
@@ -121,16 +129,16 @@ TEST_F(StoreTest, SamplesOfARunOf64000LinesAreLines0Then2jMinus1) {
     const std::vector<UInt32> offsets = LineOffsets(AscendingKeys(64000), text);
     auto info = MakeChannel(text);
     EnsureLoaded(*info);
-    ASSERT_EQ(info->sortedIndex.GetSize(), MaxSortedSamples + 1);
-    EXPECT_EQ(info->sortedIndex[1].filePos, offsets[0]);
+    ASSERT_EQ(info->Index().sortedIndex.GetSize(), MaxSortedSamples + 1);
+    EXPECT_EQ(info->Index().sortedIndex[1].filePos, offsets[0]);
     for (UInt32 j = 2; j <= MaxSortedSamples; ++j) {
-        ASSERT_EQ(info->sortedIndex[j].filePos, offsets[2 * j - 1]) << j;
+        ASSERT_EQ(info->Index().sortedIndex[j].filePos, offsets[2 * j - 1]) << j;
     }
-    EXPECT_TRUE(info->sortedIndex.GetLast().IsEndEntry());
-    EXPECT_EQ(info->sortedIndex.GetLast().filePos, text.size());
-    ASSERT_EQ(info->tailIndex.GetSize(), 1u);
-    EXPECT_EQ(info->tailIndex[1].filePos, text.size());
-    EXPECT_EQ(info->recordKeys.GetSize(), MaxSortedSamples);
+    EXPECT_TRUE(info->Index().sortedIndex.GetLast().IsEndEntry());
+    EXPECT_EQ(info->Index().sortedIndex.GetLast().filePos, text.size());
+    ASSERT_EQ(info->Index().tailIndex.GetSize(), 1u);
+    EXPECT_EQ(info->Index().tailIndex[1].filePos, text.size());
+    EXPECT_EQ(info->Index().recordKeys.GetSize(), MaxSortedSamples);
 }
 
 TEST_F(StoreTest, TailKeepsTheLastLineOfEachKeyAndTheRunItsSamples) {
@@ -138,12 +146,12 @@ TEST_F(StoreTest, TailKeepsTheLastLineOfEachKeyAndTheRunItsSamples) {
     const std::vector<UInt32> offsets = LineOffsets({"a", "c", "b", "b2", "b"}, text);
     auto info = MakeChannel(text);
     EnsureLoaded(*info);
-    ASSERT_EQ(info->sortedIndex.GetSize(), 3u);
-    EXPECT_EQ(info->sortedIndex.GetLast().filePos, offsets[2]);
-    ASSERT_EQ(info->tailIndex.GetSize(), 3u);
-    EXPECT_EQ(info->tailIndex[1].GetKey(), Text("b"));
-    EXPECT_EQ(info->tailIndex[1].filePos, offsets[4]);
-    EXPECT_EQ(info->tailIndex[2].GetKey(), Text("b2"));
+    ASSERT_EQ(info->Index().sortedIndex.GetSize(), 3u);
+    EXPECT_EQ(info->Index().sortedIndex.GetLast().filePos, offsets[2]);
+    ASSERT_EQ(info->Index().tailIndex.GetSize(), 3u);
+    EXPECT_EQ(info->Index().tailIndex[1].GetKey(), Text("b"));
+    EXPECT_EQ(info->Index().tailIndex[1].filePos, offsets[4]);
+    EXPECT_EQ(info->Index().tailIndex[2].GetKey(), Text("b2"));
     UInt32 offset = 0;
     Int32 entry = 0;
     UInt8 sorted = 1;
@@ -179,8 +187,9 @@ TEST_F(StoreTest, KeyBelowTheFirstSampleIsAbsentWithoutTouchingTheFile) {
 }
 
 TEST_F(StoreTest, FailedLoadLeavesNothingAndIsRetriedInFull) {
+    // A run longer than the samples: the sampling pass asks the file for the run's end.
     std::string text;
-    LineOffsets(AscendingKeys(5000), text);
+    LineOffsets(AscendingKeys(MaxSortedSamples + 1000), text);
     text += "k000000\tlast\r";
     for (IO::FaultInjection::Op op :
          {IO::FaultInjection::Op::Read, IO::FaultInjection::Op::GetPosition,
@@ -190,7 +199,7 @@ TEST_F(StoreTest, FailedLoadLeavesNothingAndIsRetriedInFull) {
         EnsureLoaded(*info);
         IO::FaultInjection::Reset();
         EXPECT_FALSE(info->loaded) << IO::FaultInjection::OpName(op);
-        EXPECT_TRUE(info->recordKeys.IsEmpty() && info->sortedIndex.IsEmpty());
+        EXPECT_TRUE(info->Index().recordKeys.IsEmpty() && info->Index().sortedIndex.IsEmpty());
         EnsureLoaded(*info);
         ASSERT_TRUE(info->loaded);
         ZR::UniString line;
@@ -212,7 +221,7 @@ TEST_F(StoreTest, LinesBeyondThirtyOneBitOffsetsFailTheLoad) {
     auto info = OpenChannel("huge.txt");
     EnsureLoaded(*info);
     EXPECT_FALSE(info->loaded);
-    EXPECT_TRUE(info->recordKeys.IsEmpty());
+    EXPECT_TRUE(info->Index().recordKeys.IsEmpty());
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST_F(StoreTest, LineBetweenSamplesIsFoundWithOneReadOrThroughTheBuffer) {
         auto info = MakeChannel(RunText(c.field, c.terminator));
         EnsureLoaded(*info);
         ASSERT_TRUE(info->loaded);
-        ASSERT_EQ(info->sortedIndex.GetSize(), MaxSortedSamples + 1);
+        ASSERT_EQ(info->Index().sortedIndex.GetSize(), MaxSortedSamples + 1);
         ZR::UniString line;
         // A sample at the start: the file's buffer then holds no byte of the span.
         ASSERT_EQ(ReadRecordLine(*info, Text(KeyOf(1)), line), NoError);
@@ -78,7 +78,7 @@ TEST_F(StoreTest, SpanPastTheEndOfAShrunkFileIsAReadFailure) {
     auto info = MakeChannel(RunText("middle", "\r"));
     EnsureLoaded(*info);
     ASSERT_TRUE(info->loaded);
-    const UInt32 between = info->sortedIndex[MaxSortedSamples - 1].filePos;
+    const UInt32 between = info->Index().sortedIndex[MaxSortedSamples - 1].filePos;
     for (UInt32 length : {between + 4, between}) {
         std::filesystem::resize_file(folder.PathOf("data.txt"), length);
         ZR::UniString line;

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <ctime>
 #include <string>
+#include <thread>
 
 #include "host/filesystem.h"
 #include "platform/filesystem/fault_injection.h"
@@ -242,6 +246,40 @@ TEST_F(FileTest, TruncateAfterAShortWriteRestoresTheOldEnd) {
     EXPECT_EQ(handle->Truncate(4), NoError);
     EXPECT_EQ(folder.Read("f"), "old\r");
     EXPECT_EQ(handle->GetOutputStatus(), IO::ErrDiskFull);  // still sticks until reopened
+}
+
+// Times are set an hour back or ahead; `nanoseconds` 0 in both times marks a file system that
+// keeps whole seconds.
+void SetTimes(const std::string& path, std::time_t offset, long nanoseconds) {
+    const struct timespec times[2] = {{std::time(nullptr) + offset, nanoseconds},
+                                      {std::time(nullptr) + offset, nanoseconds}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST_F(FileTest, IdentityFollowsTheContentAndSettlesOnlyInThePast) {
+    ASSERT_TRUE(folder.Write("f", "abc"));
+    ASSERT_EQ(New("f", IO::File::Fail), NoError);
+    IO::FileIdentity before;
+    EXPECT_EQ(file->GetIdentity(&before), IO::ErrNotOpen);
+    ASSERT_EQ(file->Open(IO::File::ReadMode), NoError);
+    SetTimes(folder.PathOf("f"), -3600, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // the change time ages a tick
+    ASSERT_EQ(file->GetIdentity(&before), NoError);
+    EXPECT_TRUE(before.settled);
+    IO::FileIdentity same;
+    ASSERT_EQ(file->GetIdentity(&same), NoError);
+    EXPECT_TRUE(same.SameContent(before));
+    // The same bytes with the same modification time: the change time still moves.
+    ASSERT_TRUE(folder.Write("f", "abd"));
+    SetTimes(folder.PathOf("f"), -3600, 5);
+    IO::FileIdentity after;
+    ASSERT_EQ(file->GetIdentity(&after), NoError);
+    EXPECT_FALSE(after.SameContent(before));
+    EXPECT_EQ(after.size, before.size);
+    SetTimes(folder.PathOf("f"), 3600, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_EQ(file->GetIdentity(&after), NoError);
+    EXPECT_FALSE(after.settled);  // modified in the future
 }
 
 TEST_F(FileTest, TypeAndCreatorAreKeptWhereTheFileSystemAllows) {

@@ -2,9 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <memory>
 #include <string>
 
 #include "host/utility.h"
+#include "platform/filesystem/fault_injection.h"
 #include "tests/platform/filesystem/scratch_folder.h"
 
 namespace {
@@ -27,6 +29,20 @@ TEST(CheckTextFileUTF8Test, OnlyAFileThatBeginsWithTheMarkIsUTF8) {
         SCOPED_TRACE(test.name);
         ASSERT_TRUE(folder.Write(test.name, test.bytes));
         EXPECT_EQ(IOUtil::CheckTextFileUTF8(folder.LocationOf(test.name)), test.utf8);
+        // An open file: only the mark's bytes read, and the position left at 0.
+        std::unique_ptr<IO::File> file;
+        ASSERT_EQ(IO::File::New(file, folder.LocationOf(test.name), IO::File::Fail), NoError);
+        ASSERT_EQ(file->Open(IO::File::ReadMode), NoError);
+        IO::FaultInjection::StartCounting();
+        EXPECT_EQ(IOUtil::CheckTextFileUTF8(*file), test.utf8);
+        // One read of three bytes (a shorter file takes more to meet its end).
+        if (test.bytes.size() >= 3) {
+            EXPECT_EQ(IO::FaultInjection::GetCallCount(IO::FaultInjection::Op::Read), 1u);
+        }
+        IO::FaultInjection::Reset();
+        UInt32 position = 1;
+        EXPECT_EQ(file->GetDataPosition(&position), NoError);
+        EXPECT_EQ(position, 0u);
     }
     EXPECT_FALSE(IOUtil::CheckTextFileUTF8(folder.LocationOf("missing")));
     ASSERT_EQ(mkdir(folder.PathOf("folder").c_str(), 0755), 0);

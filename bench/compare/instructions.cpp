@@ -1,0 +1,123 @@
+#include "bench/compare/instructions.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <vector>
+
+#include "bench/compare/child_process.h"
+#include "bench/compare/timing.h"
+#include "bench/support/bench_support.h"
+#include "extension/frame/channel_table.h"
+#include "extension/store/input.h"
+
+namespace Compare {
+
+namespace {
+
+// The pseudo-random run records both kinds look up: as many for every count, so that the
+// difference between two runs holds nothing but operations.
+std::vector<std::string> PickKeys(size_t runRecords) {
+    std::vector<std::string> keys;
+    std::uint64_t x = 12345;
+    for (int i = 0; i <= CountedOperations; ++i) {
+        x = x * 16807 % 2147483647;
+        keys.push_back(RunKey(x % runRecords));
+    }
+    return keys;
+}
+
+bool RunInputs(const std::string& path, const std::vector<std::string>& keys, size_t count) {
+    using namespace DataOmbraPlugin;
+    BenchSupport::PrepareCore();
+    std::unique_ptr<IO::File> file = BenchSupport::OpenForReading(path);
+    if (!file) return false;
+    ClaimChannel(1, file, OpenSettings{}, false, false);
+    std::vector<ZR::UniString> texts;
+    for (const std::string& key : keys) texts.emplace_back(key.c_str());
+    const ZR::UniString fieldId("1");
+    ZR::Array<OmbraValueRecord> values;
+    ZR::Array<ZR::UniString> strings;
+    size_t delivered = 0;
+    for (size_t i = 0; i < count; ++i) {
+        Int32 read = 0;
+        if (InputFromChannel(1, texts[i], fieldId, 4, &read, &values, &strings) == 0) {
+            delivered += size_t(read);
+        }
+    }
+    ReleaseChannel(1, file);
+    return delivered == 4 * count;
+}
+
+bool RunSelects(const std::string& path, const std::vector<std::string>& keys, size_t count) {
+    sqlite3* database = nullptr;
+    sqlite3_stmt* select = nullptr;
+    size_t delivered = 0;
+    if (sqlite3_open_v2(path.c_str(), &database, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(database,
+                           "SELECT price, quantity, colour, description FROM records "
+                           "WHERE key = ?1",
+                           -1, &select, nullptr) == SQLITE_OK) {
+        for (size_t i = 0; i < count; ++i) {
+            const std::string& key = keys[i];
+            sqlite3_bind_text(select, 1, key.data(), int(key.size()), SQLITE_STATIC);
+            if (sqlite3_step(select) == SQLITE_ROW) {
+                delivered += sqlite3_column_double(select, 0) > 0;
+                delivered += sqlite3_column_int(select, 1) > 0;
+                delivered += sqlite3_column_text(select, 2) != nullptr;
+                delivered += sqlite3_column_text(select, 3) != nullptr;
+            }
+            sqlite3_reset(select);
+        }
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(database);
+    return delivered == 4 * count;
+}
+
+// The "I refs" total of a cachegrind log.
+std::optional<double> InstructionsOf(const std::string& log) {
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t at = line.find("I   refs:");
+        if (at == std::string::npos) continue;
+        std::string digits;
+        for (const char c : line.substr(at)) {
+            if (c >= '0' && c <= '9') digits += c;
+        }
+        if (!digits.empty()) return std::strtod(digits.c_str(), nullptr);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int RunOperations(const std::string& kind, const std::string& path, size_t runRecords, int count) {
+    if (count < 0 || count > CountedOperations) return 2;
+    const std::vector<std::string> keys = PickKeys(runRecords);
+    const size_t operations = size_t(count) + 1;  // the first loads or warms
+    if (kind == "input") return RunInputs(path, keys, operations) ? 0 : 1;
+    if (kind == "select") return RunSelects(path, keys, operations) ? 0 : 1;
+    return 2;
+}
+
+std::optional<double> InstructionsPerOperation(const std::string& kind, const std::string& path,
+                                               size_t runRecords, const std::string& folder) {
+    const std::string figure = "instructions." + kind;
+    std::optional<double> totals[2];
+    for (const int count : {0, CountedOperations}) {
+        const std::string log = folder + "/cachegrind-" + kind + std::to_string(count) + ".txt";
+        const std::optional<ProgramRun> run = RunProgram(
+            {"valgrind", "--tool=cachegrind", "--cache-sim=no", "--cachegrind-out-file=/dev/null",
+             "--log-file=" + log, OwnProgramPath(), "operations", kind, path,
+             std::to_string(runRecords), std::to_string(count)});
+        if (!run || run->exitStatus != 0) return Fail(figure.c_str(), "valgrind run failed");
+        totals[count == 0 ? 0 : 1] = InstructionsOf(log);
+    }
+    if (!totals[0] || !totals[1]) return Fail(figure.c_str(), "no I refs in valgrind's log");
+    return (*totals[1] - *totals[0]) / CountedOperations;
+}
+
+}  // namespace Compare
