@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -191,6 +192,26 @@ TEST(BindingTest, ReportsReachTheReportServiceWithFlagOneAndZero) {
     EXPECT_EQ(calls[0].reserved, 0);
 }
 
+// OPEN of a channel already open closes the earlier file unsaved and starts the channel afresh:
+// nothing of the earlier file's state, its pending save included, carries over to the new one.
+TEST(BindingTest, ReopeningAChannelStartsItAfresh) {
+    OmbraTest::TempFolder folder;
+    TestHost host;
+    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
+    const std::string unsorted = "b\t2\ra\t1\r";
+    ASSERT_TRUE(folder.WriteFile("first.txt", unsorted));
+    ASSERT_TRUE(folder.WriteFile("second.txt", unsorted));
+    ASSERT_EQ(host.Open(1, "first.txt", "MODE=WA"), 0);
+    ASSERT_EQ(host.Output(1, "c", "1", {OmbraTest::Value(3)}), 0);  // a save is due
+    const std::optional<std::string> first = folder.ReadFile("first.txt");
+    ASSERT_EQ(host.Open(1, "second.txt", "MODE=WA"), 0);
+    EXPECT_FALSE(folder.IsOpenInProcess("first.txt"));
+    EXPECT_EQ(host.Close(1), 0);
+    EXPECT_EQ(folder.ReadFile("first.txt"), first);
+    EXPECT_EQ(folder.ReadFile("second.txt"), unsorted);
+    EXPECT_TRUE(host.TakeReports().empty());
+}
+
 std::string Framed(const std::string& text, const std::string& name) {
     return text + "\r\nwhile operating on file '" + name + "'.";
 }
@@ -208,13 +229,16 @@ TEST(BindingTest, ReportsShowNameAndArgumentVerbatimWithin255Bytes) {
     TestHost host;
     ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
     const std::string notFound = "File not found, can't open for input";
-    const std::string keyword(600, 'K');  // keywords are shown upper-cased
+    // Keywords are shown upper-cased.
+    const std::string keyword(600, 'K');
+    const std::string name256 = std::string(187, 'n') + ".txt";  // a report of 256 bytes
     const ReportCase cases[] = {
         {"100%s %d %% %n.txt", "MODE=RO", Framed(notFound, "100%s %d %% %n.txt")},
-        {"pr\xC3\xAF" "ces.txt", "MODE=RO", Framed(notFound, "pr\xEF" "ces.txt")},
-        {"a.txt", "%S%D, MODE=WA", Framed("Unknown keyword '%S%D' of OPEN parameter string",
-                                          "a.txt")},
+        {"pr\u00EFces.txt", "MODE=RO", Framed(notFound, std::string("pr") + '\xEF' + "ces.txt")},
+        {"a.txt", "%S%D, MODE=WA",
+         Framed("Unknown keyword '%S%D' of OPEN parameter string", "a.txt")},
         {"b.txt", keyword + ", MODE=WA", ("Unknown keyword '" + keyword).substr(0, 255)},
+        {name256, "MODE=RO", Framed(notFound, name256).substr(0, 255)},
     };
     for (const ReportCase& c : cases) {
         SCOPED_TRACE(c.parameters);
