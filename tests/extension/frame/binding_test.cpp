@@ -1,12 +1,15 @@
-// The module as a host loads it: its exported names, the entry table, the host environment and
-// the resources it carries.
+// The module as a host loads it: its exported names, the entry table, the host environment, the
+// resources it carries, the keyword tables it reads from them and the reports it composes.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/interpreter/string_fetchers.h"
@@ -54,9 +57,20 @@ bool ModuleMapped() {
     return false;
 }
 
+std::string Int32Bytes(Int32 value) {
+    std::string bytes;
+    for (int i = 0; i < 4; ++i) bytes.push_back(char((UInt32(value) >> (8 * i)) & 0xFF));
+    return bytes;
+}
+
+// The configuration record, read by the host before binding, names the DATA file type.
 TEST(BindingTest, LoadsAndInitialises) {
     TestHost host;
     ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
+    const std::string config = Int32Bytes(72) + Int32Bytes(22) + Int32Bytes(8) + Int32Bytes(0) +
+                               Int32Bytes(3) + Int32Bytes(8) + Int32Bytes(1) + "dateoffsslen" +
+                               Int32Bytes(0) + "DATA" + std::string(28, '\0');
+    EXPECT_EQ(host.ConfigRecord(), config);
     EXPECT_EQ(host.InitStatus(), NoError);
     EXPECT_EQ(host.Init(), NoError);
     EXPECT_EQ(host.ReleaseAll(), 0);
@@ -178,12 +192,131 @@ TEST(BindingTest, ReportsReachTheReportServiceWithFlagOneAndZero) {
     EXPECT_EQ(calls[0].reserved, 0);
 }
 
-TEST(BindingTest, MissingFixedFetcherFailsInitialisation) {
+// OPEN of a channel already open closes the earlier file unsaved and starts the channel afresh:
+// nothing of the earlier file's state, its pending save included, carries over to the new one.
+TEST(BindingTest, ReopeningAChannelStartsItAfresh) {
+    OmbraTest::TempFolder folder;
     TestHost host;
     ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
+    const std::string unsorted = "b\t2\ra\t1\r";
+    ASSERT_TRUE(folder.WriteFile("first.txt", unsorted));
+    ASSERT_TRUE(folder.WriteFile("second.txt", unsorted));
+    ASSERT_EQ(host.Open(1, "first.txt", "MODE=WA"), 0);
+    ASSERT_EQ(host.Output(1, "c", "1", {OmbraTest::Value(3)}), 0);  // a save is due
+    const std::optional<std::string> first = folder.ReadFile("first.txt");
+    ASSERT_EQ(host.Open(1, "second.txt", "MODE=WA"), 0);
+    EXPECT_FALSE(folder.IsOpenInProcess("first.txt"));
+    EXPECT_EQ(host.Close(1), 0);
+    EXPECT_EQ(folder.ReadFile("first.txt"), first);
+    EXPECT_EQ(folder.ReadFile("second.txt"), unsorted);
+    EXPECT_TRUE(host.TakeReports().empty());
+}
+
+std::string Framed(const std::string& text, const std::string& name) {
+    return text + "\r\nwhile operating on file '" + name + "'.";
+}
+
+struct ReportCase {
+    std::string name;
+    std::string parameters;
+    std::string shown;
+};
+
+// A report shows the message without its number, then the file name and the argument verbatim
+// (never read as a format), the name in the default code page, all shortened to 255 bytes.
+TEST(BindingTest, ReportsShowNameAndArgumentVerbatimWithin255Bytes) {
+    OmbraTest::TempFolder folder;
+    TestHost host;
+    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
+    const std::string notFound = "File not found, can't open for input";
+    // Keywords are shown upper-cased.
+    const std::string keyword(600, 'K');
+    const std::string name256 = std::string(187, 'n') + ".txt";  // a report of 256 bytes
+    const ReportCase cases[] = {
+        {"100%s %d %% %n.txt", "MODE=RO", Framed(notFound, "100%s %d %% %n.txt")},
+        {"pr\u00EFces.txt", "MODE=RO", Framed(notFound, std::string("pr") + '\xEF' + "ces.txt")},
+        {"a.txt", "%S%D, MODE=WA",
+         Framed("Unknown keyword '%S%D' of OPEN parameter string", "a.txt")},
+        {"b.txt", keyword + ", MODE=WA", ("Unknown keyword '" + keyword).substr(0, 255)},
+        {name256, "MODE=RO", Framed(notFound, name256).substr(0, 255)},
+    };
+    for (const ReportCase& c : cases) {
+        SCOPED_TRACE(c.parameters);
+        host.Open(1, c.name, c.parameters);
+        EXPECT_EQ(host.TakeReports(), std::vector<std::string>{c.shown});
+        host.Close(1);
+    }
+}
+
+// A fetcher that fills the whole buffer without a terminator and records what it was asked.
+std::vector<std::pair<Int16, Int16>> requested;
+GSResModule requestedModule = InvalidResModule;
+void UnterminatedFetcher(char* buffer, Int16 listId, Int16 index, GSResModule module) {
+    requested.emplace_back(listId, index);
+    requestedModule = module;
+    std::memset(buffer, 'z', FetchBufferSize);
+}
+
+TEST(BindingTest, ReportsFetchFrameAndMessageFromTheModulesOwnResources) {
+    OmbraTest::TempFolder folder;
+    TestHost host;
+    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
+    host.fixedFetcher = RecordingFixedFetcher;
+    ASSERT_EQ(host.Init(), NoError);
+    ASSERT_TRUE(folder.WriteFile("a.txt", ""));
+    host.messageFetcher = UnterminatedFetcher;
+    requested.clear();
+    EXPECT_EQ(host.Open(1, "missing.txt", "MODE=RO"), StatusReportedError);
+    EXPECT_EQ(host.Open(2, "a.txt", "MODE=XX"), NoError);
+    // The data folder's name (5, 2) is fetched before a missing read-only file is reported.
+    const std::vector<std::pair<Int16, Int16>> expected = {{5, 2}, {5, 1}, {3, 3}, {5, 1}, {4, 3}};
+    EXPECT_EQ(requested, expected);
+    EXPECT_EQ(requestedModule, fetchModule);
+    const std::vector<std::string> reports = host.TakeReports();
+    ASSERT_EQ(reports.size(), 2u);
+    for (const std::string& report : reports) EXPECT_EQ(report, std::string(255, 'z'));
+
+    host.messageFetcher = nullptr;  // no message service: the failure stays, silently
+    EXPECT_EQ(host.Open(3, "missing.txt", "MODE=RO"), StatusReportedError);
+    EXPECT_TRUE(host.TakeReports().empty());
+}
+
+// Hands out a fixed text for every string it is asked for.
+std::string fixedText;
+void TextFetcher(char* buffer, Int16, Int16, GSResModule) {
+    std::strncpy(buffer, fixedText.c_str(), FetchBufferSize);
+}
+
+// Keywords and modes are read at InitExtension by list position. A string that does not scan
+// leaves its slot, a missing fetcher fails InitExtension silently and keeps the tables, and an
+// overlong word is cut to its slot (a keyword of nine letters).
+TEST(BindingTest, KeywordTablesSurviveStringsThatDoNotScan) {
+    OmbraTest::TempFolder folder;
+    TestHost host;
+    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
+    ASSERT_TRUE(folder.WriteFile("data.txt", "a\t1\r"));
+    host.fixedFetcher = TextFetcher;
+    for (const char* text : {"", "LIBRARY", "  7", "x 1 WORD"}) {
+        SCOPED_TRACE(text);
+        fixedText = text;
+        EXPECT_EQ(host.Init(), NoError);
+        EXPECT_EQ(host.Open(1, "data.txt", "SEPARATOR=';', MODE=RO"), NoError);
+        EXPECT_EQ(host.Open(2, "other.txt", "MODE=WO"), NoError);
+        EXPECT_TRUE(host.TakeReports().empty());
+    }
     host.fixedFetcher = nullptr;
     EXPECT_EQ(host.Init(), StatusReportedError);
+    EXPECT_EQ(host.Open(1, "data.txt", "MODE=RO"), NoError);
     EXPECT_TRUE(host.TakeReports().empty());
+
+    host.fixedFetcher = TextFetcher;
+    fixedText = "  1 " + std::string(300, 'W');
+    EXPECT_EQ(host.Init(), NoError);
+    EXPECT_EQ(host.Open(1, "data.txt", "MODE=RO, WWWWWWWWWW=WWWW, WWWWWWWWW=WWW"), NoError);
+    EXPECT_EQ(host.TakeReports(),
+              (std::vector<std::string>{
+                  Framed("Unknown keyword 'MODE' of OPEN parameter string", "data.txt"),
+                  Framed("Unknown keyword 'WWWWWWWWWW' of OPEN parameter string", "data.txt")}));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The arrays: Array from 0, VAArray from 1, removal shifting, and the exceptions at the bounds.
+// The arrays' exceptions: positions outside, the last element of an empty array, failed growth.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,20 +11,6 @@ namespace {
 template <class ArrayType>
 std::vector<int> Contents(const ArrayType& array) {
     return std::vector<int>(array.begin(), array.end());
-}
-
-TEST(VAArray, PositionsStartAtOneAndRemovalShifts) {
-    ZR::VAArray<int> array;
-    for (int value : {10, 20, 30, 40}) array.Push(value);
-    EXPECT_EQ(array[1], 10);
-    EXPECT_EQ(array[4], 40);
-    array.Delete(2);
-    EXPECT_EQ(Contents(array), (std::vector<int>{10, 30, 40}));
-    EXPECT_EQ(array[2], 30);
-    array.Insert(1, 5);
-    array.Insert(5, 50);  // the position after the last appends
-    EXPECT_EQ(Contents(array), (std::vector<int>{5, 10, 30, 40, 50}));
-    EXPECT_EQ(array.GetLast(), 50);
 }
 
 TEST(VAArray, PositionsOutsideRaise) {

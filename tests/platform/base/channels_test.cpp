@@ -1,17 +1,15 @@
-// Typed channel reads and writes, and UniString serialization, including short and corrupt input.
+// Typed channel reads and writes of every width, and a reader facing a channel that gives nothing.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "host/base/channels.h"
-#include "host/base/unistring.h"
 #include "tests/platform/base/byte_channels.h"
 
 namespace {
 
 using BaseTest::ByteIChannel;
 using BaseTest::ByteOChannel;
-using ZR::UniString;
 
 TEST(Channels, TypedValuesAreLittleEndian) {
     ByteOChannel out;
@@ -36,14 +34,6 @@ TEST(Channels, TypedValuesAreLittleEndian) {
     EXPECT_EQ(u8, 0x7F);
 }
 
-TEST(Channels, ShortInputFailsAndLeavesTheValue) {
-    ByteIChannel in(std::string("\x01\x02\x03", 3));
-    UInt32 value = 99;
-    EXPECT_NE(in.Read(value), NoError);
-    EXPECT_EQ(value, 99u);
-    EXPECT_NE(in.GetInputStatus(), NoError);
-}
-
 // A channel that hands over nothing but claims success must not make a reader spin.
 class SilentChannel : public ByteIChannel {
 public:
@@ -59,63 +49,6 @@ TEST(Channels, ReadExactlyStopsOnAChannelThatGivesNothing) {
     char bytes[4];
     EXPECT_EQ(in.ReadExactly(bytes, 4), ZR::ErrEndOfInput);
     EXPECT_EQ(in.ReadExactly(bytes, 0), NoError);
-}
-
-std::string Serialized(const UniString& text) {
-    ByteOChannel out;
-    EXPECT_EQ(text.Write(out), NoError);
-    return out.Bytes();
-}
-
-TEST(UniStringChannels, WritesCountThenLittleEndianUnits) {
-    EXPECT_EQ(Serialized(UniString(u"A\u20AC")), std::string("\x02\0\0\0A\0\xAC\x20", 8));
-    EXPECT_EQ(Serialized(UniString()), std::string(4, '\0'));
-}
-
-TEST(UniStringChannels, RoundTrips) {
-    const UniString texts[] = {
-        UniString(),
-        UniString(u"plain"),
-        UniString(std::u16string(u"nul\0inside", 10)),
-        UniString(u"\U0001F600\xDCFF\uFFFF"),
-        UniString(std::u16string(100000, u'\u00E9')),  // more than one read chunk
-    };
-    for (const UniString& text : texts) {
-        ByteIChannel in(Serialized(text), 7);
-        UniString read(u"old");
-        ASSERT_EQ(read.Read(in), NoError);
-        EXPECT_EQ(read, text);
-        EXPECT_EQ(in.Remaining(), 0u);
-    }
-}
-
-TEST(UniStringChannels, EveryTruncationFailsAndKeepsTheString) {
-    const std::string bytes = Serialized(UniString(u"abc"));
-    for (size_t length = 0; length < bytes.size(); ++length) {
-        ByteIChannel in(bytes.substr(0, length));
-        UniString text(u"kept");
-        EXPECT_NE(text.Read(in), NoError) << "length " << length;
-        EXPECT_EQ(text, UniString(u"kept"));
-    }
-}
-
-TEST(UniStringChannels, AnAbsurdCountFailsWithoutHugeAllocation) {
-    for (const UInt32 count : {0xFFFFFFFFu, 0x80000000u, 40000u}) {
-        ByteOChannel out;
-        out.Write(count);
-        out.WriteBin("a\0b\0", 4);
-        ByteIChannel in(out.Bytes());
-        UniString text(u"kept");
-        EXPECT_NE(text.Read(in), NoError);
-        EXPECT_EQ(text, UniString(u"kept"));
-    }
-}
-
-TEST(UniStringChannels, WriteReportsTheChannelFailure) {
-    for (size_t capacity : {0, 3, 4, 5}) {
-        ByteOChannel out(capacity);
-        EXPECT_EQ(UniString(u"abc").Write(out), BaseTest::ChannelFull) << capacity;
-    }
 }
 
 }  // namespace

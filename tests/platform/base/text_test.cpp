@@ -1,10 +1,11 @@
-// The CH text functions: byte-order comparison with and without case, conversion into a caller's
-// buffer, and bounded copying.
+// The text functions that neither the module nor ombra calls: the CH byte-order comparison with and
+// without case, conversion into a caller's buffer, and UniString insertion.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "host/base/text.h"
+#include "host/base/unistring.h"
 
 namespace {
 
@@ -94,19 +95,21 @@ TEST(Unicode2ANSI, LossyModeReplacesEscapes) {
     EXPECT_EQ(CHUnicode2ANSI(text, 3, buffer, 8, CC_UTF8, true), 1 + 1 + 3);
 }
 
-TEST(CopyC, CopiesShortenedAndAlwaysTerminates) {
-    char buffer[6] = "#####";
-    CHCopyC("abc", buffer, 6);
-    EXPECT_STREQ(buffer, "abc");
-    CHCopyC("abcdefgh", buffer, 6);
-    EXPECT_STREQ(buffer, "abcde");
-    CHCopyC("xyz", buffer, 1);
-    EXPECT_STREQ(buffer, "");
-    CHCopyC(nullptr, buffer, 6);
-    EXPECT_STREQ(buffer, "");
-    buffer[0] = '#';
-    CHCopyC("abc", buffer, 0);
-    EXPECT_EQ(buffer[0], '#');
+TEST(UniString, InsertClampsToTheEnd) {
+    using ZR::UniString;
+    const struct {
+        USize position;
+        const char16_t* expected;
+    } cases[] = {{0, u"XYabc"}, {1, u"aXYbc"}, {3, u"abcXY"}, {4, u"abcXY"}, {MaxUIndex, u"abcXY"}};
+    for (const auto& c : cases) {
+        UniString text(u"abc");
+        text.Insert(c.position, UniString(u"XY"));
+        EXPECT_EQ(text, UniString(c.expected)) << "position " << c.position;
+    }
+    UniString text(u"ac");
+    text.Insert(1, u'b');
+    text.Insert(9, u'd');
+    EXPECT_EQ(text, UniString(u"abcd"));
 }
 
 }  // namespace

@@ -2,11 +2,9 @@
 // worker threads hand it tasks.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <stdexcept>
 #include <thread>
-#include <vector>
 
 #include "host/base/threads.h"
 #include "platform/base/message_loop_probe.h"
@@ -48,24 +46,6 @@ void RunLoopWithWorker(const std::function<void()>& work) {
     worker.join();
 }
 
-TEST(Threads, LoadingThreadIsTheMainThread) {
-    EXPECT_TRUE(Thread::GetCurrent() == Thread::GetMain());
-    bool workerIsMain = true;
-    std::thread([&] { workerIsMain = Thread::GetCurrent() == Thread::GetMain(); }).join();
-    EXPECT_FALSE(workerIsMain);
-}
-
-TEST(Threads, TaskFromAWorkerRunsOnTheMainThread) {
-    GSErrCode status = ErrParam;
-    bool ranOnMain = false;
-    RunLoopWithWorker([&] {
-        status = MessageLoopExecutor().ExecuteAndWait(
-            MakeTask([&] { ranOnMain = Thread::GetCurrent() == Thread::GetMain(); }));
-    });
-    EXPECT_EQ(status, NoError);
-    EXPECT_TRUE(ranOnMain);
-}
-
 TEST(Threads, TaskFromTheMainThreadRunsAtOnce) {
     int runs = 0;
     EXPECT_EQ(MessageLoopExecutor().ExecuteAndWait(MakeTask([&] { ++runs; })), NoError);
@@ -85,40 +65,6 @@ TEST(Threads, ExceptionOfATaskReachesTheCaller) {
     });
     EXPECT_EQ(caught, "from the task");
     EXPECT_THROW(MessageLoopExecutor().ExecuteAndWait(MakeTask([] { throw 42; })), int);
-}
-
-TEST(Threads, TasksOfManyWorkersAllRunOnTheMainThread) {
-    constexpr int Workers = 4, TasksEach = 200;
-    int counter = 0;  // touched by the main thread only
-    std::atomic<int> failures{0};
-    RunLoopWithWorker([&] {
-        std::vector<std::thread> workers;
-        for (int w = 0; w < Workers; ++w) {
-            workers.emplace_back([&] {
-                for (int t = 0; t < TasksEach; ++t) {
-                    auto task = MakeTask([&] {
-                        if (!(Thread::GetCurrent() == Thread::GetMain())) ++failures;
-                        ++counter;
-                    });
-                    if (MessageLoopExecutor().ExecuteAndWait(task) != NoError) ++failures;
-                }
-            });
-        }
-        for (std::thread& worker : workers) worker.join();
-    });
-    EXPECT_EQ(counter, Workers * TasksEach);
-    EXPECT_EQ(failures.load(), 0);
-}
-
-TEST(Threads, AfterQuitPostsFailAndDoNotRun) {
-    RunLoopWithWorker([] {});
-    bool ran = false;
-    GSErrCode status = NoError;
-    std::thread([&] {
-        status = MessageLoopExecutor().ExecuteAndWait(MakeTask([&] { ran = true; }));
-    }).join();
-    EXPECT_EQ(status, ZR::ErrLoopStopped);
-    EXPECT_FALSE(ran);
 }
 
 // A task already queued when the loop is quit is refused and never runs.
@@ -143,12 +89,6 @@ TEST(Threads, QuitFailsTasksNotYetRun) {
     EXPECT_EQ(lateStatus, ZR::ErrLoopStopped);
     EXPECT_FALSE(lateRan);
     EXPECT_EQ(MessageLoopQueuedTasks(), 0u);
-}
-
-TEST(Threads, QuitBeforeRunMakesRunReturnAtOnce) {
-    MessageLoop::Quit();
-    MessageLoop::Run();  // would block forever if the early Quit were lost
-    SUCCEED();
 }
 
 TEST(Threads, BecomeMainThreadMovesTheMainThread) {

@@ -37,42 +37,10 @@ protected:
         RSSetActiveModule(previous);
     }
 
-    static Int16 Ask(GSResID id, const std::vector<std::string>& answers) {
-        for (const std::string& answer : answers) DG::QueueAnswer(answer);
-        return DGResAlertParam(id, "prices.txt");
-    }
-
     static inline void* library = nullptr;
     static inline GSResModule module = InvalidResModule;
     GSResModule previous = InvalidResModule;
 };
-
-TEST_F(AlertTest, QueuedAnswersChooseButtons) {
-    const std::pair<std::vector<std::string>, Int16> cases[] = {
-        {{"browse"}, 1},      {{"2"}, 2}, {{"Create..."}, 3}, {{"maybe", "3"}, 3},
-        {{"9", "cancel"}, 2}, {{}, 0},    {{"never"}, 0},
-    };
-    for (const auto& [answers, button] : cases) {
-        EXPECT_EQ(Ask(WholeAlert, answers), button);
-        EXPECT_EQ(DG::PendingAnswers(), 0u);
-    }
-}
-
-TEST_F(AlertTest, MessageShowsTheParameterAndIsRecordedOnTheCallingThread) {
-    EXPECT_EQ(Ask(WholeAlert, {"1"}), 1);
-    std::vector<DG::ShownDialog> shown = DG::TakeShownDialogs();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].kind, DG::ShownDialog::Alert);
-    EXPECT_EQ(shown[0].text, "Cannot find prices.txt.");
-    EXPECT_EQ(shown[0].thread, std::this_thread::get_id());
-}
-
-TEST_F(AlertTest, ParametersFillBothMessagesAndAButtonWithoutLabelIsNone) {
-    DG::QueueAnswer("2");
-    DG::QueueAnswer("no");
-    EXPECT_EQ(DGResAlertParam(TwoParameterAlert, "a.txt", nullptr, "b"), 3);
-    EXPECT_EQ(DG::TakeShownDialogs().at(0).text, "Move a.txt");
-}
 
 TEST_F(AlertTest, AlertThatCannotBeShownReturns0AndConsumesNothing) {
     DG::QueueAnswer("1");

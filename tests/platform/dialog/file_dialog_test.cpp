@@ -1,5 +1,5 @@
-// File dialogs: an existing file for OpenFile, a name that can be made for Save, relative answers
-// taken from the base folder, cancelling, asking again, and the terminal.
+// File dialogs on the terminal: the prompt, asking again until an answer names a file, and the end
+// of input. The rest of the dialogs' rules are checked through OPEN and ombra scripts.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -47,37 +47,6 @@ protected:
     FsTest::ScratchFolder folder;
     IO::Location previousBase;
 };
-
-TEST_F(FileDialogTest, OpenFileTakesOnlyAnExistingFile) {
-    EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {folder.PathOf("exists.txt")}),
-              folder.LocationOf("exists.txt"));
-    EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {"missing.txt", "sub", "exists.txt"}),
-              folder.LocationOf("exists.txt"));
-    EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {"missing.txt"}), std::nullopt);
-}
-
-TEST_F(FileDialogTest, SaveTakesANameInAnExistingFolder) {
-    EXPECT_EQ(Choose(DG::FileDialog::Save, {"new.txt"}), folder.LocationOf("new.txt"));
-    EXPECT_EQ(Choose(DG::FileDialog::Save, {"exists.txt"}), folder.LocationOf("exists.txt"));
-    EXPECT_EQ(Choose(DG::FileDialog::Save, {"sub", "no/folder/x.txt", "sub/new.txt"}),
-              folder.LocationOf("sub/new.txt"));
-    EXPECT_FALSE(IO::fileSystem.Exists(folder.LocationOf("sub/new.txt")));
-}
-
-TEST_F(FileDialogTest, RelativeAnswersAreTakenFromTheBaseFolderAndComeBackAbsolute) {
-    std::optional<IO::Location> chosen = Choose(DG::FileDialog::OpenFile, {"sub/../exists.txt"});
-    ASSERT_TRUE(chosen.has_value());
-    EXPECT_TRUE(chosen->IsAbsolute());
-    EXPECT_EQ(chosen->ToPath(), folder.PathOf("sub/../exists.txt"));
-}
-
-TEST_F(FileDialogTest, CancelEmptyAnswerAndNoSourceGiveNoFile) {
-    for (const char* answer : {"cancel", "CANCEL", ""})
-        EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {answer}), std::nullopt) << answer;
-    EXPECT_EQ(Choose(DG::FileDialog::Save, {}), std::nullopt);
-    ASSERT_TRUE(folder.Write("cancel", "x"));
-    EXPECT_EQ(Choose(DG::FileDialog::OpenFile, {"./cancel"}), folder.LocationOf("./cancel"));
-}
 
 TEST_F(FileDialogTest, TerminalPromptsAndAsksAgainUntilAFileIsGiven) {
     char input[] = "nowhere.txt\nexists.txt\r\n";
