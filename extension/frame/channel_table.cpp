@@ -69,11 +69,6 @@ void GetChannelFile(UInt32 channel, IO::File** file, OpenSettings* settings) {
     settings->mode = record->openMode;
 }
 
-void SetBomPending(UInt32 channel, bool pending) {
-    ChannelInfo* record = FindChannelRecord(channel);
-    if (record != nullptr) record->bomPending = pending ? 1 : 0;
-}
-
 GSErrCode UnloadChannel(UInt32 channel) {
     ChannelInfo* record = FindChannelRecord(channel);
     if (record == nullptr) return StatusReportedError;

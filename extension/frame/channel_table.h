@@ -26,9 +26,6 @@ void ClaimChannel(UInt32 channel, std::unique_ptr<IO::File>& file, const OpenSet
 // given and the channel is open, receives its separator and mode (otherwise it is left as is).
 void GetChannelFile(UInt32 channel, IO::File** file, OpenSettings* settings = nullptr);
 
-// Sets bomPending of an open channel; does nothing for a channel that is not open.
-void SetBomPending(UInt32 channel, bool pending);
-
 // Saves the content when `modified` is set (the save's result is not passed on), then drops it;
 // the file stays open. Returns 0, or -7003 when the channel is not open.
 GSErrCode UnloadChannel(UInt32 channel);

@@ -47,11 +47,6 @@ void WriteFixture::Reopen(UInt32 channel, const std::string& name) {
     OpenChannel(channel, name, *folder.ReadFile(name), utf8);
 }
 
-void WriteFixture::OpenNewChannel(UInt32 channel, const std::string& name) {
-    OpenChannel(channel, name, "", true);
-    SetBomPending(channel, true);
-}
-
 ChannelInfo& WriteFixture::Info(UInt32 channel) {
     return *FindChannelRecord(channel);
 }

@@ -32,8 +32,6 @@ protected:
                      bool utf8 = false, Int32 mode = DataOmbraPlugin::ModeWriteAppend);
     // Claims `channel` for the file `name` as it is on disk (UTF-8 when it has the mark).
     void Reopen(UInt32 channel, const std::string& name);
-    // A file that OPEN has just created: empty, UTF-8, its mark still to be written.
-    void OpenNewChannel(UInt32 channel, const std::string& name);
     ChannelInfo& Info(UInt32 channel);
 
     Int16 Output(UInt32 channel, const std::string& key, const std::string& fieldId,
