@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "bench/compare/child_process.h"
+#include "bench/compare/cycle.h"
 #include "bench/compare/timing.h"
 #include "bench/support/bench_support.h"
 #include "extension/frame/channel_table.h"
+#include "extension/frame/close.h"
+#include "extension/open/open.h"
 #include "extension/store/input.h"
 
 namespace Compare {
@@ -48,6 +51,34 @@ bool RunInputs(const std::string& path, const std::vector<std::string>& keys, si
     }
     ReleaseChannel(1, file);
     return delivered == 4 * count;
+}
+
+// Cycles of OPEN read-only, CycleInputs INPUTs and CLOSE through the entry operations; the first
+// cycle loads the index that the others reuse.
+bool RunCycles(const std::string& path, const std::vector<std::string>& keys, size_t count) {
+    using namespace DataOmbraPlugin;
+    BenchSupport::PrepareCore();
+    const ZR::UniString name(path.c_str(), CC_UTF8);
+    const ZR::UniString parameters("MODE=RO");
+    std::vector<ZR::UniString> texts;
+    for (const std::string& key : keys) texts.emplace_back(key.c_str());
+    const ZR::UniString fieldId("1");
+    ZR::Array<OmbraValueRecord> values;
+    ZR::Array<ZR::UniString> strings;
+    GSHandle remembered = nullptr;
+    size_t delivered = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (OpenDataChannel(1, name, parameters, &remembered) != 0) return false;
+        for (size_t input = 0; input < CycleInputs; ++input) {
+            Int32 read = 0;
+            const ZR::UniString& key = texts[(CycleInputs * i + input) % texts.size()];
+            if (InputFromChannel(1, key, fieldId, 4, &read, &values, &strings) == 0) {
+                delivered += size_t(read);
+            }
+        }
+        if (CloseDataChannel(1) != 0) return false;
+    }
+    return delivered == 4 * CycleInputs * count;
 }
 
 bool RunSelects(const std::string& path, const std::vector<std::string>& keys, size_t count) {
@@ -100,6 +131,7 @@ int RunOperations(const std::string& kind, const std::string& path, size_t runRe
     const size_t operations = size_t(count) + 1;  // the first loads or warms
     if (kind == "input") return RunInputs(path, keys, operations) ? 0 : 1;
     if (kind == "select") return RunSelects(path, keys, operations) ? 0 : 1;
+    if (kind == "cycle") return RunCycles(path, keys, operations) ? 0 : 1;
     return 2;
 }
 

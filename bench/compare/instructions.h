@@ -17,7 +17,8 @@ constexpr int CountedOperations = 2000;
 // loads or warms what the kind needs, then COUNT (at most CountedOperations) more on
 // pseudo-random run records; the keys of CountedOperations are made whatever the count. KIND is
 // "input" (InputFromChannel of the data file at PATH, four fields) or "select" (a prepared point
-// SELECT of the database at PATH). Exit status 0 when every operation delivered its record.
+// SELECT of the database at PATH) or "cycle" (OPEN read-only of the data file at PATH, three
+// INPUTs and CLOSE, through the entry operations). Exit status 0 when every operation delivered its record.
 int RunOperations(const std::string& kind, const std::string& path, size_t runRecords, int count);
 
 // Instructions per operation of `kind` on `path`; nothing when valgrind cannot be run.

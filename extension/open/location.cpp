@@ -1,6 +1,8 @@
 #include "extension/open/location.h"
 
 #include <new>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "extension/frame/host_services.h"
@@ -38,7 +40,7 @@ IO::Location BaseFolder() {
 GSErrCode LocateByPath(const ZR::UniString& name, IO::Location& location) {
     IO::Location parsed(name);
     if (parsed.IsAbsolute() || parsed.GetLocalLength() != 1) {
-        location = parsed;
+        location = std::move(parsed);
         return NoError;
     }
     IO::Location inBase = BaseFolder();
@@ -87,13 +89,16 @@ GSErrCode LocateByRememberedChoice(GSHandle& handle, const ZR::UniString& name, 
 }  // namespace
 
 ZR::UniString ReduceBackslashes(const ZR::UniString& name) {
-    ZR::UniString reduced;
-    USize length = name.GetLength();
-    for (USize i = 0; i < length; ++i) {
-        reduced.Append(name[i]);
-        if (name[i] == u'\\' && i + 1 < length && name[i + 1] == u'\\') ++i;
+    const std::u16string& units = name.Get();
+    // Most names hold no pair: they are copied whole, without a pass of single appends.
+    if (units.find(u"\\\\") == std::u16string::npos) return name;
+    std::u16string reduced;
+    reduced.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        reduced.push_back(units[i]);
+        if (units[i] == u'\\' && i + 1 < units.size() && units[i + 1] == u'\\') ++i;
     }
-    return reduced;
+    return ZR::UniString(std::move(reduced));
 }
 
 GSErrCode ResolveFileLocation(const ZR::UniString& name, bool dialog, bool library, Int32 mode,

@@ -1,5 +1,8 @@
 #include "extension/open/parameters.h"
 
+#include <algorithm>
+#include <string>
+
 #include "extension/frame/host_services.h"
 #include "extension/frame/report_error.h"
 
@@ -49,8 +52,24 @@ private:
     USize position = 0;
 };
 
+// Whether `units`, all below 0x80, spell `word`: the default code page keeps such units as
+// they are, so this is the comparison of the converted bytes without the conversion.
+bool SpellsWord(const std::u16string& units, const char* word) {
+    std::size_t i = 0;
+    for (; i < units.size(); ++i)
+        if (word[i] == '\0' || units[i] != ZR::UniChar(static_cast<unsigned char>(word[i])))
+            return false;
+    return word[i] == '\0';
+}
+
 Int32 FindWord(const ZR::UniString& text, Int32 slots, const char* (*wordAt)(Int32)) {
     if (text.IsEmpty()) return 0;
+    const std::u16string& units = text.Get();
+    if (std::all_of(units.begin(), units.end(), [](ZR::UniChar ch) { return ch < 0x80; })) {
+        for (Int32 slot = 1; slot < slots; ++slot)
+            if (SpellsWord(units, wordAt(slot))) return slot;
+        return 0;
+    }
     ZR::CStr bytes = text.ToCStr(CC_Default);
     for (Int32 slot = 1; slot < slots; ++slot)
         if (bytes.GetBytes() == wordAt(slot)) return slot;

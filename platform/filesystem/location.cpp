@@ -34,10 +34,16 @@ void AppendComponent(std::string& path, const Name& name) {
 Location::Location(const ZR::UniString& path) {
     const std::u16string& units = path.Get();
     absolute = !units.empty() && IsSeparator(units.front());
+    // Room for every component at once: each begins with a unit that follows a separator or
+    // the start and is none itself.
+    std::size_t components = 0;
+    for (std::size_t i = 0; i < units.size(); ++i)
+        if (!IsSeparator(units[i]) && (i == 0 || IsSeparator(units[i - 1]))) ++components;
+    names.reserve(components);
     std::size_t start = 0;
     for (std::size_t i = 0; i <= units.size(); ++i) {
         if (i < units.size() && !IsSeparator(units[i])) continue;
-        if (i > start) names.emplace_back(ZR::UniString(units.substr(start, i - start)));
+        if (i > start) names.emplace_back(ZR::UniString(units.data() + start, USize(i - start)));
         start = i + 1;
     }
 }
