@@ -10,19 +10,30 @@
 #include <filesystem>
 
 #include "extension/frame/host_services.h"
+#include "platform/base/module_instance.h"
+#include "platform/interpreter/string_fetchers.h"
 
 namespace BenchSupport {
 
 namespace {
 
-void FetchMessage(char* buffer, Int16, Int16, GSResModule) {
-    buffer[0] = '\0';
-}
+// The bench program stands for the module file: its resources are linked into it.
+constexpr char programAnchor = 0;
 
 GSErrCode FillServiceRecord(InterpreterServiceRecord* record) {
     std::memset(record, 0, sizeof *record);
-    record->messageStringFetcher = FetchMessage;
+    record->fixedStringFetcher = FetchFixedString;
+    record->messageStringFetcher = FetchMessageString;
     return NoError;
+}
+
+// A report means a measured operation failed, so its figure would time an error path: the first
+// one is shown, so that a broken set-up cannot pass for a measurement.
+void ShowFirstReport(const char* text, UInt8, Int32) {
+    static bool shown = false;
+    if (shown) return;
+    shown = true;
+    std::fprintf(stderr, "bench: the module reported: %s\n", text);
 }
 
 void AppendToFile(const std::string& path, const std::string& bytes, const char* mode) {
@@ -36,9 +47,19 @@ void AppendToFile(const std::string& path, const std::string& bytes, const char*
 }  // namespace
 
 void PrepareCore() {
-    static HostEnvironment environment{};
-    environment.serviceRecord = FillServiceRecord;
-    DataOmbraPlugin::BindHostEnvironment(&environment);
+    static const bool prepared = [] {
+        DataOmbraPlugin::RecordModuleInstance(ModuleInstanceOfAddress(&programAnchor));
+        static HostEnvironment environment{};
+        environment.report = ShowFirstReport;
+        environment.serviceRecord = FillServiceRecord;
+        DataOmbraPlugin::BindHostEnvironment(&environment);
+        // OPEN reads its keywords from the tables this fills, as after a real host's binding.
+        return DataOmbraPlugin::InitExtension() == NoError;
+    }();
+    if (!prepared) {
+        std::fprintf(stderr, "bench: the module's keyword tables could not be loaded\n");
+        std::abort();
+    }
 }
 
 TempFolder::TempFolder(const char* prefix) {

@@ -16,9 +16,10 @@
 
 namespace BenchSupport {
 
-// Binds the module code linked into this program to a host environment that serves only a
-// service record with an empty message fetcher: enough to call OPEN, INPUT, OUTPUT and CLOSE of
-// the core in-process (no resources, no dialogs, no reports). Safe to call more than once.
+// Binds the module code linked into this program, with its resources, to a host environment as a
+// real host does (string fetchers, keyword tables loaded), so that OPEN, INPUT, OUTPUT and CLOSE
+// of the core run in-process exactly as through the loaded module; no dialogs. A report from the
+// module is shown once on standard error. Safe to call more than once.
 void PrepareCore();
 
 // A fresh temporary folder named `prefix`-XXXXXX, removed with everything in it on destruction.
