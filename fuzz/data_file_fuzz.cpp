@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const DataCase dataCase = ReadDataCase(data, size);
     const std::filesystem::path path = WorkFolder() / "data.txt";
     WriteBytes(path, dataCase.file);
-    GSHandle fileInfo = nullptr;
+    ZRHandle fileInfo = nullptr;
     FUZZ_CHECK(DataOmbraPlugin::OpenDataChannel(Channel, ZR::UniString(path.c_str(), CC_UTF8),
                                                 OpenParameters(dataCase.separator),
                                                 &fileInfo) == NoError);

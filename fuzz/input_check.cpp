@@ -56,7 +56,7 @@ void CheckValue(const OmbraValueRecord& value, const ZR::Array<ZR::UniString>& s
 
 void CheckInputValues(UInt32 channel, const std::string& key, const std::string& fieldId,
                       const std::string& line, char separator, bool utf8) {
-    const GSCharCode encoding = utf8 ? CC_UTF8 : CC_Default;
+    const ZRCharCode encoding = utf8 ? CC_UTF8 : CC_Default;
     Int32 valuesRead = -1;
     ZR::Array<OmbraValueRecord> values;
     ZR::Array<ZR::UniString> strings;

@@ -20,14 +20,14 @@ public:
     Block(const Block&) = delete;
     Block& operator=(const Block&) = delete;
 
-    GSHandle Get() const { return handle; }
+    ZRHandle Get() const { return handle; }
     std::string Bytes() const {
         const size_t size = size_t(BMGetHandleSize(handle));
         return size == 0 ? std::string() : std::string(*handle, size);
     }
 
 private:
-    GSHandle handle;
+    ZRHandle handle;
 };
 
 bool SameList(const FileInfoList& a, const FileInfoList& b) {

@@ -10,7 +10,7 @@
 // replaced by the next non-null parameter. Returns the number of the button pressed (1, 2 or 3,
 // in the alert's order), or 0 when the alert was dismissed without a button or could not be
 // shown.
-HOST_API Int16 DGResAlertParam(GSResID alertId, const char* param1, const char* param2 = nullptr,
+HOST_API Int16 DGResAlertParam(ZRResID alertId, const char* param1, const char* param2 = nullptr,
                                const char* param3 = nullptr, const char* param4 = nullptr);
 
 namespace DG {

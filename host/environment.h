@@ -17,7 +17,7 @@ using ReportServiceProc = void (*)(const char* text, UInt8 flag, Int32 reserved)
 using LibraryLookupProc = Int16 (*)(const ZR::UniString& name, IO::Location& location);
 struct InterpreterServiceRecord;
 // Slot 5: fills the first two fields of a caller-owned service record.
-using ServiceRecordProc = GSErrCode (*)(InterpreterServiceRecord* record);
+using ServiceRecordProc = ZRErrCode (*)(InterpreterServiceRecord* record);
 // The slots the module never calls.
 using UnusedServiceProc = void (*)();
 
@@ -36,7 +36,7 @@ static_assert(offsetof(HostEnvironment, serviceRecord) == 5 * sizeof(void*));
 
 // A string fetcher copies string `index` (from 1) of list `listId` of the module's resources into
 // `buffer` (256 bytes) as NUL-terminated 8-bit text.
-using StringFetcherProc = void (*)(char* buffer, Int16 listId, Int16 index, GSResModule module);
+using StringFetcherProc = void (*)(char* buffer, Int16 listId, Int16 index, ZRResModule module);
 
 // The interpreter service record: 1344 bytes owned by the caller, filled by slot 5. Modules read
 // only the two fetchers; a null fetcher means the service is missing.
@@ -51,7 +51,7 @@ static_assert(sizeof(InterpreterServiceRecord) == 1344);
 
 using InitExtensionProc = Int16 (*)();
 using OpenChannelProc = Int16 (*)(UInt32 channel, const ZR::UniString& fileName,
-                                  const ZR::UniString& parameters, GSHandle* fileInfoHandle);
+                                  const ZR::UniString& parameters, ZRHandle* fileInfoHandle);
 using InputChannelProc = Int16 (*)(UInt32 channel, const ZR::UniString& recordKey,
                                    const ZR::UniString& fieldId, Int32 count, Int32* valuesRead,
                                    ZR::Array<OmbraValueRecord>* values,
@@ -89,8 +89,8 @@ constexpr Int16 StatusBadFieldId = -1111;     // the field number text is not a 
 constexpr Int16 StatusMissingArgument = -50;  // INPUT without its count out-parameter
 
 // Resource types and ids a module carries.
-constexpr GSResType ResTypeFixedStrings = FourCharCode("STRF");
-constexpr GSResType ResTypeMessageStrings = FourCharCode("STRS");
-constexpr GSResType ResTypeAlert = FourCharCode("GALR");
-constexpr GSResType ResTypeModuleConfig = FourCharCode("LTNF");
-constexpr GSResID ModuleConfigId = 32500;
+constexpr ZRResType ResTypeFixedStrings = FourCharCode("STRF");
+constexpr ZRResType ResTypeMessageStrings = FourCharCode("STRS");
+constexpr ZRResType ResTypeAlert = FourCharCode("GALR");
+constexpr ZRResType ResTypeModuleConfig = FourCharCode("LTNF");
+constexpr ZRResID ModuleConfigId = 32500;

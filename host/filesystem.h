@@ -12,19 +12,19 @@
 namespace IO {
 
 // Statuses of the file-system library.
-constexpr GSErrCode ErrDiskFull = -34;
-constexpr GSErrCode ErrIO = -36;
-constexpr GSErrCode ErrBadName = -37;
-constexpr GSErrCode ErrNotOpen = -38;
-constexpr GSErrCode ErrEndOfFile = -39;
-constexpr GSErrCode ErrPosition = -40;
-constexpr GSErrCode ErrNotFound = -43;
-constexpr GSErrCode ErrLocked = -45;
-constexpr GSErrCode ErrBusy = -47;
-constexpr GSErrCode ErrExists = -48;
-constexpr GSErrCode ErrAccessDenied = -54;
-constexpr GSErrCode ErrNotAFile = -1302;
-constexpr GSErrCode ErrNotAFolder = -120;
+constexpr ZRErrCode ErrDiskFull = -34;
+constexpr ZRErrCode ErrIO = -36;
+constexpr ZRErrCode ErrBadName = -37;
+constexpr ZRErrCode ErrNotOpen = -38;
+constexpr ZRErrCode ErrEndOfFile = -39;
+constexpr ZRErrCode ErrPosition = -40;
+constexpr ZRErrCode ErrNotFound = -43;
+constexpr ZRErrCode ErrLocked = -45;
+constexpr ZRErrCode ErrBusy = -47;
+constexpr ZRErrCode ErrExists = -48;
+constexpr ZRErrCode ErrAccessDenied = -54;
+constexpr ZRErrCode ErrNotAFile = -1302;
+constexpr ZRErrCode ErrNotAFolder = -120;
 
 // One name component of a location.
 class HOST_API Name {
@@ -54,12 +54,12 @@ public:
     // The number of name components.
     UInt32 GetLocalLength() const { return UInt32(names.size()); }
     // A name must be non-empty and free of "/" (ErrBadName otherwise); "\" is allowed in a name.
-    GSErrCode AppendToLocal(const Name& name);
+    ZRErrCode AppendToLocal(const Name& name);
     // The last component; ErrBadName (and an empty name) when there is none.
-    GSErrCode GetLastLocalName(Name* name) const;
+    ZRErrCode GetLastLocalName(Name* name) const;
     // ErrBadName when there is no component to replace or remove, or for an unusable name.
-    GSErrCode SetLastLocalName(const Name& name);
-    GSErrCode DeleteLastLocalName();
+    ZRErrCode SetLastLocalName(const Name& name);
+    ZRErrCode DeleteLastLocalName();
 
     // "/a/b/c" for an absolute location, "a/b" for a relative one.
     ZR::UniString ToDisplayText() const;
@@ -70,8 +70,8 @@ public:
     // Serialization on channels: absolute flag (UInt8 0 or 1), component count (UInt32), then
     // each component's text. Read leaves the location unchanged on failure; input that is not
     // such a form gives a non-zero status.
-    GSErrCode Read(ZR::IChannel& channel);
-    GSErrCode Write(ZR::OChannel& channel) const;
+    ZRErrCode Read(ZR::IChannel& channel);
+    ZRErrCode Write(ZR::OChannel& channel) const;
 
     bool operator==(const Location& other) const = default;
 
@@ -125,7 +125,7 @@ public:
     // file is created empty. On success `file` holds the object (not open); on failure it is
     // empty. Statuses: NoError, ErrMemoryFull, ErrNotFound, ErrNotAFile (a folder or other
     // non-regular file), ErrAccessDenied, ErrIO.
-    static GSErrCode New(std::unique_ptr<File>& file, const Location& location,
+    static ZRErrCode New(std::unique_ptr<File>& file, const Location& location,
                          OnNotFound onNotFound);
 
     ~File() override;  // closes the file if it is open; the file on disk stays
@@ -136,49 +136,49 @@ public:
     // (read and write, content kept). The position is 0 afterwards. ErrBusy when already open,
     // ErrParam for another mode; a failed open leaves the file closed. `access` is reserved.
     // Reading a WriteEmptyMode file or writing a ReadMode file is ErrAccessDenied.
-    virtual GSErrCode Open(Int32 mode, Int32 access = DefaultAccess);
+    virtual ZRErrCode Open(Int32 mode, Int32 access = DefaultAccess);
     // Flushes and closes. The first failure (the output status, the flush or the close) is
     // returned; the file is closed in either case. ErrNotOpen when it is not open.
-    virtual GSErrCode Close();
+    virtual ZRErrCode Close();
     virtual bool IsOpen() const;
 
     // Positions are byte offsets. Setting one flushes pending writes; a negative offset is
     // ErrPosition. A position inside the buffered read-ahead costs no system call. Beyond the
     // end of the file a read meets the end, and a write leaves zero bytes in the gap. Getting a
     // position beyond 32 bits is ErrPosition. On failure the position and `position` stay.
-    virtual GSErrCode SetDataPosition(Int32 position);
-    virtual GSErrCode GetDataPosition(UInt32* position) const;
+    virtual ZRErrCode SetDataPosition(Int32 position);
+    virtual ZRErrCode GetDataPosition(UInt32* position) const;
     // The length including bytes still buffered.
-    virtual GSErrCode GetDataLength(UInt64* length) const;
+    virtual ZRErrCode GetDataLength(UInt64* length) const;
 
     // Hands every buffered byte to the operating system; returns the output status when an
     // earlier write failed.
-    virtual GSErrCode Flush();
+    virtual ZRErrCode Flush();
     // Sets the file's length: the bytes from `length` on are cut off (a longer length adds zero
     // bytes); the position stays. Pending writes are handed over first. It works also after a
     // failed write, whose output status still sticks: this is how a writer takes back the part of
     // a write that reached the file before the failure. ErrAccessDenied for a ReadMode file.
-    virtual GSErrCode Truncate(UInt64 length);
+    virtual ZRErrCode Truncate(UInt64 length);
     // Flushes, then makes the file's bytes durable (fsync).
-    virtual GSErrCode Sync();
+    virtual ZRErrCode Sync();
 
-    virtual GSErrCode GetLocation(Location* location) const;
+    virtual ZRErrCode GetLocation(Location* location) const;
     // The identity of the open file's content, from one query of the operating system (fstat).
     // ErrNotOpen when the file is not open; on failure `identity` is unchanged.
-    virtual GSErrCode GetIdentity(FileIdentity* identity) const;
+    virtual ZRErrCode GetIdentity(FileIdentity* identity) const;
     // Records a four-character type and creator for the file: the extended attribute
     // "user.ombra.type" holds the eight characters where the file system allows it. Always
     // NoError: where it does not, the codes are dropped.
-    virtual GSErrCode SetTypeAndCreator(UInt32 type, UInt32 creator);
+    virtual ZRErrCode SetTypeAndCreator(UInt32 type, UInt32 creator);
 
     // Channels.
-    GSErrCode ReadBin(char* destination, USize count, USize* read = nullptr) override;
-    GSErrCode PeekBuffer(const char** data, USize* available) override;
+    ZRErrCode ReadBin(char* destination, USize count, USize* read = nullptr) override;
+    ZRErrCode PeekBuffer(const char** data, USize* available) override;
     void Advance(USize count) override;
-    GSErrCode GetReadOffset(UInt64* offset) const override;
-    GSErrCode GetInputStatus() const override;
-    GSErrCode WriteBin(const char* source, USize count, Int32 flags = 0) override;
-    GSErrCode GetOutputStatus() const override;
+    ZRErrCode GetReadOffset(UInt64* offset) const override;
+    ZRErrCode GetInputStatus() const override;
+    ZRErrCode WriteBin(const char* source, USize count, Int32 flags = 0) override;
+    ZRErrCode GetOutputStatus() const override;
 
 private:
     explicit File(std::unique_ptr<FileImpl> impl);
@@ -189,13 +189,13 @@ class HOST_API Folder {
 public:
     // A folder object for an existing folder; GetStatus() tells whether it is one.
     explicit Folder(const Location& location);
-    GSErrCode GetStatus() const { return status; }
+    ZRErrCode GetStatus() const { return status; }
     // Creates the folder `name` inside this folder; ErrExists when it is already there.
-    GSErrCode CreateFolder(const Name& name);
+    ZRErrCode CreateFolder(const Name& name);
 
 private:
     Location location;
-    GSErrCode status;
+    ZRErrCode status;
 };
 
 // Ids of special locations.
@@ -204,19 +204,19 @@ constexpr Int32 BaseFolderId = 2;
 class HOST_API FileSystem {
 public:
     // BaseFolderId gives the base folder (a host setting; the current directory by default).
-    GSErrCode GetSpecialLocation(Int32 id, Location* location) const;
+    ZRErrCode GetSpecialLocation(Int32 id, Location* location) const;
     // Removes the file: ErrNotFound when it is missing, ErrNotAFile for a folder. `dataSafety`
     // and `accessDenied` are reserved (0 and 2).
-    GSErrCode Delete(const Location& location, Int32 dataSafety = 0, Int32 accessDenied = 2);
+    ZRErrCode Delete(const Location& location, Int32 dataSafety = 0, Int32 accessDenied = 2);
     // Gives the file the last name `newName` in its folder. A file already bearing that name is
     // replaced atomically: at every instant the name holds either the old or the new file.
-    GSErrCode Rename(const Location& location, const Name& newName, Int32 accessDenied = 2);
+    ZRErrCode Rename(const Location& location, const Name& newName, Int32 accessDenied = 2);
     // Makes the folder's entries (names created, renamed, removed) durable.
-    GSErrCode SyncFolder(const Location& folder);
+    ZRErrCode SyncFolder(const Location& folder);
     // Gives the file at `to` the permission bits of the file at `from`, and its owner and group
     // as far as the process may set them (an owner or group it may not give stays as it is).
     // Returns the status of looking `from` up or of setting the bits.
-    GSErrCode CopyAccessRights(const Location& from, const Location& to);
+    ZRErrCode CopyAccessRights(const Location& from, const Location& to);
     bool Exists(const Location& location) const;
 
     // Host side: sets the base folder (an absolute location).
@@ -239,7 +239,7 @@ public:
     // Locks the file that `location` names, without waiting: ErrLocked when another holder has
     // it; the statuses of File::New otherwise. The lock held before is released only on success;
     // acquiring the file it is already on keeps it.
-    GSErrCode Acquire(const Location& location);
+    ZRErrCode Acquire(const Location& location);
     // True when the lock is held on the file that `location` names now.
     bool Covers(const Location& location) const;
     void Release();
@@ -254,31 +254,31 @@ private:
 class HOST_API MemoryIChannel : public ZR::IChannel {
 public:
     MemoryIChannel(const char* data, USize size) : data(data), size(size) {}
-    GSErrCode ReadBin(char* destination, USize count, USize* read = nullptr) override;
-    GSErrCode PeekBuffer(const char** data, USize* available) override;
+    ZRErrCode ReadBin(char* destination, USize count, USize* read = nullptr) override;
+    ZRErrCode PeekBuffer(const char** data, USize* available) override;
     void Advance(USize count) override;
-    GSErrCode GetReadOffset(UInt64* offset) const override;
-    GSErrCode GetInputStatus() const override { return status; }
+    ZRErrCode GetReadOffset(UInt64* offset) const override;
+    ZRErrCode GetInputStatus() const override { return status; }
 
 private:
     const char* data;
     USize size;
     USize position = 0;
-    GSErrCode status = NoError;
+    ZRErrCode status = NoError;
 };
 
 // A writable channel into a growing buffer in memory. A failure (ErrMemoryFull when the buffer
 // cannot grow) sticks and refuses every later write.
 class HOST_API MemoryOChannel : public ZR::OChannel {
 public:
-    GSErrCode WriteBin(const char* source, USize count, Int32 flags = 0) override;
-    GSErrCode GetOutputStatus() const override { return status; }
+    ZRErrCode WriteBin(const char* source, USize count, Int32 flags = 0) override;
+    ZRErrCode GetOutputStatus() const override { return status; }
     const char* GetDestination() const { return bytes.data(); }
     USize GetDataSize() const { return USize(bytes.size()); }
 
 private:
     std::string bytes;
-    GSErrCode status = NoError;
+    ZRErrCode status = NoError;
 };
 
 }  // namespace IO

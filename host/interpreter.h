@@ -37,7 +37,7 @@ constexpr UInt32 NumericKindReal = 2;
 // `result` filled (valueType ValueTypeNumeric, evalFlag 1), or a non-zero status, leaving `result`
 // as it was, for any text that is not such a literal ("12abc", "1/2", "2024-01-05", "", "inf").
 // `reserved1` and `reserved2` are passed as nullptr.
-HOST_API GSErrCode EEEvaluate(char* expression, void* reserved1, void* reserved2,
+HOST_API ZRErrCode EEEvaluate(char* expression, void* reserved1, void* reserved2,
                               OmbraValueRecord* result);
 
 // Looks `name` up among the files of the loaded object library. Returns 0 with `location` filled

@@ -14,7 +14,7 @@ namespace IOUtil {
 // decodings are lossless (see UniString). Lines have no length limit. Returns NoError;
 // IO::ErrEndOfFile when no byte is left; ErrMemoryFull; or the channel's failure. The line is
 // unchanged unless NoError or ErrMemoryFull is returned.
-HOST_API GSErrCode GetTextLine(ZR::IChannel& channel, ZR::UniString& line, bool utf8);
+HOST_API ZRErrCode GetTextLine(ZR::IChannel& channel, ZR::UniString& line, bool utf8);
 
 // True only for a file that exists and begins with the byte-order mark EF BB BF.
 HOST_API bool CheckTextFileUTF8(const IO::Location& location);

@@ -28,7 +28,7 @@ Int16 LookUpHostLibrary(const ZR::UniString& name, IO::Location& location) {
     return FindFileInFolders(HostLibraryFolders(), name, location);
 }
 
-GSErrCode FillServiceRecord(InterpreterServiceRecord* record) {
+ZRErrCode FillServiceRecord(InterpreterServiceRecord* record) {
     if (record == nullptr) return ErrParam;
     record->fixedStringFetcher = FetchFixedString;
     record->messageStringFetcher = FetchMessageString;

@@ -33,7 +33,7 @@ void ConfigurePlatform(const HostSettings& settings) {
 }
 
 int RunWithModules(const HostSettings& settings, const std::string& scriptName,
-                   const HostedRun& hostedRun, GSHandle& block, std::ostream& err) {
+                   const HostedRun& hostedRun, ZRHandle& block, std::ostream& err) {
     const HostEnvironment environment = MakeHostEnvironment();
     ExtensionSet modules;
     if (!settings.extensionsFolder.empty()) {
@@ -57,7 +57,7 @@ int RunWithModules(const HostSettings& settings, const std::string& scriptName,
 int RunHosted(const HostSettings& settings, const std::string& scriptName, const HostedRun& run,
               std::ostream& err) {
     ConfigurePlatform(settings);
-    GSHandle block = nullptr;
+    ZRHandle block = nullptr;
     std::string error;
     if (!settings.stateFile.empty() && !ReadStateFile(settings.stateFile, block, error)) {
         err << "ombra: " << error << std::endl;

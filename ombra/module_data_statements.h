@@ -22,7 +22,7 @@ class ModuleDataStatements : public DataStatements {
 public:
     // `modules` and `fileInfoHandle` (the remembered-location block passed to every OPEN) must
     // outlive this object.
-    ModuleDataStatements(const ExtensionSet& modules, GSHandle& fileInfoHandle)
+    ModuleDataStatements(const ExtensionSet& modules, ZRHandle& fileInfoHandle)
         : modules(modules), fileInfoHandle(fileInfoHandle) {}
 
     DataStatus Open(const std::string& type, const std::string& name, const std::string& parameters,
@@ -46,7 +46,7 @@ private:
     const ExtensionLoader* Holder(int32_t channel) const;
 
     const ExtensionSet& modules;
-    GSHandle& fileInfoHandle;
+    ZRHandle& fileInfoHandle;
     std::map<int32_t, const ExtensionLoader*> channels;  // open channel → the module holding it
 };
 

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 constexpr const char* kStateFileName = "ombra/remembered-locations";
 
 // A readable name for the file-system statuses a state file meets.
-std::string StatusText(GSErrCode status) {
+std::string StatusText(ZRErrCode status) {
     switch (status) {
         case IO::ErrAccessDenied:
             return "permission denied";
@@ -35,9 +35,9 @@ std::string StatusText(GSErrCode status) {
     }
 }
 
-GSErrCode ReadInto(IO::File& file, GSHandle& block) {
+ZRErrCode ReadInto(IO::File& file, ZRHandle& block) {
     UInt64 length = 0;
-    GSErrCode status = file.GetDataLength(&length);
+    ZRErrCode status = file.GetDataLength(&length);
     if (status != NoError) return status;
     if (length > UInt64(INT32_MAX)) return ErrMemoryFull;
     block = BMAllocateHandle(Int32(length), 0, 0);
@@ -47,15 +47,15 @@ GSErrCode ReadInto(IO::File& file, GSHandle& block) {
     return status;
 }
 
-GSErrCode WriteTemporary(const IO::Location& location, GSHandle block) {
+ZRErrCode WriteTemporary(const IO::Location& location, ZRHandle block) {
     std::unique_ptr<IO::File> file;
-    GSErrCode status = IO::File::New(file, location, IO::File::Create);
+    ZRErrCode status = IO::File::New(file, location, IO::File::Create);
     if (status == NoError) status = file->Open(IO::File::WriteEmptyMode);
     if (status != NoError) return status;
     const Int32 size = BMGetHandleSize(block);
     if (size > 0) status = file->WriteBin(*block, USize(size));
     if (status == NoError) status = file->Sync();
-    const GSErrCode closed = file->Close();
+    const ZRErrCode closed = file->Close();
     return status != NoError ? status : closed;
 }
 
@@ -77,10 +77,10 @@ std::string DefaultStateFile() {
     return {};
 }
 
-bool ReadStateFile(const std::string& path, GSHandle& block, std::string& error) {
+bool ReadStateFile(const std::string& path, ZRHandle& block, std::string& error) {
     block = nullptr;
     std::unique_ptr<IO::File> file;
-    GSErrCode status = IO::File::New(file, LocationOfPath(path), IO::File::Fail);
+    ZRErrCode status = IO::File::New(file, LocationOfPath(path), IO::File::Fail);
     if (status == IO::ErrNotFound) return true;
     if (status == NoError) status = file->Open(IO::File::ReadMode);
     if (status == NoError) status = ReadInto(*file, block);
@@ -88,14 +88,14 @@ bool ReadStateFile(const std::string& path, GSHandle& block, std::string& error)
     return true;
 }
 
-bool WriteStateFile(const std::string& path, GSHandle block, bool createFolders,
+bool WriteStateFile(const std::string& path, ZRHandle block, bool createFolders,
                     std::string& error) {
     std::error_code folderError;
     if (createFolders) fs::create_directories(fs::path(path).parent_path(), folderError);
     if (folderError) return Fail(error, "write", path, folderError.message());
     // The process id keeps two runs that end at once from writing the same temporary file.
     const IO::Location temporary = LocationOfPath(path + "." + std::to_string(getpid()) + ".tmp");
-    GSErrCode status = WriteTemporary(temporary, block);
+    ZRErrCode status = WriteTemporary(temporary, block);
     const std::string name = fs::path(path).filename();
     if (status == NoError) {
         status = IO::fileSystem.Rename(temporary, IO::Name(ZR::UniString(name.c_str(), CC_UTF8)));

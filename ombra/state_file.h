@@ -14,14 +14,14 @@ std::string DefaultStateFile();
 // Reads the whole file at `path` into a new memory block (BMAllocateHandle) that the caller
 // owns. A file that does not exist gives `block` nullptr and true. False when the file exists but
 // cannot be read: `error` then says why and `block` is nullptr.
-bool ReadStateFile(const std::string& path, GSHandle& block, std::string& error);
+bool ReadStateFile(const std::string& path, ZRHandle& block, std::string& error);
 
 // Replaces the file at `path` with the bytes of `block` atomically: they are written to a
 // temporary file beside it ("<path>.<process id>.tmp"), made durable, then renamed over the file,
 // so the file holds either its old or its new bytes at every instant. With `createFolders`, missing
 // folders above the file are created first. False, with `error` saying why, when it fails; the file
 // then keeps its old bytes.
-bool WriteStateFile(const std::string& path, GSHandle block, bool createFolders,
+bool WriteStateFile(const std::string& path, ZRHandle block, bool createFolders,
                     std::string& error);
 
 }  // namespace Ombra

@@ -52,7 +52,7 @@ std::optional<double> ModuleCycle(const std::string& path, const std::vector<Pro
     for (const Probe& probe : probes) keys.emplace_back(probe.record.key.c_str());
     ZR::Array<OmbraValueRecord> values;
     ZR::Array<ZR::UniString> strings;
-    GSHandle remembered = nullptr;
+    ZRHandle remembered = nullptr;
     const auto oneCycle = [&](size_t cycle, Stopwatch& watch) {
         if (!warm) ClearIndexCache();
         watch.Start();

@@ -65,7 +65,7 @@ bool RunCycles(const std::string& path, const std::vector<std::string>& keys, si
     const ZR::UniString fieldId("1");
     ZR::Array<OmbraValueRecord> values;
     ZR::Array<ZR::UniString> strings;
-    GSHandle remembered = nullptr;
+    ZRHandle remembered = nullptr;
     size_t delivered = 0;
     for (size_t i = 0; i < count; ++i) {
         if (OpenDataChannel(1, name, parameters, &remembered) != 0) return false;

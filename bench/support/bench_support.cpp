@@ -20,7 +20,7 @@ namespace {
 // The bench program stands for the module file: its resources are linked into it.
 constexpr char programAnchor = 0;
 
-GSErrCode FillServiceRecord(InterpreterServiceRecord* record) {
+ZRErrCode FillServiceRecord(InterpreterServiceRecord* record) {
     std::memset(record, 0, sizeof *record);
     record->fixedStringFetcher = FetchFixedString;
     record->messageStringFetcher = FetchMessageString;

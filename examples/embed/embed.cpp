@@ -22,15 +22,15 @@ void Report(const char* text, UInt8, Int32) {
 
 // The string fetchers of the service record read the module's string lists into its buffers of
 // 256 bytes.
-void FetchFixed(char* buffer, Int16 listId, Int16 index, GSResModule module) {
+void FetchFixed(char* buffer, Int16 listId, Int16 index, ZRResModule module) {
     RSGetIndString(buffer, 256, ResTypeFixedStrings, listId, index, module);
 }
-void FetchMessage(char* buffer, Int16 listId, Int16 index, GSResModule module) {
+void FetchMessage(char* buffer, Int16 listId, Int16 index, ZRResModule module) {
     RSGetIndString(buffer, 256, ResTypeMessageStrings, listId, index, module);
 }
 
 // Slot 5 of the environment: the module asks for the service record before each operation.
-GSErrCode FillServiceRecord(InterpreterServiceRecord* record) {
+ZRErrCode FillServiceRecord(InterpreterServiceRecord* record) {
     record->fixedStringFetcher = FetchFixed;
     record->messageStringFetcher = FetchMessage;
     return NoError;
@@ -113,7 +113,7 @@ int main(int argc, char* argv[]) {
 
     const std::string parameters = argc == 4 ? std::string(argv[3]) + ", MODE=RO" : "MODE=RO";
     const UInt32 channel = 1;
-    GSHandle rememberedLocations = nullptr;  // the module keeps dialog choices here
+    ZRHandle rememberedLocations = nullptr;  // the module keeps dialog choices here
     int fields = 0;
     Int16 status = entries.initExtension();
     if (status == 0) {

@@ -69,7 +69,7 @@ void GetChannelFile(UInt32 channel, IO::File** file, OpenSettings* settings) {
     settings->mode = record->openMode;
 }
 
-GSErrCode UnloadChannel(UInt32 channel) {
+ZRErrCode UnloadChannel(UInt32 channel) {
     ChannelInfo* record = FindChannelRecord(channel);
     if (record == nullptr) return StatusReportedError;
     // A modified channel is saved before its content is dropped; a failed save leaves the file as

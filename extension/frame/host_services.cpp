@@ -10,8 +10,8 @@ namespace {
 // The module's process-wide state; entry operations are called one at a time, so no locks.
 HostEnvironment hostEnvironment{};
 UInt16 importedValue = 0;
-GSInstance moduleInstance = nullptr;
-GSResModule resourceModule = InvalidResModule;
+ZRInstance moduleInstance = nullptr;
+ZRResModule resourceModule = InvalidResModule;
 char keywordTable[KeywordSlots][KeywordSlotSize] = {};
 char modeTable[ModeSlots][ModeSlotSize] = {};
 
@@ -33,7 +33,7 @@ void LoadWordSlot(char* slot, USize slotSize, StringFetcherProc fetcher, Int16 l
 
 }  // namespace
 
-void RecordModuleInstance(GSInstance instance) {
+void RecordModuleInstance(ZRInstance instance) {
     moduleInstance = instance;
     resourceModule = InvalidResModule;
 }
@@ -72,7 +72,7 @@ Int16 ReleaseAllChannels() {
     return NoError;
 }
 
-GSResModule GetResourceModule() {
+ZRResModule GetResourceModule() {
     return resourceModule;
 }
 

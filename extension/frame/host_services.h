@@ -9,7 +9,7 @@ namespace DataOmbraPlugin {
 // ---- Binding (called by the exports and at load and unload) ----
 
 // Records the module's instance handle (its load address); resources are registered from it.
-void RecordModuleInstance(GSInstance instance);
+void RecordModuleInstance(ZRInstance instance);
 // SetLTEnvAddrs: copies the 15-slot table, replacing an earlier one; registers the module's
 // resources when they are not registered yet. Always returns 0.
 Int16 BindHostEnvironment(const HostEnvironment* environment);
@@ -23,7 +23,7 @@ Int16 InitExtension();       // loads the keyword and mode tables; -7003 without
 Int16 ReleaseAllChannels();  // does nothing; open channels stay open
 
 // The handle of the module's registered resources (InvalidResModule until SetLTEnvAddrs).
-GSResModule GetResourceModule();
+ZRResModule GetResourceModule();
 // Fills `record` through environment slot 5. Without a service there the record is all zero
 // (both fetchers missing).
 void GetServiceRecord(InterpreterServiceRecord& record);
@@ -56,7 +56,7 @@ public:
     ResHandling& operator=(const ResHandling&) = delete;
 
 private:
-    GSResModule previousModule;
+    ZRResModule previousModule;
 };
 
 }  // namespace DataOmbraPlugin

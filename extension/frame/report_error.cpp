@@ -58,12 +58,12 @@ ZR::UniString ShownFileName(const IO::Location& location) {
     return name.GetText();
 }
 
-GSErrCode ReportError(Int32 errorNumber, const IO::Location& location,
+ZRErrCode ReportError(Int32 errorNumber, const IO::Location& location,
                       StringFetcherProc messageFetcher, const char* argument) {
     return ReportError(errorNumber, ShownFileName(location), messageFetcher, argument);
 }
 
-GSErrCode ReportError(Int32 errorNumber, const ZR::UniString& fileName,
+ZRErrCode ReportError(Int32 errorNumber, const ZR::UniString& fileName,
                       StringFetcherProc messageFetcher, const char* argument) {
     if (errorNumber == 0) return NoError;
     if (messageFetcher == nullptr) return StatusReportedError;

@@ -31,7 +31,7 @@ constexpr Int16 FrameList = 5;  // 1: the message frame; 2: the data folder's na
 // parameter error's text. Returns 0 for 0 and parameter errors, StatusReportedError for file
 // errors and when `messageFetcher` is null (then nothing is reported). A report longer than 255
 // characters is shortened, never written past its buffer.
-GSErrCode ReportError(Int32 errorNumber, const IO::Location& location,
+ZRErrCode ReportError(Int32 errorNumber, const IO::Location& location,
                       StringFetcherProc messageFetcher, const char* argument = nullptr);
 // The name that messages show for the file at `location`: its last name; empty for an empty
 // location.
@@ -39,7 +39,7 @@ ZR::UniString ShownFileName(const IO::Location& location);
 
 // The same about a file named by `fileName`, shown whole: OPEN names the file so, as the script
 // wrote it, until it has been found (a name with folders would otherwise show its last one only).
-GSErrCode ReportError(Int32 errorNumber, const ZR::UniString& fileName,
+ZRErrCode ReportError(Int32 errorNumber, const ZR::UniString& fileName,
                       StringFetcherProc messageFetcher, const char* argument = nullptr);
 
 }  // namespace DataOmbraPlugin

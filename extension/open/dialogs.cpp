@@ -6,7 +6,7 @@
 namespace DataOmbraPlugin {
 namespace {
 
-constexpr GSResID NotFoundAlertId = 128;
+constexpr ZRResID NotFoundAlertId = 128;
 constexpr Int16 ButtonBrowse = 1;
 constexpr Int16 ButtonCreate = 3;
 

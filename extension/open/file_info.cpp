@@ -22,8 +22,8 @@ void ReadEntries(ZR::IChannel& channel, UInt32 count, FileInfoList& list) {
     }
 }
 
-GSErrCode WriteEntries(ZR::OChannel& channel, const FileInfoList& list) {
-    GSErrCode status = channel.Write(UInt32(list.GetSize()));
+ZRErrCode WriteEntries(ZR::OChannel& channel, const FileInfoList& list) {
+    ZRErrCode status = channel.Write(UInt32(list.GetSize()));
     for (const FileInfoRec& entry : list) {
         if (status == NoError) status = entry.name.Write(channel);
         if (status == NoError) status = entry.location.Write(channel);
@@ -37,7 +37,7 @@ const ZR::ClassInfo& FileInfoRec::GetClassInfo() const {
     return fileInfoClassInfo;
 }
 
-FileInfoList ReadFileInfoList(GSHandle handle) {
+FileInfoList ReadFileInfoList(ZRHandle handle) {
     FileInfoList list;
     if (handle == nullptr) return list;
     Int32 size = BMGetHandleSize(handle);
@@ -49,10 +49,10 @@ FileInfoList ReadFileInfoList(GSHandle handle) {
     return list;
 }
 
-GSErrCode WriteFileInfoList(const FileInfoList& list, GSHandle handle) {
+ZRErrCode WriteFileInfoList(const FileInfoList& list, ZRHandle handle) {
     if (handle == nullptr) return ErrParam;
     IO::MemoryOChannel channel;
-    GSErrCode status = NoError;
+    ZRErrCode status = NoError;
     {
         ZR::OutputFrame frame(channel, ZR::ArrayPrivate::classInfo);
         status = frame.GetStatus();

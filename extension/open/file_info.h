@@ -28,11 +28,11 @@ using FileInfoList = ZR::Array<FileInfoRec>;
 // class holding the 32-bit count and then each entry's name and location. Bytes that do not read
 // as such a frame give an empty list; the list ends at the first entry that does not read whole
 // (a damaged count cannot make it larger than the block could hold). Never fails otherwise.
-FileInfoList ReadFileInfoList(GSHandle handle);
+FileInfoList ReadFileInfoList(ZRHandle handle);
 
 // Replaces the content of `handle` by the stored form of `list`. On any failure (a write, or the
 // resize of the block) the block keeps its old content; the first failure is returned.
-GSErrCode WriteFileInfoList(const FileInfoList& list, GSHandle handle);
+ZRErrCode WriteFileInfoList(const FileInfoList& list, ZRHandle handle);
 
 // The location of the first entry whose name equals `name` code unit for code unit (letter case
 // matters): true with `location` set, or false with it unchanged.

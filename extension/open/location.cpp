@@ -16,16 +16,16 @@ namespace {
 constexpr Int16 DataFolderNameIndex = 2;
 
 // Appends the name components of `path` to `location`, first to last.
-GSErrCode AppendComponents(IO::Location& location, IO::Location path) {
+ZRErrCode AppendComponents(IO::Location& location, IO::Location path) {
     std::vector<IO::Name> components;
     IO::Name component;
     while (path.GetLocalLength() > 0) {
-        if (GSErrCode status = path.GetLastLocalName(&component); status != NoError) return status;
+        if (ZRErrCode status = path.GetLastLocalName(&component); status != NoError) return status;
         components.push_back(component);
-        if (GSErrCode status = path.DeleteLastLocalName(); status != NoError) return status;
+        if (ZRErrCode status = path.DeleteLastLocalName(); status != NoError) return status;
     }
     for (auto it = components.rbegin(); it != components.rend(); ++it)
-        if (GSErrCode status = location.AppendToLocal(*it); status != NoError) return status;
+        if (ZRErrCode status = location.AppendToLocal(*it); status != NoError) return status;
     return NoError;
 }
 
@@ -37,7 +37,7 @@ IO::Location BaseFolder() {
 }
 
 // A plain (relative, one-component) name lies in the base folder; any other name is a path.
-GSErrCode LocateByPath(const ZR::UniString& name, IO::Location& location) {
+ZRErrCode LocateByPath(const ZR::UniString& name, IO::Location& location) {
     IO::Location parsed(name);
     if (parsed.IsAbsolute() || parsed.GetLocalLength() != 1) {
         location = std::move(parsed);
@@ -49,7 +49,7 @@ GSErrCode LocateByPath(const ZR::UniString& name, IO::Location& location) {
     return NoError;
 }
 
-GSErrCode LocateInLibrary(const ZR::UniString& name, IO::Location& location) {
+ZRErrCode LocateInLibrary(const ZR::UniString& name, IO::Location& location) {
     IO::Location found;
     if (LibraryFileToLocation(name, found) != 0 && FindLibraryFileByHost(name, found) != 0)
         return ErrorNotInLibrary;
@@ -63,10 +63,10 @@ bool FileIsThere(const IO::Location& location) {
 }
 
 // LocateByDialog without its exception handling.
-GSErrCode LocateByRememberedChoice(GSHandle& handle, const ZR::UniString& name, Int32 mode,
+ZRErrCode LocateByRememberedChoice(ZRHandle& handle, const ZR::UniString& name, Int32 mode,
                                    IO::Location& location) {
     if (handle == nullptr) {
-        GSHandle block = BMAllocateHandle(0, 0, 0);
+        ZRHandle block = BMAllocateHandle(0, 0, 0);
         if (block == nullptr || BMError() != NoError) return ErrorMemoryFull;
         handle = block;
     }
@@ -101,14 +101,14 @@ ZR::UniString ReduceBackslashes(const ZR::UniString& name) {
     return ZR::UniString(std::move(reduced));
 }
 
-GSErrCode ResolveFileLocation(const ZR::UniString& name, bool dialog, bool library, Int32 mode,
-                              GSHandle* fileInfoHandle, IO::Location& location) {
+ZRErrCode ResolveFileLocation(const ZR::UniString& name, bool dialog, bool library, Int32 mode,
+                              ZRHandle* fileInfoHandle, IO::Location& location) {
     if (dialog) return LocateByDialog(fileInfoHandle, name, mode, location);
     if (library) return LocateInLibrary(name, location);
     return LocateByPath(name, location);
 }
 
-GSErrCode LocateByDialog(GSHandle* fileInfoHandle, const ZR::UniString& name, Int32 mode,
+ZRErrCode LocateByDialog(ZRHandle* fileInfoHandle, const ZR::UniString& name, Int32 mode,
                          IO::Location& location) {
     if (fileInfoHandle == nullptr) return ErrorOpen;
     try {

@@ -17,7 +17,7 @@ namespace {
 // last IO::File::New, and whether that call created the file.
 struct MadeFile {
     std::unique_ptr<IO::File> file;
-    GSErrCode status = NoError;
+    ZRErrCode status = NoError;
     bool created = false;
 };
 
@@ -68,8 +68,8 @@ TextFlags DecideTextFlags(const MadeFile& made, const IO::Location& location, In
     return {utf8, utf8};
 }
 
-GSErrCode EmptyFile(IO::File& file) {
-    GSErrCode status = file.Open(IO::File::WriteEmptyMode, IO::File::DefaultAccess);
+ZRErrCode EmptyFile(IO::File& file) {
+    ZRErrCode status = file.Open(IO::File::WriteEmptyMode, IO::File::DefaultAccess);
     if (status == NoError) status = file.Close();
     return status;
 }
@@ -80,7 +80,7 @@ GSErrCode EmptyFile(IO::File& file) {
 Int16 ClaimFoundFile(UInt32 channel, MadeFile& made, const IO::Location& location,
                      const OpenSettings& settings, StringFetcherProc messageFetcher) {
     WriteLockTaken lock;
-    const GSErrCode locked = TakeWriteLock(channel, location, settings.mode, lock);
+    const ZRErrCode locked = TakeWriteLock(channel, location, settings.mode, lock);
     if (locked == ErrMemoryFull) return Fail(ErrorMemoryFull, location, messageFetcher);
     if (locked != NoError) return Fail(ErrorOpen, location, messageFetcher);
     const bool empties = settings.mode == ModeWriteEmpty;
@@ -101,7 +101,7 @@ Int16 ClaimFoundFile(UInt32 channel, MadeFile& made, const IO::Location& locatio
 // The steps after the parameter string was found not empty; `errorName` becomes the resolved
 // file's name once the file has been found.
 Int16 OpenResolvedChannel(UInt32 channel, const ZR::UniString& fileName,
-                          const ZR::UniString& parameters, GSHandle* fileInfoHandle,
+                          const ZR::UniString& parameters, ZRHandle* fileInfoHandle,
                           ZR::UniString& errorName, StringFetcherProc messageFetcher) {
     OpenSettings settings;
     bool dialog = false;
@@ -110,7 +110,7 @@ Int16 OpenResolvedChannel(UInt32 channel, const ZR::UniString& fileName,
 
     ZR::UniString reducedName = ReduceBackslashes(fileName);
     IO::Location location;
-    GSErrCode error =
+    ZRErrCode error =
         ResolveFileLocation(reducedName, dialog, library, settings.mode, fileInfoHandle, location);
     if (error != NoError) return Fail(error, errorName, messageFetcher);
 
@@ -147,7 +147,7 @@ Int16 ReportException(const ZR::UniString& errorName, StringFetcherProc messageF
 }  // namespace
 
 Int16 OpenDataChannel(UInt32 channel, const ZR::UniString& fileName,
-                      const ZR::UniString& parameters, GSHandle* fileInfoHandle) {
+                      const ZR::UniString& parameters, ZRHandle* fileInfoHandle) {
     // The messages name the file as the script wrote it, whole, until the file has been found.
     ZR::UniString errorName;
     StringFetcherProc messageFetcher = nullptr;

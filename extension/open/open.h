@@ -8,6 +8,6 @@ namespace DataOmbraPlugin {
 // `fileInfoHandle` is the interpreter's memory-handle variable holding the remembered dialog
 // choices; only the dialog path uses it.
 Int16 OpenDataChannel(UInt32 channel, const ZR::UniString& fileName,
-                      const ZR::UniString& parameters, GSHandle* fileInfoHandle);
+                      const ZR::UniString& parameters, ZRHandle* fileInfoHandle);
 
 }  // namespace DataOmbraPlugin

@@ -4,7 +4,7 @@
 
 namespace DataOmbraPlugin {
 
-GSErrCode TakeWriteLock(UInt32 channel, const IO::Location& location, Int32 mode,
+ZRErrCode TakeWriteLock(UInt32 channel, const IO::Location& location, Int32 mode,
                         WriteLockTaken& taken) {
     if (mode == ModeReadOnly) return NoError;
     const ChannelInfo* record = FindChannelRecord(channel);

@@ -43,16 +43,16 @@ bool ReadFieldNumber(const ZR::UniString& fieldId, Int32& number) {
     return ReadNumber(text, number);
 }
 
-GSErrCode ReadTextLine(ChannelInfo& info, ZR::UniString& line, UInt32 position) {
+ZRErrCode ReadTextLine(ChannelInfo& info, ZR::UniString& line, UInt32 position) {
     if (position != MaxUIndex) {
         if (position > MaxFileOffset) return IO::ErrPosition;
-        const GSErrCode status = info.file->SetDataPosition(Int32(position));
+        const ZRErrCode status = info.file->SetDataPosition(Int32(position));
         if (status != NoError) return status;
     }
     return IOUtil::GetTextLine(*info.file, line, info.utf8 != 0);
 }
 
-GSErrCode SkipLines(ChannelInfo& info, Int32 count) {
+ZRErrCode SkipLines(ChannelInfo& info, Int32 count) {
     if (count <= 0) return NoError;
     LineCursor cursor(*info.file);
     return cursor.Skip(UInt32(count));
@@ -78,15 +78,15 @@ bool IsDeletionLine(const ZR::UniString& line, const ZR::UniString& key, ZR::Uni
     return line == MakeDeletionLine(key, separator);
 }
 
-GSErrCode IndexOffset(UInt64 offset, UInt32& position) {
+ZRErrCode IndexOffset(UInt64 offset, UInt32& position) {
     if (offset > MaxFileOffset) return IO::ErrPosition;
     position = UInt32(offset);
     return NoError;
 }
 
-GSErrCode GetIndexPosition(const ChannelInfo& info, UInt32& position) {
+ZRErrCode GetIndexPosition(const ChannelInfo& info, UInt32& position) {
     UInt32 current = 0;
-    const GSErrCode status = info.file->GetDataPosition(&current);
+    const ZRErrCode status = info.file->GetDataPosition(&current);
     return status != NoError ? status : IndexOffset(current, position);
 }
 

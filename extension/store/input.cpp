@@ -18,7 +18,7 @@ namespace {
 // Appends the value of one field: the evaluator's number, the integer 0 for an empty field, or
 // the field's text (taken over). `record` carries what the last evaluation left from one field to
 // the next.
-GSErrCode AddFieldValue(ValueList& list, ZR::UniString& field, OmbraValueRecord& record) {
+ZRErrCode AddFieldValue(ValueList& list, ZR::UniString& field, OmbraValueRecord& record) {
     if (field.IsEmpty()) {
         record.value.integer = 0;
         record.valueType = ValueTypeNumeric;
@@ -40,12 +40,12 @@ constexpr Int32 MaxReservedValues = 16;
 
 // Collects `count` values from field `first` and the fields after it; `valuesRead` counts them.
 // Returns the status of the last append. An exception ends the collection early.
-GSErrCode CollectValues(ValueList& list, ZR::UniChar separator, ZR::UniString& line,
+ZRErrCode CollectValues(ValueList& list, ZR::UniChar separator, ZR::UniString& line,
                         ZR::UniString& first, Int32 count, Int32& valuesRead) {
     OmbraValueRecord record{};
     record.valueType = ValueTypeNumeric;
     record.numericKind = NumericKindInteger;
-    GSErrCode appended = NoError;
+    ZRErrCode appended = NoError;
     try {
         // Every value asked for is delivered (empty fields after the line's end): room for the
         // usual few at once.

@@ -79,28 +79,28 @@ KeyReader::KeyReader(ChannelInfo& info, ZR::IChannel& channel, UInt64 fileOffset
     atFileStart = channel.GetReadOffset(&offset) == NoError && fileOffset + offset == 0;
 }
 
-GSErrCode KeyReader::ReadKey(std::string_view& key) {
+ZRErrCode KeyReader::ReadKey(std::string_view& key) {
     // GetTextLine drops a byte-order mark at offset 0 of UTF-8 text: that line goes through it.
     const bool markPossible = atFileStart && info.utf8;
     atFileStart = false;
     if (separatorByte == DecodeLines || markPossible) return ReadKeyByDecoding(key, markPossible);
-    const GSErrCode status = cursor.Next(&key, separatorByte);
+    const ZRErrCode status = cursor.Next(&key, separatorByte);
     lastLineEmpty = key.empty() && !cursor.SeparatorMet();
     return status;
 }
 
 // The cursor knows the position without a call into the file per line.
-GSErrCode KeyReader::Position(UInt32& position) {
+ZRErrCode KeyReader::Position(UInt32& position) {
     UInt64 offset = 0;
-    const GSErrCode status = cursor.GetOffset(offset);
+    const ZRErrCode status = cursor.GetOffset(offset);
     return status != NoError ? status : IndexOffset(fileOffset + offset, position);
 }
 
 // The line's bytes are the bytes GetTextLine decodes (the cursor ends lines as it does), less the
 // byte-order mark that it drops at the start of a UTF-8 file.
-GSErrCode KeyReader::ReadKeyByDecoding(std::string_view& key, bool markPossible) {
+ZRErrCode KeyReader::ReadKeyByDecoding(std::string_view& key, bool markPossible) {
     std::string_view bytes;
-    const GSErrCode status = cursor.Next(&bytes, NoSeparatorByte);
+    const ZRErrCode status = cursor.Next(&bytes, NoSeparatorByte);
     key = {};
     if (status != NoError) return status;
     if (markPossible && bytes.starts_with(ByteOrderMark)) bytes.remove_prefix(ByteOrderMark.size());

@@ -91,21 +91,21 @@ void LineCursor::Sync() {
 }
 
 // Before the buffer is replaced, the key's bytes in it move to the spill string.
-GSErrCode LineCursor::Refill() {
+ZRErrCode LineCursor::Refill() {
     if (keyStart != nullptr && !keyInSpill) {
         spill.assign(keyStart, keyLength);
         keyInSpill = true;
     }
     Sync();
     USize count = 0;
-    GSErrCode status = channel.PeekBuffer(&data, &count);
+    ZRErrCode status = channel.PeekBuffer(&data, &count);
     if (status == NoError) status = channel.GetReadOffset(&dataOffset);
     available = status == NoError ? count : 0;
     if (status != NoError) data = nullptr;
     return status;
 }
 
-GSErrCode LineCursor::GetOffset(UInt64& offset) const {
+ZRErrCode LineCursor::GetOffset(UInt64& offset) const {
     if (data == nullptr) return channel.GetReadOffset(&offset);
     offset = dataOffset + used;
     return NoError;
@@ -113,11 +113,11 @@ GSErrCode LineCursor::GetOffset(UInt64& offset) const {
 
 // Consumes the terminator at data[end]: CR, LF, or CR and the LF after it (which may stand at the
 // start of the next buffer). A failure to look ahead fails the line, as it fails GetTextLine.
-GSErrCode LineCursor::ConsumeTerminator(size_t end) {
+ZRErrCode LineCursor::ConsumeTerminator(size_t end) {
     used = end + 1;
     if (data[end] != CarriageReturn) return NoError;
     if (used == available) {
-        const GSErrCode status = Refill();
+        const ZRErrCode status = Refill();
         if (status == IO::ErrEndOfFile) return NoError;
         if (status != NoError) return status;
     }
@@ -153,9 +153,9 @@ std::string_view LineCursor::Key() const {
     return keyInSpill ? std::string_view(spill) : std::string_view(keyStart, keyLength);
 }
 
-GSErrCode LineCursor::Next(std::string_view* key, int separatorByte) {
+ZRErrCode LineCursor::Next(std::string_view* key, int separatorByte) {
     StartKey(false);
-    GSErrCode status = used == available ? Refill() : NoError;
+    ZRErrCode status = used == available ? Refill() : NoError;
     if (status == NoError) StartKey(key != nullptr);
     while (status == NoError) {
         const char* line = data + used;
@@ -190,8 +190,8 @@ UInt32 LineCursor::SkipBufferedLines(UInt32 count) {
     return ended;
 }
 
-GSErrCode LineCursor::Skip(UInt32 count) {
-    GSErrCode status = NoError;
+ZRErrCode LineCursor::Skip(UInt32 count) {
+    ZRErrCode status = NoError;
     while (count > 0 && status == NoError) {
         count -= SkipBufferedLines(count);
         if (count == 0) break;

@@ -17,7 +17,7 @@ namespace {
 // Builds sortedIndex from the samples the count took (the whole run, each line a sample, as
 // BuildSortedIndex takes them from a run of at most MaxSortedSamples lines), and leaves the file
 // at the run's end, where the tail begins.
-GSErrCode AdoptRunSamples(ChannelInfo& info, RecordIndex& index, const RunSamples& samples) {
+ZRErrCode AdoptRunSamples(ChannelInfo& info, RecordIndex& index, const RunSamples& samples) {
     {
         const KeyReader reader(info);  // decodes only; gone before the file is positioned
         UInt32 start = 0;
@@ -37,10 +37,10 @@ GSErrCode AdoptRunSamples(ChannelInfo& info, RecordIndex& index, const RunSample
 
 // Builds both indexes of the channel's file into `index` from the start of the file; a status
 // other than 0 means a failed load.
-GSErrCode BuildIndexes(ChannelInfo& info, RecordIndex& index) {
+ZRErrCode BuildIndexes(ChannelInfo& info, RecordIndex& index) {
     // A failed load may have left the position anywhere: the count starts at the file's start,
     // where it also starts after OPEN (a byte-order mark there is dropped by the line reader).
-    GSErrCode status = info.file->SetDataPosition(0);
+    ZRErrCode status = info.file->SetDataPosition(0);
     if (status != NoError) return status;
     try {
         UInt32 runLines = 0;
@@ -68,13 +68,13 @@ void AppendSample(RecordIndex& index, ZR::UniString&& key, UInt32 position) {
 }
 
 // Samples the run's lines into sortedIndex; `consumed` counts the run's lines read so far.
-GSErrCode SampleRun(ChannelInfo& info, RecordIndex& index, UInt32 entries, UInt32 runLines,
+ZRErrCode SampleRun(ChannelInfo& info, RecordIndex& index, UInt32 entries, UInt32 runLines,
                     UInt32& consumed) {
     KeyReader reader(info);
     std::string_view key;
     const double step = double(runLines) / double(entries);
     UInt32 position = info.DataStart();
-    GSErrCode status = NoError;
+    ZRErrCode status = NoError;
     for (UInt32 k = 1; k <= entries && status == NoError; ++k) {
         status = reader.ReadKey(key);
         if (status != NoError) break;
@@ -135,14 +135,14 @@ void EnsureLoaded(ChannelInfo& info) {
     }
 }
 
-GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines, RunSamples* samples) {
+ZRErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines, RunSamples* samples) {
     runLines = 0;
     tailLines = 0;
     KeyReader reader(info);
     std::string previous;
     std::string_view key;
     // The run: each key strictly above the one before it, the first above the empty key.
-    GSErrCode status = NoError;
+    ZRErrCode status = NoError;
     UInt32 start = info.DataStart();  // of the next line, while samples are taken
     while ((status = reader.ReadKey(key)) == NoError) {
         if (!reader.Less(previous, key)) {
@@ -169,11 +169,11 @@ GSErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines, Ru
     return status == IO::ErrEndOfFile ? NoError : status;
 }
 
-GSErrCode BuildSortedIndex(ChannelInfo& info, RecordIndex& index, UInt32 entries, UInt32 runLines) {
+ZRErrCode BuildSortedIndex(ChannelInfo& info, RecordIndex& index, UInt32 entries, UInt32 runLines) {
     // Where the first line starts; a failure here shows in the first read.
     info.file->SetDataPosition(Int32(info.DataStart()));
     UInt32 consumed = 0;
-    GSErrCode status = entries > 0 ? SampleRun(info, index, entries, runLines, consumed) : NoError;
+    ZRErrCode status = entries > 0 ? SampleRun(info, index, entries, runLines, consumed) : NoError;
     if (status == NoError && consumed < runLines) {
         // So many lines lie far beyond the offsets an index can hold.
         const UInt32 rest = runLines - consumed;

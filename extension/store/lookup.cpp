@@ -35,8 +35,8 @@ struct SampleSpan {
 
 // Reads the key of each line after the sample line up to offset `stop`, looking for `key`;
 // `offset` receives the matching line's position. Returns the first failure, or 0.
-GSErrCode ScanKeys(KeyReader& reader, const ZR::UniString& key, UInt32 stop, UInt32& offset) {
-    GSErrCode status = reader.SkipLines(1);
+ZRErrCode ScanKeys(KeyReader& reader, const ZR::UniString& key, UInt32 stop, UInt32& offset) {
+    ZRErrCode status = reader.SkipLines(1);
     std::string wanted;
     // A key without a form in the file's encoding matches no line; the lines are still read, so
     // that a read failure shows as it would otherwise.
@@ -65,7 +65,7 @@ bool EndsKey(char byte, int separatorByte) {
 // ScanKeys over the span's bytes, for keys cut on a separator byte: each line's first bytes are
 // compared with the key's, and the rest of the line is passed by its line end, with no key cut
 // out. `wanted` is null for a key no line can have. The result is ScanKeys's over the span.
-GSErrCode ScanSpanBytes(const SampleSpan& span, const std::string* wanted, int separatorByte,
+ZRErrCode ScanSpanBytes(const SampleSpan& span, const std::string* wanted, int separatorByte,
                         UInt32 stop, UInt32& offset) {
     const std::string_view bytes(span.bytes);
     // The start of the line after the one at `at`; bytes.size() when none starts in the span.
@@ -88,7 +88,7 @@ GSErrCode ScanSpanBytes(const SampleSpan& span, const std::string* wanted, int s
 }
 
 // The span scan: by bytes where keys are cut on a byte, by the key reader otherwise.
-GSErrCode ScanSpan(ChannelInfo& info, const ZR::UniString& key, const SampleSpan& span, UInt32 stop,
+ZRErrCode ScanSpan(ChannelInfo& info, const ZR::UniString& key, const SampleSpan& span, UInt32 stop,
                    UInt32& offset) {
     IO::MemoryIChannel channel(span.bytes.data(), USize(span.bytes.size()));
     KeyReader reader(info, channel, span.start);
@@ -103,11 +103,11 @@ GSErrCode ScanSpan(ChannelInfo& info, const ZR::UniString& key, const SampleSpan
 }
 
 // Reads the `count` bytes at `start` into the span; fewer only where the file ends.
-GSErrCode ReadSpan(ChannelInfo& info, UInt32 start, UInt32 count, SampleSpan& span) {
+ZRErrCode ReadSpan(ChannelInfo& info, UInt32 start, UInt32 count, SampleSpan& span) {
     span.start = start;
     span.bytes.resize(count);
     USize got = 0;
-    GSErrCode status = info.file->SetDataPosition(Int32(start));
+    ZRErrCode status = info.file->SetDataPosition(Int32(start));
     if (status == NoError) status = info.file->ReadBin(span.bytes.data(), count, &got);
     span.bytes.resize(got);
     return status;
@@ -115,23 +115,23 @@ GSErrCode ReadSpan(ChannelInfo& info, UInt32 start, UInt32 count, SampleSpan& sp
 
 // Scans the lines after sample `below` up to the next index entry for `key`, over the span's
 // bytes when `span` is given and the span is short enough, through the file's buffer otherwise.
-GSErrCode ScanBetweenSamples(ChannelInfo& info, const ZR::UniString& key, Int32 below,
+ZRErrCode ScanBetweenSamples(ChannelInfo& info, const ZR::UniString& key, Int32 below,
                              UInt32& offset, SampleSpan* span) {
     const RecInfoRec* entries = info.Index().sortedIndex.GetContent();
     const UInt32 start = entries[below].filePos;
     const UInt32 stop = entries[below + 1].filePos;
     if (span != nullptr && stop > start && stop - start <= MaxSpanBytes) {
-        const GSErrCode status = ReadSpan(info, start, stop - start, *span);
+        const ZRErrCode status = ReadSpan(info, start, stop - start, *span);
         if (status != NoError) return status;
         return ScanSpan(info, key, *span, stop, offset);
     }
-    const GSErrCode status = info.file->SetDataPosition(Int32(start));
+    const ZRErrCode status = info.file->SetDataPosition(Int32(start));
     if (status != NoError) return status;
     KeyReader reader(info);
     return ScanKeys(reader, key, stop, offset);
 }
 
-GSErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+ZRErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                        Int32* entryPosition, UInt8& searchedSorted, SampleSpan* span) {
     offset = MaxUIndex;
     if (entryPosition != nullptr) *entryPosition = -1;
@@ -163,7 +163,7 @@ GSErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offs
 }
 
 // Decodes the line at `offset` from the span, exactly as ReadTextLine reads it from the file.
-GSErrCode DecodeSpanLine(const ChannelInfo& info, const SampleSpan& span, UInt32 offset,
+ZRErrCode DecodeSpanLine(const ChannelInfo& info, const SampleSpan& span, UInt32 offset,
                          ZR::UniString& line) {
     IO::MemoryIChannel channel(span.bytes.data(), USize(span.bytes.size()));
     channel.Advance(offset - span.start);
@@ -172,15 +172,15 @@ GSErrCode DecodeSpanLine(const ChannelInfo& info, const SampleSpan& span, UInt32
 
 }  // namespace
 
-GSErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+ZRErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                      Int32* entryPosition, UInt8& searchedSorted) {
     return LocateRecord(info, key, offset, entryPosition, searchedSorted, nullptr);
 }
 
-GSErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+ZRErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                          Int32* entryPosition, UInt8& searchedSorted, ZR::UniString& line) {
     SampleSpan span;
-    GSErrCode status = LocateRecord(info, key, offset, entryPosition, searchedSorted, &span);
+    ZRErrCode status = LocateRecord(info, key, offset, entryPosition, searchedSorted, &span);
     if (status != NoError || offset == MaxUIndex) return status;
     try {
         if (span.Holds(offset)) return DecodeSpanLine(info, span, offset, line);
@@ -190,11 +190,11 @@ GSErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& of
     return ReadTextLine(info, line, offset);
 }
 
-GSErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, ZR::UniString& line) {
+ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, ZR::UniString& line) {
     EnsureLoaded(info);
     UInt32 offset = MaxUIndex;
     UInt8 searchedSorted = 0;
-    const GSErrCode status = FindRecordLine(info, key, offset, nullptr, searchedSorted, line);
+    const ZRErrCode status = FindRecordLine(info, key, offset, nullptr, searchedSorted, line);
     if (status != NoError || offset == MaxUIndex) return status;
     try {
         if (IsDeletionLine(line, key, info.separator)) line.Clear();
@@ -211,7 +211,7 @@ bool EnsureChannelLoaded(UInt32 channel) {
     return info->loaded != 0;
 }
 
-GSErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, ZR::UniString& line) {
+ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, ZR::UniString& line) {
     ChannelInfo* info = FindChannelRecord(channel);
     if (info == nullptr) return StatusReportedError;
     return ReadRecordLine(*info, key, line);

@@ -10,21 +10,21 @@ namespace DataOmbraPlugin {
 // is absent; `entryPosition` (when given) the 0-based position of the matching index entry, or -1
 // for a record found by the scan; `searchedSorted` 0 exactly when the key was found in tailIndex.
 // Returns a read or position failure, or -7003 for an exception (with offset MaxUIndex).
-GSErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+ZRErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                      Int32* entryPosition, UInt8& searchedSorted);
 
 // FindRecord, and for a present key its current line into `line`, as ReadTextLine reads it at
 // `offset`. A line that the scan between samples met is decoded from the bytes the scan read (one
 // read of exactly the samples' span), without reading the file again.
-GSErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+ZRErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                          Int32* entryPosition, UInt8& searchedSorted, ZR::UniString& line);
 
 // Loads the channel if needed and reads the line of `key` into `line`; the line stays empty when
 // the record is absent or deleted.
-GSErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, ZR::UniString& line);
+ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, ZR::UniString& line);
 
 // Channel-level forms: false / -7003 when the channel is not open.
 bool EnsureChannelLoaded(UInt32 channel);
-GSErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, ZR::UniString& line);
+ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, ZR::UniString& line);
 
 }  // namespace DataOmbraPlugin

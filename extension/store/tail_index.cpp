@@ -17,9 +17,9 @@ namespace {
 // gets none either: it holds nothing INPUT could return, so it must not hide an earlier line of
 // the empty key, and a save, which copies indexed lines only, drops it (a trailing empty line
 // from an editor would otherwise be saved first and leave the whole file unsorted).
-GSErrCode CollectTailEntries(ChannelInfo& info, RecordIndex& index, UInt32 tailLines, UInt32& end) {
+ZRErrCode CollectTailEntries(ChannelInfo& info, RecordIndex& index, UInt32 tailLines, UInt32& end) {
     KeyReader reader(info);
-    GSErrCode status = reader.Position(end);
+    ZRErrCode status = reader.Position(end);
     if (status != NoError) return status;
     std::string_view key;
     for (UInt32 i = 0; i < tailLines; ++i) {
@@ -49,10 +49,10 @@ void SortAndDropSuperseded(ZR::VAArray<RecInfoRec>& index) {
 
 }  // namespace
 
-GSErrCode BuildTailIndex(ChannelInfo& info, RecordIndex& index, UInt32 tailLines) {
+ZRErrCode BuildTailIndex(ChannelInfo& info, RecordIndex& index, UInt32 tailLines) {
     try {
         UInt32 end = 0;
-        const GSErrCode status = CollectTailEntries(info, index, tailLines, end);
+        const ZRErrCode status = CollectTailEntries(info, index, tailLines, end);
         if (status != NoError) return status;
         SortAndDropSuperseded(index.tailIndex);
         index.tailIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &index.recordKeys});

@@ -5,7 +5,7 @@
 
 namespace DataOmbraPlugin {
 
-GSErrCode AddNumericValue(ValueList& list, const OmbraValueRecord& record) {
+ZRErrCode AddNumericValue(ValueList& list, const OmbraValueRecord& record) {
     try {
         list.values.Push(record);
     } catch (const std::exception&) {
@@ -14,7 +14,7 @@ GSErrCode AddNumericValue(ValueList& list, const OmbraValueRecord& record) {
     return NoError;
 }
 
-GSErrCode AddStringValue(ValueList& list, ZR::UniString&& text) {
+ZRErrCode AddStringValue(ValueList& list, ZR::UniString&& text) {
     OmbraValueRecord record{};
     record.value.stringIndex = list.strings.GetSize();
     record.valueType = ValueTypeString;

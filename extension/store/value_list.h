@@ -12,9 +12,9 @@ struct ValueList {
 };
 
 // Appends a copy of `record`. 0, or ErrMemoryFull when the list cannot grow.
-GSErrCode AddNumericValue(ValueList& list, const OmbraValueRecord& record);
+ZRErrCode AddNumericValue(ValueList& list, const OmbraValueRecord& record);
 // Appends `text` (taken over) and a string record referring to it. 0, or ErrMemoryFull.
-GSErrCode AddStringValue(ValueList& list, ZR::UniString&& text);
+ZRErrCode AddStringValue(ValueList& list, ZR::UniString&& text);
 
 // Takes field `n` of `line` (n <= 0: the text before the first separator) into `field` and
 // removes it, with the separator that ended it, from the line; a field that runs to the end of the

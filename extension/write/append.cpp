@@ -23,10 +23,10 @@ void ExtendIndexedEnd(ChannelInfo& info, UInt32 end) {
 
 // Writes `line` at `offset` and hands it to the operating system: once OUTPUT returns, a killed
 // process loses nothing. `written` receives the byte count (0 on failure).
-GSErrCode WriteLineAt(ChannelInfo& info, UInt32 offset, const ZR::UniString& line,
+ZRErrCode WriteLineAt(ChannelInfo& info, UInt32 offset, const ZR::UniString& line,
                       UInt32& written) {
     written = 0;
-    GSErrCode status = info.file->SetDataPosition(Int32(offset));
+    ZRErrCode status = info.file->SetDataPosition(Int32(offset));
     if (status == NoError) status = WriteTextLine(info, *info.file, line, &written);
     if (status == NoError) status = info.file->Flush();
     return status;
@@ -35,11 +35,11 @@ GSErrCode WriteLineAt(ChannelInfo& info, UInt32 offset, const ZR::UniString& lin
 // Sets `end` to the offset where an appended line goes. A last line without a line end first
 // gets a carriage return, so that the appended line does not continue it. The last byte is read
 // only while the channel does not know it: after the first append it does.
-GSErrCode EndLastLine(ChannelInfo& info, UInt32& end) {
+ZRErrCode EndLastLine(ChannelInfo& info, UInt32& end) {
     end = info.tailIndex.GetLast().filePos;
     if (end <= info.DataStart() || info.endsWithLineEnd) return NoError;
     char last = 0;
-    GSErrCode status = info.file->SetDataPosition(Int32(end - 1));
+    ZRErrCode status = info.file->SetDataPosition(Int32(end - 1));
     if (status == NoError) status = info.file->ReadBin(&last, 1);
     if (status != NoError || last == '\r' || last == '\n') return status;
     UInt32 written = 0;
@@ -61,7 +61,7 @@ void TakeBackTornLine(ChannelInfo& info, UInt32 end) {
 
 // Points tailIndex at the line of `key` just appended at `offset`: the entry found in tailIndex
 // is replaced; otherwise a new entry is inserted, reusing the key of a sortedIndex entry.
-GSErrCode IndexAppendedLine(ChannelInfo& info, const ZR::UniString& key, const RecordPlace& place,
+ZRErrCode IndexAppendedLine(ChannelInfo& info, const ZR::UniString& key, const RecordPlace& place,
                             UInt32 offset) {
     try {
         RecInfoRec entry{0, offset, &info.recordKeys};
@@ -85,18 +85,18 @@ GSErrCode IndexAppendedLine(ChannelInfo& info, const ZR::UniString& key, const R
 
 }  // namespace
 
-GSErrCode OverwriteInPlace(ChannelInfo& info, UInt32 offset, ZR::UniString line) {
+ZRErrCode OverwriteInPlace(ChannelInfo& info, UInt32 offset, ZR::UniString line) {
     line.Append(LineEnd);
     UInt32 written = 0;
-    const GSErrCode status = WriteLineAt(info, offset, line, written);
+    const ZRErrCode status = WriteLineAt(info, offset, line, written);
     if (status == NoError) ExtendIndexedEnd(info, offset + written);
     return status;
 }
 
-GSErrCode AppendRecord(ChannelInfo& info, const ZR::UniString& key, const RecordPlace& place,
+ZRErrCode AppendRecord(ChannelInfo& info, const ZR::UniString& key, const RecordPlace& place,
                        ZR::UniString line) {
     UInt32 offset = 0;
-    GSErrCode status = EndLastLine(info, offset);
+    ZRErrCode status = EndLastLine(info, offset);
     if (status != NoError) return status;
     line.Append(LineEnd);
     // Every offset an index holds must fit in 31 bits: a line that would end beyond is refused.

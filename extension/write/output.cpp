@@ -22,7 +22,7 @@ constexpr Int32 CompactionEntries = 1024;
 // open read-write already: the reopen also clears the status that a failed write leaves sticking
 // in the file object, and the file object cannot tell its mode (the cost is measured by
 // bench/write_bench.cpp).
-GSErrCode ReopenForWriting(IO::File& file) {
+ZRErrCode ReopenForWriting(IO::File& file) {
     if (file.IsOpen()) file.Close();  // its status is not looked at: nothing is pending
     return file.Open(IO::File::ReadWriteMode);
 }
@@ -61,10 +61,10 @@ void CompactWhenFull(ChannelInfo& info, UInt32 channel) {
 // write failed (a full disk, a file-size limit, an I/O error; a torn line is cut back), the line
 // would end beyond the offsets an index can hold, or the mark of a new UTF-8 file is still
 // missing (no line is written without it: the file would be read in the default code page).
-GSErrCode StoreRecord(ChannelInfo& info, UInt32 channel, const ZR::UniString& key,
+ZRErrCode StoreRecord(ChannelInfo& info, UInt32 channel, const ZR::UniString& key,
                       const ZR::UniString& recordText) {
     if (info.bomPending) return IO::ErrIO;
-    GSErrCode status = ReopenForWriting(*info.file);
+    ZRErrCode status = ReopenForWriting(*info.file);
     if (status == NoError) status = UpdateRecord(info, key, recordText);
     if (status != NoError) return status;
     CompactWhenFull(info, channel);
@@ -97,7 +97,7 @@ Int16 Output(UInt32 channel, const ZR::UniString& recordId, const ZR::UniString&
     // A field number of 0 or below asks for the deletion: an empty record text.
     ZR::UniString recordText;
     if (fieldNumber >= 1) {
-        const GSErrCode status =
+        const ZRErrCode status =
             MakeRecordText(recordId, settings.separator, values, strings, recordText);
         // Nothing is written for a record that cannot be made; the old one stays. A string value
         // without its text is the interpreter's inconsistency, not the script's: not reported.
@@ -106,7 +106,7 @@ Int16 Output(UInt32 channel, const ZR::UniString& recordId, const ZR::UniString&
     }
     // A record that did not reach the file is reported, where the module's interface stays
     // silent and the script would go on as if it were stored. The file keeps the records it had.
-    const GSErrCode status = StoreRecord(info, channel, recordId, recordText);
+    const ZRErrCode status = StoreRecord(info, channel, recordId, recordText);
     if (status == NoError) return NoError;
     KeepReadable(*info.file);
     ReportError(status == ErrMemoryFull ? ErrorMemoryFull : ErrorWritePermission, location, fetcher);

@@ -21,7 +21,7 @@ double NumericPayload(const OmbraValueRecord& value) {
 }
 
 // Appends the text of one value; ErrParam for a string index outside `strings`.
-GSErrCode AppendValueText(const OmbraValueRecord& value, const ZR::Array<ZR::UniString>* strings,
+ZRErrCode AppendValueText(const OmbraValueRecord& value, const ZR::Array<ZR::UniString>* strings,
                           ZR::UniString& text) {
     if (value.valueType == ValueTypeNumeric) {
         text.Append(FormatNumber(value));
@@ -42,7 +42,7 @@ ZR::UniString FormatNumber(const OmbraValueRecord& value) {
     return ZR::UniString(digits, CC_Default);
 }
 
-GSErrCode MakeRecordText(const ZR::UniString& key, ZR::UniChar separator,
+ZRErrCode MakeRecordText(const ZR::UniString& key, ZR::UniChar separator,
                          const ZR::Array<OmbraValueRecord>* values,
                          const ZR::Array<ZR::UniString>* strings, ZR::UniString& text) {
     try {
@@ -50,7 +50,7 @@ GSErrCode MakeRecordText(const ZR::UniString& key, ZR::UniChar separator,
         if (values == nullptr) return NoError;
         for (const OmbraValueRecord& value : *values) {
             text.Append(separator);
-            const GSErrCode status = AppendValueText(value, strings, text);
+            const ZRErrCode status = AppendValueText(value, strings, text);
             if (status != NoError) return status;
         }
         return NoError;

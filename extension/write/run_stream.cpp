@@ -26,14 +26,14 @@ RunStream::RunStream(ChannelInfo& info)
         .AppendBytes(deletionMarker, info.utf8 ? CC_UTF8 : CC_Default);
 }
 
-GSErrCode RunStream::Start() {
+ZRErrCode RunStream::Start() {
     return info.file->SetDataPosition(Int32(offset));
 }
 
-GSErrCode RunStream::CopyBlockBelow(const ZR::UniString* key, IO::File& temp) {
+ZRErrCode RunStream::CopyBlockBelow(const ZR::UniString* key, IO::File& temp) {
     const UInt32 limit = key == nullptr ? end : LastSampleBelow(*key);
     cursor.Sync();  // the file's position is `offset` again
-    GSErrCode status = NoError;
+    ZRErrCode status = NoError;
     while (status == NoError && offset < limit) {
         const char* data = nullptr;
         USize available = 0;
@@ -83,15 +83,15 @@ size_t RunStream::UnchangedPrefix(const char* data, size_t count) const {
     return LineStart(data, count);  // whole lines only
 }
 
-GSErrCode RunStream::Fill() {
-    GSErrCode status = NoError;
+ZRErrCode RunStream::Fill() {
+    ZRErrCode status = NoError;
     while (status == NoError && !pending && offset < end) status = ReadLine();
     return status;
 }
 
-GSErrCode RunStream::ReadLine() {
+ZRErrCode RunStream::ReadLine() {
     std::string_view line;
-    GSErrCode status = cursor.Next(&line, NoSeparatorByte);
+    ZRErrCode status = cursor.Next(&line, NoSeparatorByte);
     if (status != NoError) return status;
     text.AssignBytes(line.data(), USize(line.size()), info.utf8 ? CC_UTF8 : CC_Default);
     bytes.assign(line);
@@ -111,7 +111,7 @@ Int32 RunStream::CompareKey(const ZR::UniString& key) const {
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
-GSErrCode RunStream::WriteLine(IO::File& temp) const {
+ZRErrCode RunStream::WriteLine(IO::File& temp) const {
     return temp.WriteBin(bytes.data(), USize(bytes.size()));
 }
 

@@ -33,16 +33,16 @@ struct SaveFiles {
     std::unique_ptr<IO::File> temp;
 };
 
-GSErrCode KeepFirst(GSErrCode first, GSErrCode next) {
+ZRErrCode KeepFirst(ZRErrCode first, ZRErrCode next) {
     return first != NoError ? first : next;
 }
 
-GSErrCode CloseIfOpen(IO::File& file) {
+ZRErrCode CloseIfOpen(IO::File& file) {
     return file.IsOpen() ? file.Close() : NoError;
 }
 
-GSErrCode LocateFiles(const ChannelInfo& info, SaveFiles& files) {
-    GSErrCode status = info.file->GetLocation(&files.dataLocation);
+ZRErrCode LocateFiles(const ChannelInfo& info, SaveFiles& files) {
+    ZRErrCode status = info.file->GetLocation(&files.dataLocation);
     if (status == NoError) status = files.dataLocation.GetLastLocalName(&files.dataName);
     if (status != NoError) return status;
     ZR::UniString tempName = files.dataName.GetText();
@@ -53,15 +53,15 @@ GSErrCode LocateFiles(const ChannelInfo& info, SaveFiles& files) {
 
 // A second reader of the data file for the lines of tailIndex, so that the leading run is read
 // in one sequential pass.
-GSErrCode OpenTailReader(const SaveFiles& files, std::unique_ptr<IO::File>& reader) {
-    GSErrCode status = IO::File::New(reader, files.dataLocation, IO::File::Fail);
+ZRErrCode OpenTailReader(const SaveFiles& files, std::unique_ptr<IO::File>& reader) {
+    ZRErrCode status = IO::File::New(reader, files.dataLocation, IO::File::Fail);
     if (status == NoError) status = reader->Open(IO::File::ReadMode);
     return status;
 }
 
 // Writes the new text into the temporary file and makes it durable. Every file is closed
 // afterwards, the data file included; the first failure is returned.
-GSErrCode WriteTempFile(ChannelInfo& info, SaveFiles& files) {
+ZRErrCode WriteTempFile(ChannelInfo& info, SaveFiles& files) {
     IO::File& data = *info.file;
     IO::File& temp = *files.temp;
     std::unique_ptr<IO::File> tailReader;
@@ -69,7 +69,7 @@ GSErrCode WriteTempFile(ChannelInfo& info, SaveFiles& files) {
     // of an earlier failed write, which sticks in the file object until it is closed, must not
     // stop the save that drops what that write left behind the indexed end of the file.
     (void)CloseIfOpen(data);
-    GSErrCode status = data.Open(IO::File::ReadMode);
+    ZRErrCode status = data.Open(IO::File::ReadMode);
     if (status == NoError) status = OpenTailReader(files, tailReader);
     if (status == NoError) status = temp.Open(IO::File::WriteEmptyMode);
     if (status == NoError && info.utf8) status = WriteByteOrderMark(temp);
@@ -84,8 +84,8 @@ GSErrCode WriteTempFile(ChannelInfo& info, SaveFiles& files) {
     return KeepFirst(status, CloseIfOpen(data));
 }
 
-GSErrCode ReplaceDataFile(const SaveFiles& files) {
-    const GSErrCode status = IO::fileSystem.Rename(files.tempLocation, files.dataName);
+ZRErrCode ReplaceDataFile(const SaveFiles& files) {
+    const ZRErrCode status = IO::fileSystem.Rename(files.tempLocation, files.dataName);
     if (status != NoError) return status;
     // The save stands even when the folder cannot be synced: after a crash the name holds the
     // old text or the new one, and either holds every record.
@@ -95,11 +95,11 @@ GSErrCode ReplaceDataFile(const SaveFiles& files) {
 }
 
 // The save's steps; `saved` tells whether the new text took the data file's place.
-GSErrCode SaveContent(ChannelInfo& info, bool& saved) {
+ZRErrCode SaveContent(ChannelInfo& info, bool& saved) {
     EnsureLoaded(info);
     if (!info.loaded) return StatusLoadFailed;
     SaveFiles files;
-    GSErrCode status = LocateFiles(info, files);
+    ZRErrCode status = LocateFiles(info, files);
     if (status != NoError) return status;
     // Without a temporary file nothing is written and the save counts as done (status 0); the
     // data file stays open as it was and `modified` stays set.
@@ -127,12 +127,12 @@ GSErrCode SaveContent(ChannelInfo& info, bool& saved) {
 
 }  // namespace
 
-GSErrCode SaveDataFile(ChannelInfo& info) {
+ZRErrCode SaveDataFile(ChannelInfo& info) {
     if (info.file == nullptr) return ErrParam;
     // Loading clears `modified`; only a save that took place may leave it cleared.
     const UInt8 modified = info.modified;
     bool saved = false;
-    GSErrCode status = NoError;
+    ZRErrCode status = NoError;
     try {
         status = SaveContent(info, saved);
     } catch (const std::exception&) {
@@ -143,9 +143,9 @@ GSErrCode SaveDataFile(ChannelInfo& info) {
     return status;
 }
 
-GSErrCode SaveChannel(UInt32 channel) {
+ZRErrCode SaveChannel(UInt32 channel) {
     ChannelInfo* info = FindChannelRecord(channel);
-    return info == nullptr ? GSErrCode(StatusReportedError) : SaveDataFile(*info);
+    return info == nullptr ? ZRErrCode(StatusReportedError) : SaveDataFile(*info);
 }
 
 }  // namespace DataOmbraPlugin

@@ -27,9 +27,9 @@ public:
     }
 
     // Reads the line of the next entry when none is pending.
-    GSErrCode Fill() {
+    ZRErrCode Fill() {
         if (pending || !HasMore()) return NoError;
-        GSErrCode status = reader.SetDataPosition(Int32(info.tailIndex[next].filePos));
+        ZRErrCode status = reader.SetDataPosition(Int32(info.tailIndex[next].filePos));
         if (status == NoError) status = IOUtil::GetTextLine(reader, line, info.utf8 != 0);
         pending = status == NoError;
         return status;
@@ -44,15 +44,15 @@ private:
     bool pending = false;
 };
 
-GSErrCode WriteMergedLine(const ChannelInfo& info, IO::File& temp, ZR::UniString& line) {
+ZRErrCode WriteMergedLine(const ChannelInfo& info, IO::File& temp, ZR::UniString& line) {
     line.Append(LineEnd);
     return WriteTextLine(info, temp, line);
 }
 
 // One pass of the merge: takes the smaller key of the two streams (the tail line on equal keys,
 // dropping the run's line). A deleted record's line is not written.
-GSErrCode MergeStep(const ChannelInfo& info, RunStream& run, TailStream& tail, IO::File& temp) {
-    GSErrCode status = tail.Fill();
+ZRErrCode MergeStep(const ChannelInfo& info, RunStream& run, TailStream& tail, IO::File& temp) {
+    ZRErrCode status = tail.Fill();
     if (status == NoError && !run.Pending())
         status = run.CopyBlockBelow(tail.HasMore() ? &tail.Key() : nullptr, temp);
     if (status == NoError) status = run.Fill();
@@ -73,11 +73,11 @@ GSErrCode MergeStep(const ChannelInfo& info, RunStream& run, TailStream& tail, I
 
 }  // namespace
 
-GSErrCode MergeLines(ChannelInfo& info, IO::File& tailReader, IO::File& temp) {
+ZRErrCode MergeLines(ChannelInfo& info, IO::File& tailReader, IO::File& temp) {
     try {
         RunStream run(info);
         TailStream tail(info, tailReader);
-        GSErrCode status = run.Start();
+        ZRErrCode status = run.Start();
         while (status == NoError && (run.HasMore() || tail.HasMore()))
             status = MergeStep(info, run, tail, temp);
         return status;

@@ -13,24 +13,24 @@
 namespace DataOmbraPlugin {
 namespace {
 
-GSErrCode HaveSameByteLength(const ChannelInfo& info, const ZR::UniString& a,
+ZRErrCode HaveSameByteLength(const ChannelInfo& info, const ZR::UniString& a,
                              const ZR::UniString& b, bool& same) {
     UInt32 aLength = 0;
     UInt32 bLength = 0;
-    GSErrCode status = EncodedLength(info, a, aLength);
+    ZRErrCode status = EncodedLength(info, a, aLength);
     if (status == NoError) status = EncodedLength(info, b, bLength);
     same = status == NoError && aLength == bLength;
     return status;
 }
 
 // UpdateRecord's steps; may raise the exceptions of the containers and strings.
-GSErrCode ApplyRecordText(ChannelInfo& info, const ZR::UniString& key,
+ZRErrCode ApplyRecordText(ChannelInfo& info, const ZR::UniString& key,
                           const ZR::UniString& recordText) {
     EnsureLoaded(info);
     if (!info.loaded) return StatusLoadFailed;
     RecordPlace place;
     ZR::UniString current;
-    GSErrCode status = FindRecordLine(info, key, place.offset, &place.entryPosition,
+    ZRErrCode status = FindRecordLine(info, key, place.offset, &place.entryPosition,
                                       place.searchedSorted, current);
     if (status != NoError) return status;
     const bool deletion = recordText.IsEmpty();
@@ -51,7 +51,7 @@ GSErrCode ApplyRecordText(ChannelInfo& info, const ZR::UniString& key,
 
 }  // namespace
 
-GSErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
+ZRErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
                        const ZR::UniString& recordText) {
     try {
         return ApplyRecordText(info, key, recordText);
@@ -60,7 +60,7 @@ GSErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
     }
 }
 
-GSErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry) {
+ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry) {
     try {
         // The order of FindRecord's search (UniString code units), not a code-page comparison:
         // the two order characters such as U+20AC differently, and the lookup would miss keys.
@@ -84,10 +84,10 @@ GSErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry) {
     }
 }
 
-GSErrCode WriteChannelRecord(UInt32 channel, const ZR::UniString& key,
+ZRErrCode WriteChannelRecord(UInt32 channel, const ZR::UniString& key,
                              const ZR::UniString& recordText) {
     ChannelInfo* info = FindChannelRecord(channel);
-    return info == nullptr ? GSErrCode(StatusReportedError) : UpdateRecord(*info, key, recordText);
+    return info == nullptr ? ZRErrCode(StatusReportedError) : UpdateRecord(*info, key, recordText);
 }
 
 Int32 CountChannelTailEntries(UInt32 channel) {

@@ -6,7 +6,7 @@
 namespace DataOmbraPlugin {
 
 // InsertTailEntry's status for an entry whose key tailIndex already holds.
-constexpr GSErrCode StatusDuplicateKey = -1111;
+constexpr ZRErrCode StatusDuplicateKey = -1111;
 
 // Stores `recordText` as the record of `key` (an empty text deletes it): nothing is written for
 // an unchanged line; a line of the same encoded length is overwritten in place; anything else is
@@ -14,15 +14,15 @@ constexpr GSErrCode StatusDuplicateKey = -1111;
 // byte written has reached the operating system when it returns. Returns 0 or the first failure
 // (StatusLoadFailed when the indexes cannot be built, -7003 for an exception); after a failure
 // the indexes still describe the file, or they are dropped so that the next use reloads it.
-GSErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
+ZRErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
                        const ZR::UniString& recordText);
 
 // Inserts `entry` into tailIndex at its key's place, in the order FindRecord searches. Returns
 // 0, StatusDuplicateKey when an entry with an equal key is there, -7003 on an exception.
-GSErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry);
+ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry);
 
 // Channel-level forms: -7003 when the channel is not open.
-GSErrCode WriteChannelRecord(UInt32 channel, const ZR::UniString& key,
+ZRErrCode WriteChannelRecord(UInt32 channel, const ZR::UniString& key,
                              const ZR::UniString& recordText);
 // EnsureLoaded, then the number of tailIndex entries, end entry included.
 Int32 CountChannelTailEntries(UInt32 channel);

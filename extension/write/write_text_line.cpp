@@ -9,7 +9,7 @@ namespace {
 // Encodes `text` into `bytes` (replacing its content). ErrMemoryFull when the buffer cannot grow.
 // The one encoder of the writing side: the length that decides an overwrite in place is the
 // length of the bytes that are written.
-GSErrCode EncodeLine(const ChannelInfo& info, const ZR::UniString& text, std::string& bytes) {
+ZRErrCode EncodeLine(const ChannelInfo& info, const ZR::UniString& text, std::string& bytes) {
     try {
         bytes.clear();
         text.AppendBytes(bytes, ChannelCharCode(info));
@@ -21,24 +21,24 @@ GSErrCode EncodeLine(const ChannelInfo& info, const ZR::UniString& text, std::st
 
 }  // namespace
 
-GSErrCode WriteByteOrderMark(IO::File& file) {
+ZRErrCode WriteByteOrderMark(IO::File& file) {
     return file.WriteBin("\xEF\xBB\xBF", 3, 0);
 }
 
-GSErrCode EncodedLength(const ChannelInfo& info, const ZR::UniString& text, UInt32& length) {
+ZRErrCode EncodedLength(const ChannelInfo& info, const ZR::UniString& text, UInt32& length) {
     std::string bytes;
-    const GSErrCode status = EncodeLine(info, text, bytes);
+    const ZRErrCode status = EncodeLine(info, text, bytes);
     length = UInt32(bytes.size());
     return status;
 }
 
-GSErrCode WriteTextLine(const ChannelInfo& info, IO::File& file, const ZR::UniString& text,
+ZRErrCode WriteTextLine(const ChannelInfo& info, IO::File& file, const ZR::UniString& text,
                         UInt32* bytesWritten) {
     if (bytesWritten != nullptr) *bytesWritten = 0;
     // A buffer of the call's own: the module keeps no state that would outlive an unload. A line
     // that cannot be encoded fails the write: leaving it out would lose a record without a word.
     std::string bytes;
-    GSErrCode status = EncodeLine(info, text, bytes);
+    ZRErrCode status = EncodeLine(info, text, bytes);
     if (status == NoError) status = file.WriteBin(bytes.data(), USize(bytes.size()), 0);
     if (status == NoError && bytesWritten != nullptr) *bytesWritten = UInt32(bytes.size());
     return status;
@@ -47,7 +47,7 @@ GSErrCode WriteTextLine(const ChannelInfo& info, IO::File& file, const ZR::UniSt
 void WritePendingMark(ChannelInfo& info) {
     IO::File& file = *info.file;
     if (file.IsOpen()) file.Close();  // nothing is pending: every write was flushed
-    GSErrCode status = file.Open(IO::File::ReadWriteMode);
+    ZRErrCode status = file.Open(IO::File::ReadWriteMode);
     if (status == NoError) status = WriteByteOrderMark(file);
     if (status == NoError) status = file.Flush();
     if (status == NoError) {

@@ -8,18 +8,18 @@
 #include "host/base/types.h"
 
 // `flags` 2 clears the new bytes; `reserved` is passed as 0.
-HOST_API GSHandle BMAllocateHandle(Int32 size, Int32 flags, Int32 reserved);
+HOST_API ZRHandle BMAllocateHandle(Int32 size, Int32 flags, Int32 reserved);
 // Resizes the block; on failure the block keeps its old size and bytes. Returns the handle (the
 // same one) or nullptr on failure.
-HOST_API GSHandle BMReallocHandle(GSHandle handle, Int32 newSize, Int32 flags, Int32 reserved);
-HOST_API Int32 BMGetHandleSize(GSHandle handle);
-HOST_API void BMKillHandle(GSHandle* handle);  // frees the block and sets *handle to nullptr
+HOST_API ZRHandle BMReallocHandle(ZRHandle handle, Int32 newSize, Int32 flags, Int32 reserved);
+HOST_API Int32 BMGetHandleSize(ZRHandle handle);
+HOST_API void BMKillHandle(ZRHandle* handle);  // frees the block and sets *handle to nullptr
 
-HOST_API GSPtr BMAllocatePtr(Int32 size, Int32 flags, Int32 reserved);
-HOST_API void BMKillPtr(GSPtr* pointer);  // frees the block and sets *pointer to nullptr
+HOST_API ZRPtr BMAllocatePtr(Int32 size, Int32 flags, Int32 reserved);
+HOST_API void BMKillPtr(ZRPtr* pointer);  // frees the block and sets *pointer to nullptr
 
 // The outcome of the calling thread's last BM call.
-HOST_API GSErrCode BMError();
+HOST_API ZRErrCode BMError();
 
 // Copies `count` bytes; the two ranges may overlap.
 HOST_API void BNCopyMemory(void* destination, const void* source, USize count);

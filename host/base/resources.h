@@ -13,19 +13,19 @@
 
 // Registers the resources carried by the module loaded at `instance` and makes it the active
 // resource module. Returns its handle, or InvalidResModule when the module carries none.
-HOST_API GSResModule RSAddModule_ResetCurrentModule(GSInstance instance);
-HOST_API void RSRemoveModule(GSResModule module);
+HOST_API ZRResModule RSAddModule_ResetCurrentModule(ZRInstance instance);
+HOST_API void RSRemoveModule(ZRResModule module);
 
 // Makes `module` the active resource module; returns the one that was active before.
-HOST_API GSResModule RSSetActiveModule(GSResModule module);
-HOST_API GSResModule RSGetActiveModule();
+HOST_API ZRResModule RSSetActiveModule(ZRResModule module);
+HOST_API ZRResModule RSGetActiveModule();
 
 // Copies string `index` (from 1) of list `type`/`listId` of `module` into `buffer` as a
 // NUL-terminated text, shortened to bufferSize - 1 bytes if longer. Returns false, with an empty
 // buffer, when the list or the string is absent.
-HOST_API bool RSGetIndString(char* buffer, USize bufferSize, GSResType type, GSResID listId,
-                             Int32 index, GSResModule module);
+HOST_API bool RSGetIndString(char* buffer, USize bufferSize, ZRResType type, ZRResID listId,
+                             Int32 index, ZRResModule module);
 
 // The stored bytes of resource `type`/`id` of `module`, or nullptr when absent. The bytes stay
 // valid while the module is registered.
-HOST_API const char* RSLoadResource(GSResType type, GSResID id, GSResModule module, USize* size);
+HOST_API const char* RSLoadResource(ZRResType type, ZRResID id, ZRResModule module, USize* size);

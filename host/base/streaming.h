@@ -11,7 +11,7 @@
 namespace ZR {
 
 // The bytes do not read as a frame of the expected class (or of a version it can read).
-constexpr GSErrCode ErrBadFrame = -1401;
+constexpr ZRErrCode ErrBadFrame = -1401;
 
 struct ClassVersion {
     UInt16 major = 0;
@@ -40,11 +40,11 @@ public:
     ~OutputFrame();  // writes the frame end
     OutputFrame(const OutputFrame&) = delete;
     OutputFrame& operator=(const OutputFrame&) = delete;
-    GSErrCode GetStatus() const { return status; }
+    ZRErrCode GetStatus() const { return status; }
 
 private:
     OChannel& channel;
-    GSErrCode status;
+    ZRErrCode status;
 };
 
 class HOST_API InputFrame {
@@ -53,12 +53,12 @@ public:
     ~InputFrame();  // consumes the frame end when the start read well
     InputFrame(const InputFrame&) = delete;
     InputFrame& operator=(const InputFrame&) = delete;
-    GSErrCode GetStatus() const { return status; }
+    ZRErrCode GetStatus() const { return status; }
     ClassVersion GetVersion() const { return version; }
 
 private:
     IChannel& channel;
-    GSErrCode status;
+    ZRErrCode status;
     ClassVersion version;
 };
 

@@ -12,7 +12,7 @@
 namespace ZR {
 
 // ExecuteAndWait found no message loop to take the task: the loop has been quit.
-constexpr GSErrCode ErrLoopStopped = -1402;
+constexpr ZRErrCode ErrLoopStopped = -1402;
 
 // A thread's identity. The main thread is the thread that loaded the base library (the process's
 // first thread) unless the host names another with MessageLoop::BecomeMainThread().
@@ -50,7 +50,7 @@ public:
     // `priority` is reserved (0). Returns NoError, or ErrLoopStopped when no message loop can take
     // the task (the loop has been quit, also while the task waited), in which case the task has
     // not run; ErrParam for a null task. A task posted before Run() starts waits for it.
-    GSErrCode ExecuteAndWait(const std::shared_ptr<RunnableTask>& task, Int32 priority = 0);
+    ZRErrCode ExecuteAndWait(const std::shared_ptr<RunnableTask>& task, Int32 priority = 0);
 };
 
 // The host's side of the message loop.

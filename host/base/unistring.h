@@ -49,8 +49,8 @@ public:
     UniString(const UniChar* text, USize length);
     explicit UniString(std::u16string text) : units(std::move(text)) {}
     // 8-bit text in the given encoding; the zero-terminated form and the counted form.
-    UniString(const char* text, GSCharCode charCode = CC_Default);
-    UniString(const char* text, USize byteCount, GSCharCode charCode);
+    UniString(const char* text, ZRCharCode charCode = CC_Default);
+    UniString(const char* text, USize byteCount, ZRCharCode charCode);
 
     USize GetLength() const { return USize(units.size()); }
     bool IsEmpty() const { return units.empty(); }
@@ -83,20 +83,20 @@ public:
 
     // The 8-bit form in `charCode`. A code unit that the default code page cannot hold becomes
     // '?' (conversionErrorMode 0), except U+DC80..U+DCFF, which become their byte.
-    CStr ToCStr(GSCharCode charCode = CC_Default, Int32 conversionErrorMode = 0) const;
+    CStr ToCStr(ZRCharCode charCode = CC_Default, Int32 conversionErrorMode = 0) const;
     // Appends the 8-bit form to `out` (no terminator): the allocation-free path for hot loops.
-    void AppendBytes(std::string& out, GSCharCode charCode) const;
+    void AppendBytes(std::string& out, ZRCharCode charCode) const;
     // Replaces the text with the decoded form of `byteCount` bytes of `charCode` text, reusing
     // this string's storage: the allocation-free counterpart of UniString(text, byteCount,
     // charCode) for hot loops.
-    void AssignBytes(const char* text, USize byteCount, GSCharCode charCode);
+    void AssignBytes(const char* text, USize byteCount, ZRCharCode charCode);
 
     const UniChar* ToUStr() const { return units.c_str(); }  // zero-terminated
     const std::u16string& Get() const { return units; }
 
     // Serialization on channels: a 32-bit code-unit count, then the code units (16 bits each).
-    GSErrCode Read(IChannel& channel);
-    GSErrCode Write(OChannel& channel) const;
+    ZRErrCode Read(IChannel& channel);
+    ZRErrCode Write(OChannel& channel) const;
 
 private:
     std::u16string units;

@@ -7,9 +7,9 @@ namespace ZR {
 namespace {
 
 template <class T>
-GSErrCode ReadLittleEndian(IChannel& channel, T& value) {
+ZRErrCode ReadLittleEndian(IChannel& channel, T& value) {
     unsigned char bytes[sizeof(T)];
-    const GSErrCode status = channel.ReadExactly(reinterpret_cast<char*>(bytes), sizeof(T));
+    const ZRErrCode status = channel.ReadExactly(reinterpret_cast<char*>(bytes), sizeof(T));
     if (status != NoError) return status;
     T result = 0;
     for (size_t k = 0; k < sizeof(T); ++k) result = T(result | (T(bytes[k]) << (8 * k)));
@@ -18,7 +18,7 @@ GSErrCode ReadLittleEndian(IChannel& channel, T& value) {
 }
 
 template <class T>
-GSErrCode WriteLittleEndian(OChannel& channel, T value) {
+ZRErrCode WriteLittleEndian(OChannel& channel, T value) {
     char bytes[sizeof(T)];
     for (size_t k = 0; k < sizeof(T); ++k) bytes[k] = char((value >> (8 * k)) & 0xFF);
     return channel.WriteBin(bytes, sizeof(T));
@@ -28,11 +28,11 @@ GSErrCode WriteLittleEndian(OChannel& channel, T value) {
 
 // A channel may hand over fewer bytes than asked before its end (a pipe, a buffer boundary): keep
 // reading until the count is complete or the channel reports its end or a failure.
-GSErrCode IChannel::ReadExactly(char* destination, USize count) {
+ZRErrCode IChannel::ReadExactly(char* destination, USize count) {
     USize done = 0;
     while (done < count) {
         USize got = 0;
-        const GSErrCode status = ReadBin(destination + done, count - done, &got);
+        const ZRErrCode status = ReadBin(destination + done, count - done, &got);
         if (status != NoError) return status;
         if (got == 0) return ErrEndOfInput;
         done += got;
@@ -40,33 +40,33 @@ GSErrCode IChannel::ReadExactly(char* destination, USize count) {
     return NoError;
 }
 
-GSErrCode IChannel::Read(Int32& value) {
+ZRErrCode IChannel::Read(Int32& value) {
     UInt32 bits = 0;
-    const GSErrCode status = ReadLittleEndian(*this, bits);
+    const ZRErrCode status = ReadLittleEndian(*this, bits);
     if (status == NoError) value = Int32(bits);
     return status;
 }
 
-GSErrCode IChannel::Read(UInt32& value) {
+ZRErrCode IChannel::Read(UInt32& value) {
     return ReadLittleEndian(*this, value);
 }
-GSErrCode IChannel::Read(UInt16& value) {
+ZRErrCode IChannel::Read(UInt16& value) {
     return ReadLittleEndian(*this, value);
 }
-GSErrCode IChannel::Read(UInt8& value) {
+ZRErrCode IChannel::Read(UInt8& value) {
     return ReadLittleEndian(*this, value);
 }
 
-GSErrCode OChannel::Write(Int32 value) {
+ZRErrCode OChannel::Write(Int32 value) {
     return WriteLittleEndian(*this, UInt32(value));
 }
-GSErrCode OChannel::Write(UInt32 value) {
+ZRErrCode OChannel::Write(UInt32 value) {
     return WriteLittleEndian(*this, value);
 }
-GSErrCode OChannel::Write(UInt16 value) {
+ZRErrCode OChannel::Write(UInt16 value) {
     return WriteLittleEndian(*this, value);
 }
-GSErrCode OChannel::Write(UInt8 value) {
+ZRErrCode OChannel::Write(UInt8 value) {
     return WriteLittleEndian(*this, value);
 }
 

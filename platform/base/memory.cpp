@@ -15,20 +15,20 @@ namespace {
 
 constexpr Int32 ClearNewBytes = 2;
 
-thread_local GSErrCode lastError = NoError;
+thread_local ZRErrCode lastError = NoError;
 
 struct HandleBlock {
-    char* data;  // first member: a GSHandle is the address of this field
+    char* data;  // first member: a ZRHandle is the address of this field
     Int32 size;
 };
 static_assert(std::is_standard_layout_v<HandleBlock>);
 
-HandleBlock* BlockOf(GSHandle handle) {
+HandleBlock* BlockOf(ZRHandle handle) {
     return reinterpret_cast<HandleBlock*>(handle);
 }
 
 template <class T>
-T* Fail(GSErrCode status) {
+T* Fail(ZRErrCode status) {
     lastError = status;
     return nullptr;
 }
@@ -42,7 +42,7 @@ char* AllocateBytes(Int32 size, Int32 flags) {
 
 }  // namespace
 
-GSHandle BMAllocateHandle(Int32 size, Int32 flags, Int32 /*reserved*/) {
+ZRHandle BMAllocateHandle(Int32 size, Int32 flags, Int32 /*reserved*/) {
     if (size < 0) return Fail<char*>(ErrParam);
     if (ZR::MemoryBlocks::AllocationFailureDue()) return Fail<char*>(ErrMemoryFull);
     auto* block = new (std::nothrow) HandleBlock{nullptr, size};
@@ -56,7 +56,7 @@ GSHandle BMAllocateHandle(Int32 size, Int32 flags, Int32 /*reserved*/) {
     return &block->data;
 }
 
-GSHandle BMReallocHandle(GSHandle handle, Int32 newSize, Int32 flags, Int32 /*reserved*/) {
+ZRHandle BMReallocHandle(ZRHandle handle, Int32 newSize, Int32 flags, Int32 /*reserved*/) {
     if (handle == nullptr || newSize < 0) return Fail<char*>(ErrParam);
     if (ZR::MemoryBlocks::AllocationFailureDue()) return Fail<char*>(ErrMemoryFull);
     HandleBlock* block = BlockOf(handle);
@@ -71,7 +71,7 @@ GSHandle BMReallocHandle(GSHandle handle, Int32 newSize, Int32 flags, Int32 /*re
     return handle;
 }
 
-Int32 BMGetHandleSize(GSHandle handle) {
+Int32 BMGetHandleSize(ZRHandle handle) {
     if (handle == nullptr) {
         lastError = ErrParam;
         return 0;
@@ -80,7 +80,7 @@ Int32 BMGetHandleSize(GSHandle handle) {
     return BlockOf(handle)->size;
 }
 
-void BMKillHandle(GSHandle* handle) {
+void BMKillHandle(ZRHandle* handle) {
     lastError = NoError;
     if (handle == nullptr || *handle == nullptr) return;
     HandleBlock* block = BlockOf(*handle);
@@ -89,7 +89,7 @@ void BMKillHandle(GSHandle* handle) {
     *handle = nullptr;
 }
 
-GSPtr BMAllocatePtr(Int32 size, Int32 flags, Int32 /*reserved*/) {
+ZRPtr BMAllocatePtr(Int32 size, Int32 flags, Int32 /*reserved*/) {
     if (size < 0) return Fail<char>(ErrParam);
     if (ZR::MemoryBlocks::AllocationFailureDue()) return Fail<char>(ErrMemoryFull);
     char* data = AllocateBytes(size, flags);
@@ -98,14 +98,14 @@ GSPtr BMAllocatePtr(Int32 size, Int32 flags, Int32 /*reserved*/) {
     return data;
 }
 
-void BMKillPtr(GSPtr* pointer) {
+void BMKillPtr(ZRPtr* pointer) {
     lastError = NoError;
     if (pointer == nullptr || *pointer == nullptr) return;
     std::free(*pointer);
     *pointer = nullptr;
 }
 
-GSErrCode BMError() {
+ZRErrCode BMError() {
     return lastError;
 }
 

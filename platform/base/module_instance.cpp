@@ -5,19 +5,19 @@
 #include <dlfcn.h>
 #include <link.h>
 
-GSInstance ModuleInstanceOf(void* dlopenHandle) {
+ZRInstance ModuleInstanceOf(void* dlopenHandle) {
     if (dlopenHandle == nullptr) return nullptr;
     link_map* map = nullptr;
     if (dlinfo(dlopenHandle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) return nullptr;
-    return reinterpret_cast<GSInstance>(map->l_addr);
+    return reinterpret_cast<ZRInstance>(map->l_addr);
 }
 
-GSInstance ModuleInstanceOfAddress(const void* anyAddressInModule) {
+ZRInstance ModuleInstanceOfAddress(const void* anyAddressInModule) {
     Dl_info info;
     link_map* map = nullptr;
     if (dladdr1(anyAddressInModule, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) == 0 ||
         map == nullptr) {
         return nullptr;
     }
-    return reinterpret_cast<GSInstance>(map->l_addr);
+    return reinterpret_cast<ZRInstance>(map->l_addr);
 }

@@ -7,8 +7,8 @@
 #include "host/base/types.h"
 
 // The instance of a module opened with dlopen, from its handle (through dlinfo's link map).
-HOST_API GSInstance ModuleInstanceOf(void* dlopenHandle);
+HOST_API ZRInstance ModuleInstanceOf(void* dlopenHandle);
 
 // The instance of the module that holds `anyAddressInModule` (a function or variable of its own;
 // through dladdr1's link map). A module records its own instance at load with this.
-HOST_API GSInstance ModuleInstanceOfAddress(const void* anyAddressInModule);
+HOST_API ZRInstance ModuleInstanceOfAddress(const void* anyAddressInModule);

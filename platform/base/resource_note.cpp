@@ -75,7 +75,7 @@ bool FindResourceNote(const char* notes, size_t size, size_t alignment,
     return false;
 }
 
-bool LoadModuleResources(GSInstance instance, ResourceTable& table) {
+bool LoadModuleResources(ZRInstance instance, ResourceTable& table) {
     ModuleSearch search{reinterpret_cast<uintptr_t>(instance), &table};
     dl_iterate_phdr(VisitModule, &search);
     return search.loaded;

@@ -19,6 +19,6 @@ HOST_API bool FindResourceNote(const char* notes, size_t size, size_t alignment,
 // Loads into `table` the resources of the module whose load address (its dlpi_addr) is
 // `instance`. False, with `table` unchanged, when no loaded module has that address, the module
 // carries no resource note, or the note's descriptor is malformed.
-bool LoadModuleResources(GSInstance instance, ResourceTable& table);
+bool LoadModuleResources(ZRInstance instance, ResourceTable& table);
 
 }  // namespace ZR

@@ -42,7 +42,7 @@ bool ResourceTable::FromDescriptor(const char* descriptor, size_t size, Resource
     return true;
 }
 
-bool ResourceTable::Find(GSResType type, GSResID id, std::string_view* bytes) const {
+bool ResourceTable::Find(ZRResType type, ZRResID id, std::string_view* bytes) const {
     if (descriptor.empty()) return false;
     const UInt32 count = LoadLittleEndian32(descriptor.data() + 4);
     for (UInt32 index = 0; index < count; ++index) {

@@ -17,7 +17,7 @@ public:
     static bool FromDescriptor(const char* descriptor, size_t size, ResourceTable& table);
 
     // The bytes of resource `type`/`id` (the first entry that matches), or false when absent.
-    bool Find(GSResType type, GSResID id, std::string_view* bytes) const;
+    bool Find(ZRResType type, ZRResID id, std::string_view* bytes) const;
 
 private:
     std::vector<char> descriptor;  // the validated descriptor; entries point inside it

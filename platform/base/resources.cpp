@@ -17,9 +17,9 @@ namespace {
 
 struct Registry {
     std::mutex mutex;
-    std::map<GSResModule, std::unique_ptr<ZR::ResourceTable>> modules;  // handle → table
-    GSResModule nextHandle = 1;
-    GSResModule active = InvalidResModule;
+    std::map<ZRResModule, std::unique_ptr<ZR::ResourceTable>> modules;  // handle → table
+    ZRResModule nextHandle = 1;
+    ZRResModule active = InvalidResModule;
 };
 
 // Never destroyed: a module may unregister from its own static destructors at process exit.
@@ -29,7 +29,7 @@ Registry& TheRegistry() {
 }
 
 // The bytes of resource `type`/`id` of `module`; the caller holds the registry's mutex.
-bool FindLocked(Registry& registry, GSResType type, GSResID id, GSResModule module,
+bool FindLocked(Registry& registry, ZRResType type, ZRResID id, ZRResModule module,
                 std::string_view* bytes) {
     const auto found = registry.modules.find(module);
     return found != registry.modules.end() && found->second->Find(type, id, bytes);
@@ -43,39 +43,39 @@ void CopyBounded(std::string_view text, char* buffer, USize bufferSize) {
 
 }  // namespace
 
-GSResModule RSAddModule_ResetCurrentModule(GSInstance instance) {
+ZRResModule RSAddModule_ResetCurrentModule(ZRInstance instance) {
     auto table = std::make_unique<ZR::ResourceTable>();
     if (!ZR::LoadModuleResources(instance, *table)) return InvalidResModule;
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
-    const GSResModule handle = registry.nextHandle++;
+    const ZRResModule handle = registry.nextHandle++;
     registry.modules.emplace(handle, std::move(table));
     registry.active = handle;
     return handle;
 }
 
 // Removing the active module leaves no module active.
-void RSRemoveModule(GSResModule module) {
+void RSRemoveModule(ZRResModule module) {
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     registry.modules.erase(module);
     if (registry.active == module) registry.active = InvalidResModule;
 }
 
-GSResModule RSSetActiveModule(GSResModule module) {
+ZRResModule RSSetActiveModule(ZRResModule module) {
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     return std::exchange(registry.active, module);
 }
 
-GSResModule RSGetActiveModule() {
+ZRResModule RSGetActiveModule() {
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     return registry.active;
 }
 
-bool RSGetIndString(char* buffer, USize bufferSize, GSResType type, GSResID listId, Int32 index,
-                    GSResModule module) {
+bool RSGetIndString(char* buffer, USize bufferSize, ZRResType type, ZRResID listId, Int32 index,
+                    ZRResModule module) {
     if (buffer == nullptr || bufferSize == 0) return false;
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
@@ -89,7 +89,7 @@ bool RSGetIndString(char* buffer, USize bufferSize, GSResType type, GSResID list
     return true;
 }
 
-const char* RSLoadResource(GSResType type, GSResID id, GSResModule module, USize* size) {
+const char* RSLoadResource(ZRResType type, ZRResID id, ZRResModule module, USize* size) {
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     std::string_view bytes;

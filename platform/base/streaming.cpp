@@ -16,11 +16,11 @@ constexpr UInt32 FrameStartMagic = FourCharCode("ZFR{");
 constexpr UInt32 FrameEndMagic = FourCharCode("ZFR}");
 constexpr size_t MaxNameLength = 0xFFFF;
 
-GSErrCode WriteFrameStart(OChannel& channel, const ClassInfo& classInfo) {
+ZRErrCode WriteFrameStart(OChannel& channel, const ClassInfo& classInfo) {
     const char* name = classInfo.GetName();
     const size_t length = std::strlen(name);
     if (length > MaxNameLength) return ErrParam;
-    GSErrCode status = channel.Write(FrameStartMagic);
+    ZRErrCode status = channel.Write(FrameStartMagic);
     if (status == NoError) status = channel.Write(UInt16(length));
     if (status == NoError && length > 0) status = channel.WriteBin(name, USize(length));
     if (status == NoError) status = channel.Write(classInfo.GetVersion().major);
@@ -29,11 +29,11 @@ GSErrCode WriteFrameStart(OChannel& channel, const ClassInfo& classInfo) {
 }
 
 // Reads `length` bytes and compares them with `expected`, a piece at a time.
-GSErrCode ReadExpectedName(IChannel& channel, const char* expected, size_t length) {
+ZRErrCode ReadExpectedName(IChannel& channel, const char* expected, size_t length) {
     char piece[64];
     for (size_t done = 0; done < length;) {
         const size_t count = std::min(sizeof piece, length - done);
-        const GSErrCode status = channel.ReadExactly(piece, USize(count));
+        const ZRErrCode status = channel.ReadExactly(piece, USize(count));
         if (status != NoError) return status;
         if (std::memcmp(piece, expected + done, count) != 0) return ErrBadFrame;
         done += count;
@@ -41,17 +41,17 @@ GSErrCode ReadExpectedName(IChannel& channel, const char* expected, size_t lengt
     return NoError;
 }
 
-GSErrCode ReadClassName(IChannel& channel, const char* expected) {
+ZRErrCode ReadClassName(IChannel& channel, const char* expected) {
     UInt16 length = 0;
-    const GSErrCode status = channel.Read(length);
+    const ZRErrCode status = channel.Read(length);
     if (status != NoError) return status;
     if (length != std::strlen(expected)) return ErrBadFrame;
     return ReadExpectedName(channel, expected, length);
 }
 
-GSErrCode ReadFrameStart(IChannel& channel, const ClassInfo& classInfo, ClassVersion& version) {
+ZRErrCode ReadFrameStart(IChannel& channel, const ClassInfo& classInfo, ClassVersion& version) {
     UInt32 magic = 0;
-    GSErrCode status = channel.Read(magic);
+    ZRErrCode status = channel.Read(magic);
     if (status == NoError && magic != FrameStartMagic) status = ErrBadFrame;
     if (status == NoError) status = ReadClassName(channel, classInfo.GetName());
     ClassVersion stored;

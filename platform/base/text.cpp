@@ -27,7 +27,7 @@ constexpr bool IsLatin1Capital(unsigned char low) {
 
 // The byte at `position` with ASCII and Latin-1 letter case folded. In UTF-8 a Latin-1 capital is
 // the lead byte C3 then 0x80 + (code point - 0xC0); only that second byte changes.
-unsigned char FoldedByte(const unsigned char* text, size_t position, GSCharCode charCode) {
+unsigned char FoldedByte(const unsigned char* text, size_t position, ZRCharCode charCode) {
     const unsigned char byte = text[position];
     if (byte >= 'A' && byte <= 'Z') return byte + ('a' - 'A');
     if (charCode != CC_UTF8) return IsLatin1Capital(byte) ? byte + 0x20 : byte;
@@ -37,7 +37,7 @@ unsigned char FoldedByte(const unsigned char* text, size_t position, GSCharCode 
 }
 
 // The number of leading code units that encode to at most `limit` bytes, whole characters only.
-size_t UnitsFitting(const char16_t* units, size_t count, GSCharCode charCode, Escapes escapes,
+size_t UnitsFitting(const char16_t* units, size_t count, ZRCharCode charCode, Escapes escapes,
                     size_t limit) {
     size_t taken = 0, bytes = 0;
     while (taken < count) {
@@ -60,7 +60,7 @@ Int32 ClampToInt32(size_t value) {
 
 // A null text compares as the empty text. `caseType` 0 ignores the case of ASCII and Latin-1
 // letters; any other value compares case-sensitively.
-Int32 CHCompareTexts(const char* text1, const char* text2, Int32 caseType, GSCharCode charCode) {
+Int32 CHCompareTexts(const char* text1, const char* text2, Int32 caseType, ZRCharCode charCode) {
     const auto* a = reinterpret_cast<const unsigned char*>(text1 != nullptr ? text1 : "");
     const auto* b = reinterpret_cast<const unsigned char*>(text2 != nullptr ? text2 : "");
     for (size_t i = 0;; ++i) {
@@ -74,7 +74,7 @@ Int32 CHCompareTexts(const char* text1, const char* text2, Int32 caseType, GSCha
 // A negative `sourceLength` means the source is zero-terminated. A destination too small for the
 // whole text receives the longest prefix of whole characters that fits.
 Int32 CHUnicode2ANSI(const ZR::UniChar* source, Int32 sourceLength, char* destination,
-                     Int32 destinationSize, GSCharCode charCode, bool lossless, void* /*cache*/) {
+                     Int32 destinationSize, ZRCharCode charCode, bool lossless, void* /*cache*/) {
     if (source == nullptr) return 0;
     const size_t count = sourceLength < 0 ? ZR::ucslen(source) : size_t(sourceLength);
     const Escapes escapes = lossless ? Escapes::Restore : Escapes::Replace;

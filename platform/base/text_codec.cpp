@@ -3,7 +3,7 @@
 
 namespace ZR::TextCodec {
 
-void AppendDecoded(std::u16string& out, const char* bytes, size_t count, GSCharCode charCode) {
+void AppendDecoded(std::u16string& out, const char* bytes, size_t count, ZRCharCode charCode) {
     if (count == 0) return;
     const auto* data = reinterpret_cast<const unsigned char*>(bytes);
     if (charCode == CC_UTF8) {
@@ -13,7 +13,7 @@ void AppendDecoded(std::u16string& out, const char* bytes, size_t count, GSCharC
     }
 }
 
-void AppendEncoded(std::string& out, const char16_t* units, size_t count, GSCharCode charCode,
+void AppendEncoded(std::string& out, const char16_t* units, size_t count, ZRCharCode charCode,
                    Escapes escapes) {
     if (count == 0) return;
     if (charCode == CC_UTF8) {
@@ -23,7 +23,7 @@ void AppendEncoded(std::string& out, const char16_t* units, size_t count, GSChar
     }
 }
 
-size_t EncodedSize(const char16_t* units, size_t count, GSCharCode charCode, Escapes escapes) {
+size_t EncodedSize(const char16_t* units, size_t count, ZRCharCode charCode, Escapes escapes) {
     return charCode == CC_UTF8 ? EncodedSizeUtf8(units, count, escapes) : count;
 }
 

@@ -20,14 +20,14 @@ enum class Escapes {
 
 // Appends the code units that `count` bytes of `charCode` text decode to. Never fails short of
 // memory (std::bad_alloc).
-void AppendDecoded(std::u16string& out, const char* bytes, size_t count, GSCharCode charCode);
+void AppendDecoded(std::u16string& out, const char* bytes, size_t count, ZRCharCode charCode);
 
 // Appends the bytes that `count` code units encode to in `charCode`.
-void AppendEncoded(std::string& out, const char16_t* units, size_t count, GSCharCode charCode,
+void AppendEncoded(std::string& out, const char16_t* units, size_t count, ZRCharCode charCode,
                    Escapes escapes = Escapes::Restore);
 
 // The number of bytes AppendEncoded would append.
-size_t EncodedSize(const char16_t* units, size_t count, GSCharCode charCode,
+size_t EncodedSize(const char16_t* units, size_t count, ZRCharCode charCode,
                    Escapes escapes = Escapes::Restore);
 
 // The encoding-specific halves, called by the functions above.

@@ -80,7 +80,7 @@ Thread Thread::GetCurrent() {
     return Thread(std::this_thread::get_id());
 }
 
-GSErrCode MessageLoopExecutor::ExecuteAndWait(const std::shared_ptr<RunnableTask>& task,
+ZRErrCode MessageLoopExecutor::ExecuteAndWait(const std::shared_ptr<RunnableTask>& task,
                                               Int32 /*priority*/) {
     if (task == nullptr) return ErrParam;
     if (Thread::GetCurrent() == Thread::GetMain()) {

@@ -20,10 +20,10 @@ UniString::UniString(const UniChar* text, USize length) {
     if (text != nullptr) units.assign(text, length);
 }
 
-UniString::UniString(const char* text, GSCharCode charCode)
+UniString::UniString(const char* text, ZRCharCode charCode)
     : UniString(text, text != nullptr ? USize(std::strlen(text)) : 0, charCode) {}
 
-UniString::UniString(const char* text, USize byteCount, GSCharCode charCode) {
+UniString::UniString(const char* text, USize byteCount, ZRCharCode charCode) {
     AssignBytes(text, byteCount, charCode);
 }
 
@@ -68,18 +68,18 @@ Int32 UniString::Compare(const UniString& other) const {
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
-CStr UniString::ToCStr(GSCharCode charCode, Int32 /*conversionErrorMode: only 0 exists*/) const {
+CStr UniString::ToCStr(ZRCharCode charCode, Int32 /*conversionErrorMode: only 0 exists*/) const {
     std::string bytes;
     AppendBytes(bytes, charCode);
     return CStr(std::move(bytes));
 }
 
-void UniString::AssignBytes(const char* text, USize byteCount, GSCharCode charCode) {
+void UniString::AssignBytes(const char* text, USize byteCount, ZRCharCode charCode) {
     units.clear();
     if (text != nullptr) TextCodec::AppendDecoded(units, text, byteCount, charCode);
 }
 
-void UniString::AppendBytes(std::string& out, GSCharCode charCode) const {
+void UniString::AppendBytes(std::string& out, ZRCharCode charCode) const {
     TextCodec::AppendEncoded(out, units.data(), units.size(), charCode);
 }
 

@@ -20,13 +20,13 @@ void SwapIfBigEndian(char16_t* units, size_t count) {
 }
 
 // Reads `count` code units into `units`, chunk by chunk.
-GSErrCode ReadUnits(IChannel& channel, UInt32 count, std::u16string& units) {
+ZRErrCode ReadUnits(IChannel& channel, UInt32 count, std::u16string& units) {
     while (units.size() < count) {
         const size_t start = units.size();
         const USize chunk = USize(std::min<size_t>(ChunkUnits, count - start));
         units.resize(start + chunk);
         char* bytes = reinterpret_cast<char*>(units.data() + start);
-        const GSErrCode status = channel.ReadExactly(bytes, chunk * 2);
+        const ZRErrCode status = channel.ReadExactly(bytes, chunk * 2);
         if (status != NoError) return status;
         SwapIfBigEndian(units.data() + start, chunk);
     }
@@ -36,9 +36,9 @@ GSErrCode ReadUnits(IChannel& channel, UInt32 count, std::u16string& units) {
 }  // namespace
 
 // On failure the string keeps its old content.
-GSErrCode UniString::Read(IChannel& channel) {
+ZRErrCode UniString::Read(IChannel& channel) {
     UInt32 count = 0;
-    GSErrCode status = channel.Read(count);
+    ZRErrCode status = channel.Read(count);
     if (status != NoError) return status;
     std::u16string result;
     try {
@@ -50,9 +50,9 @@ GSErrCode UniString::Read(IChannel& channel) {
     return status;
 }
 
-GSErrCode UniString::Write(OChannel& channel) const {
+ZRErrCode UniString::Write(OChannel& channel) const {
     if (units.size() > MaxUIndex / 2) return ErrParam;
-    GSErrCode status = channel.Write(UInt32(units.size()));
+    ZRErrCode status = channel.Write(UInt32(units.size()));
     if (status != NoError || units.empty()) return status;
     if constexpr (std::endian::native == std::endian::little) {
         return channel.WriteBin(reinterpret_cast<const char*>(units.data()),

@@ -31,7 +31,7 @@ Int16 AskForButton(const AlertResource& alert) {
 
 }  // namespace
 
-Int16 DGResAlertParam(GSResID alertId, const char* param1, const char* param2, const char* param3,
+Int16 DGResAlertParam(ZRResID alertId, const char* param1, const char* param2, const char* param3,
                       const char* param4) {
     USize size = 0;
     const char* data = RSLoadResource(ResTypeAlert, alertId, RSGetActiveModule(), &size);

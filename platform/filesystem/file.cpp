@@ -13,9 +13,9 @@ namespace {
 
 // Finds the file at `path`, creating it when missing and `onNotFound` asks for it. Only a
 // regular file (or a link to one) is a file.
-GSErrCode FindOrCreate(const std::string& path, File::OnNotFound onNotFound) {
+ZRErrCode FindOrCreate(const std::string& path, File::OnNotFound onNotFound) {
     struct stat info;
-    GSErrCode status = Posix::LookUp(path, &info);
+    ZRErrCode status = Posix::LookUp(path, &info);
     if (status == ErrNotFound && onNotFound == File::Create) return Posix::CreateEmptyFile(path);
     if (status == NoError && !S_ISREG(info.st_mode)) status = ErrNotAFile;
     return status;
@@ -23,11 +23,11 @@ GSErrCode FindOrCreate(const std::string& path, File::OnNotFound onNotFound) {
 
 }  // namespace
 
-GSErrCode File::New(std::unique_ptr<File>& file, const Location& location, OnNotFound onNotFound) {
+ZRErrCode File::New(std::unique_ptr<File>& file, const Location& location, OnNotFound onNotFound) {
     file.reset();
     return CatchMemoryFull([&] {
         std::string path = location.ToPath();
-        const GSErrCode status = FindOrCreate(path, onNotFound);
+        const ZRErrCode status = FindOrCreate(path, onNotFound);
         if (status != NoError) return status;
         std::unique_ptr<FileImpl> impl(new (std::nothrow) FileImpl(location, std::move(path)));
         if (impl) file.reset(new (std::nothrow) File(std::move(impl)));
@@ -39,11 +39,11 @@ File::File(std::unique_ptr<FileImpl> impl) : impl(std::move(impl)) {}
 
 File::~File() = default;
 
-GSErrCode File::Open(Int32 mode, Int32 /*access*/) {
+ZRErrCode File::Open(Int32 mode, Int32 /*access*/) {
     return impl->Open(mode);
 }
 
-GSErrCode File::Close() {
+ZRErrCode File::Close() {
     return impl->Close();
 }
 
@@ -51,31 +51,31 @@ bool File::IsOpen() const {
     return impl->IsOpen();
 }
 
-GSErrCode File::SetDataPosition(Int32 position) {
+ZRErrCode File::SetDataPosition(Int32 position) {
     return impl->SetPosition(position);
 }
 
-GSErrCode File::GetDataPosition(UInt32* position) const {
+ZRErrCode File::GetDataPosition(UInt32* position) const {
     return impl->GetPosition(position);
 }
 
-GSErrCode File::GetDataLength(UInt64* length) const {
+ZRErrCode File::GetDataLength(UInt64* length) const {
     return impl->GetLength(length);
 }
 
-GSErrCode File::Flush() {
+ZRErrCode File::Flush() {
     return impl->Flush();
 }
 
-GSErrCode File::Truncate(UInt64 length) {
+ZRErrCode File::Truncate(UInt64 length) {
     return impl->Truncate(length);
 }
 
-GSErrCode File::Sync() {
+ZRErrCode File::Sync() {
     return impl->Sync();
 }
 
-GSErrCode File::GetLocation(Location* location) const {
+ZRErrCode File::GetLocation(Location* location) const {
     if (location == nullptr) return ErrParam;
     return CatchMemoryFull([&] {
         *location = impl->GetLocation();
@@ -83,21 +83,21 @@ GSErrCode File::GetLocation(Location* location) const {
     });
 }
 
-GSErrCode File::GetIdentity(FileIdentity* identity) const {
+ZRErrCode File::GetIdentity(FileIdentity* identity) const {
     if (identity == nullptr) return ErrParam;
     return impl->GetIdentity(identity);
 }
 
-GSErrCode File::SetTypeAndCreator(UInt32 type, UInt32 creator) {
+ZRErrCode File::SetTypeAndCreator(UInt32 type, UInt32 creator) {
     impl->SetTypeAndCreator(type, creator);
     return NoError;
 }
 
-GSErrCode File::ReadBin(char* destination, USize count, USize* read) {
+ZRErrCode File::ReadBin(char* destination, USize count, USize* read) {
     return impl->Read(destination, count, read);
 }
 
-GSErrCode File::PeekBuffer(const char** data, USize* available) {
+ZRErrCode File::PeekBuffer(const char** data, USize* available) {
     return impl->Peek(data, available);
 }
 
@@ -105,22 +105,22 @@ void File::Advance(USize count) {
     impl->Advance(count);
 }
 
-GSErrCode File::GetReadOffset(UInt64* offset) const {
+ZRErrCode File::GetReadOffset(UInt64* offset) const {
     if (offset == nullptr) return ErrParam;
     if (!impl->IsOpen()) return ErrNotOpen;
     *offset = impl->Position();
     return NoError;
 }
 
-GSErrCode File::GetInputStatus() const {
+ZRErrCode File::GetInputStatus() const {
     return impl->GetInputStatus();
 }
 
-GSErrCode File::WriteBin(const char* source, USize count, Int32 /*flags*/) {
+ZRErrCode File::WriteBin(const char* source, USize count, Int32 /*flags*/) {
     return impl->Write(source, count);
 }
 
-GSErrCode File::GetOutputStatus() const {
+ZRErrCode File::GetOutputStatus() const {
     return impl->GetOutputStatus();
 }
 

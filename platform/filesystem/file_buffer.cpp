@@ -28,38 +28,38 @@ void FileImpl::EmptyBuffer(UInt64 offset) {
     filled = 0;
 }
 
-GSErrCode FileImpl::NoteInput(GSErrCode status) {
+ZRErrCode FileImpl::NoteInput(ZRErrCode status) {
     if (inputStatus == NoError) inputStatus = status;
     return status;
 }
 
-GSErrCode FileImpl::NoteOutput(GSErrCode status) {
+ZRErrCode FileImpl::NoteOutput(ZRErrCode status) {
     if (outputStatus == NoError) outputStatus = status;
     return status;
 }
 
-GSErrCode FileImpl::WritePending() {
+ZRErrCode FileImpl::WritePending() {
     if (use != Use::Writing) return NoError;
-    const GSErrCode status = Posix::WriteAt(fd, path, buffer.get(), filled, bufferOffset);
+    const ZRErrCode status = Posix::WriteAt(fd, path, buffer.get(), filled, bufferOffset);
     // The bytes are gone either way: on failure the position still moves past them, and the
     // sticky status tells every later writer that the file lacks them.
     EmptyBuffer(bufferOffset + filled);
     return status == NoError ? NoError : NoteOutput(status);
 }
 
-GSErrCode FileImpl::Flush() {
+ZRErrCode FileImpl::Flush() {
     if (!IsOpen()) return ErrNotOpen;
-    const GSErrCode status = WritePending();
+    const ZRErrCode status = WritePending();
     return status != NoError ? status : outputStatus;
 }
 
 // Reads the next block at the position. A failure to hand over pending writes does not stop the
 // read: it sticks as the output status, and the read sees what the file holds.
-GSErrCode FileImpl::Refill() {
+ZRErrCode FileImpl::Refill() {
     (void)WritePending();
     EmptyBuffer(Position());
     std::size_t got = 0;
-    const GSErrCode status = Posix::ReadAt(fd, path, buffer.get(), readSize, bufferOffset, &got);
+    const ZRErrCode status = Posix::ReadAt(fd, path, buffer.get(), readSize, bufferOffset, &got);
     if (status != NoError) return status;
     readSize = std::min(readSize * 2, FileBufferSize);
     if (got == 0) return ErrEndOfFile;
@@ -68,12 +68,12 @@ GSErrCode FileImpl::Refill() {
     return NoError;
 }
 
-GSErrCode FileImpl::Peek(const char** data, USize* available) {
+ZRErrCode FileImpl::Peek(const char** data, USize* available) {
     if (!IsOpen()) return ErrNotOpen;
     if (data == nullptr || available == nullptr) return ErrParam;
     if (mode == File::WriteEmptyMode) return NoteInput(ErrAccessDenied);
     if (use != Use::Reading || readPosition == filled) {
-        const GSErrCode status = Refill();
+        const ZRErrCode status = Refill();
         if (status != NoError) return NoteInput(status);
     }
     *data = buffer.get() + readPosition;
@@ -89,29 +89,29 @@ void FileImpl::Advance(USize count) {
 // The first read after a seek: one read of exactly `count` bytes into `destination`, nothing
 // buffered. `done` receives the bytes read; fewer than `count` only at the end of the file, where
 // the caller's loop meets the end as usual.
-GSErrCode FileImpl::ReadDirect(char* destination, USize count, USize& done) {
+ZRErrCode FileImpl::ReadDirect(char* destination, USize count, USize& done) {
     std::size_t got = 0;
-    const GSErrCode status = Posix::ReadAt(fd, path, destination, count, bufferOffset, &got);
+    const ZRErrCode status = Posix::ReadAt(fd, path, destination, count, bufferOffset, &got);
     if (status != NoError) return NoteInput(status);
     EmptyBuffer(bufferOffset + got);
     done = USize(got);
     return NoError;
 }
 
-GSErrCode FileImpl::Read(char* destination, USize count, USize* read) {
+ZRErrCode FileImpl::Read(char* destination, USize count, USize* read) {
     if (read != nullptr) *read = 0;
     if (!IsOpen()) return ErrNotOpen;
     if (count > 0 && destination == nullptr) return ErrParam;
     USize done = 0;
     if (justPositioned && use == Use::None && count > 0 && mode != File::WriteEmptyMode) {
-        const GSErrCode status = ReadDirect(destination, count, done);
+        const ZRErrCode status = ReadDirect(destination, count, done);
         if (status != NoError) return status;
         if (read != nullptr) *read = done;
     }
     while (done < count) {
         const char* data = nullptr;
         USize available = 0;
-        const GSErrCode status = Peek(&data, &available);
+        const ZRErrCode status = Peek(&data, &available);
         if (status == ErrEndOfFile && done > 0) break;
         if (status != NoError) return status;
         const USize step = std::min(available, count - done);
@@ -123,13 +123,13 @@ GSErrCode FileImpl::Read(char* destination, USize count, USize* read) {
     return NoError;
 }
 
-GSErrCode FileImpl::WriteThrough(const char* source, USize count) {
-    const GSErrCode status = Posix::WriteAt(fd, path, source, count, bufferOffset);
+ZRErrCode FileImpl::WriteThrough(const char* source, USize count) {
+    const ZRErrCode status = Posix::WriteAt(fd, path, source, count, bufferOffset);
     EmptyBuffer(bufferOffset + count);
     return status == NoError ? NoError : NoteOutput(status);
 }
 
-GSErrCode FileImpl::Write(const char* source, USize count) {
+ZRErrCode FileImpl::Write(const char* source, USize count) {
     if (!IsOpen()) return ErrNotOpen;
     if (outputStatus != NoError) return outputStatus;
     if (count == 0) return NoError;
@@ -140,7 +140,7 @@ GSErrCode FileImpl::Write(const char* source, USize count) {
     use = Use::Writing;
     while (count > 0) {
         if (filled == FileBufferSize) {
-            const GSErrCode status = WritePending();
+            const ZRErrCode status = WritePending();
             if (status != NoError) return status;
             use = Use::Writing;
         }

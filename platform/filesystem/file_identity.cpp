@@ -29,14 +29,14 @@ bool SettledBefore(const struct timespec& stamp, Int64 granularity, Int64 now) {
 
 }  // namespace
 
-GSErrCode FileImpl::GetIdentity(FileIdentity* identity) const {
+ZRErrCode FileImpl::GetIdentity(FileIdentity* identity) const {
     if (!IsOpen()) return ErrNotOpen;
     // The clock is read before the query: every change after the query stamps a time at or
     // after `now`, and the index built from what follows the query may hold such a change.
     struct timespec coarse;
     const bool clockRead = ::clock_gettime(CLOCK_REALTIME_COARSE, &coarse) == 0;
     struct stat info;
-    const GSErrCode status = Posix::GetStatus(fd, path, &info);
+    const ZRErrCode status = Posix::GetStatus(fd, path, &info);
     if (status != NoError) return status;
     const bool wholeSeconds = info.st_mtim.tv_nsec == 0 && info.st_ctim.tv_nsec == 0;
     const Int64 granularity = wholeSeconds ? WholeSecondsGranularity : 0;

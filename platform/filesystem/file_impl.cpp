@@ -38,7 +38,7 @@ FileImpl::~FileImpl() {
     if (IsOpen()) (void)Close();  // the module closes explicitly; nobody is left to tell
 }
 
-GSErrCode FileImpl::Open(Int32 openMode) {
+ZRErrCode FileImpl::Open(Int32 openMode) {
     if (IsOpen()) return ErrBusy;
     const int flags = FlagsOf(openMode);
     if (flags < 0) return ErrParam;
@@ -47,7 +47,7 @@ GSErrCode FileImpl::Open(Int32 openMode) {
         if (!buffer) return ErrMemoryFull;
     }
     int newFd = -1;
-    const GSErrCode status = Posix::OpenFile(path, flags, &newFd);
+    const ZRErrCode status = Posix::OpenFile(path, flags, &newFd);
     if (status != NoError) return status;
     fd = newFd;
     mode = openMode;
@@ -57,19 +57,19 @@ GSErrCode FileImpl::Open(Int32 openMode) {
     return NoError;
 }
 
-GSErrCode FileImpl::Close() {
+ZRErrCode FileImpl::Close() {
     if (!IsOpen()) return ErrNotOpen;
-    const GSErrCode flushStatus = Flush();
-    const GSErrCode closeStatus = Posix::CloseFile(fd, path);
+    const ZRErrCode flushStatus = Flush();
+    const ZRErrCode closeStatus = Posix::CloseFile(fd, path);
     fd = -1;
     EmptyBuffer(0);
     return flushStatus != NoError ? flushStatus : closeStatus;
 }
 
-GSErrCode FileImpl::SetPosition(Int32 position) {
+ZRErrCode FileImpl::SetPosition(Int32 position) {
     if (!IsOpen()) return ErrNotOpen;
     if (position < 0) return ErrPosition;
-    GSErrCode status = Posix::PassCheckpoint(Op::SetPosition, path);
+    ZRErrCode status = Posix::PassCheckpoint(Op::SetPosition, path);
     if (status == NoError) status = WritePending();
     if (status != NoError) return status;
     inputStatus = NoError;
@@ -84,10 +84,10 @@ GSErrCode FileImpl::SetPosition(Int32 position) {
     return NoError;
 }
 
-GSErrCode FileImpl::GetPosition(UInt32* position) const {
+ZRErrCode FileImpl::GetPosition(UInt32* position) const {
     if (!IsOpen()) return ErrNotOpen;
     if (position == nullptr) return ErrParam;
-    const GSErrCode status = Posix::PassCheckpoint(Op::GetPosition, path);
+    const ZRErrCode status = Posix::PassCheckpoint(Op::GetPosition, path);
     if (status != NoError) return status;
     const UInt64 current = Position();
     if (current > std::numeric_limits<UInt32>::max()) return ErrPosition;
@@ -95,11 +95,11 @@ GSErrCode FileImpl::GetPosition(UInt32* position) const {
     return NoError;
 }
 
-GSErrCode FileImpl::GetLength(UInt64* length) const {
+ZRErrCode FileImpl::GetLength(UInt64* length) const {
     if (!IsOpen()) return ErrNotOpen;
     if (length == nullptr) return ErrParam;
     UInt64 onDisk = 0;
-    const GSErrCode status = Posix::GetLength(fd, path, &onDisk);
+    const ZRErrCode status = Posix::GetLength(fd, path, &onDisk);
     if (status != NoError) return status;
     const UInt64 pendingEnd = use == Use::Writing ? bufferOffset + filled : 0;
     *length = std::max(onDisk, pendingEnd);
@@ -107,7 +107,7 @@ GSErrCode FileImpl::GetLength(UInt64* length) const {
 }
 
 // The output status is not looked at: cutting off what a failed write left is the reason to call.
-GSErrCode FileImpl::Truncate(UInt64 length) {
+ZRErrCode FileImpl::Truncate(UInt64 length) {
     if (!IsOpen()) return ErrNotOpen;
     if (mode == File::ReadMode) return ErrAccessDenied;
     (void)WritePending();     // a failure sticks as the output status; the cut still applies
@@ -115,8 +115,8 @@ GSErrCode FileImpl::Truncate(UInt64 length) {
     return Posix::TruncateFile(fd, path, length);
 }
 
-GSErrCode FileImpl::Sync() {
-    const GSErrCode status = Flush();
+ZRErrCode FileImpl::Sync() {
+    const ZRErrCode status = Flush();
     if (status != NoError) return status;
     return Posix::SyncFile(fd, path);
 }

@@ -28,39 +28,39 @@ public:
     FileImpl& operator=(const FileImpl&) = delete;
 
     // Life and positions (file_impl.cpp).
-    GSErrCode Open(Int32 openMode);
-    GSErrCode Close();
+    ZRErrCode Open(Int32 openMode);
+    ZRErrCode Close();
     bool IsOpen() const { return fd >= 0; }
-    GSErrCode SetPosition(Int32 position);
-    GSErrCode GetPosition(UInt32* position) const;
-    GSErrCode GetLength(UInt64* length) const;
-    GSErrCode GetIdentity(FileIdentity* identity) const;
-    GSErrCode Truncate(UInt64 length);
-    GSErrCode Sync();
+    ZRErrCode SetPosition(Int32 position);
+    ZRErrCode GetPosition(UInt32* position) const;
+    ZRErrCode GetLength(UInt64* length) const;
+    ZRErrCode GetIdentity(FileIdentity* identity) const;
+    ZRErrCode Truncate(UInt64 length);
+    ZRErrCode Sync();
     void SetTypeAndCreator(UInt32 type, UInt32 creator) const;
     const Location& GetLocation() const { return location; }
 
     // The buffer (file_buffer.cpp).
-    GSErrCode Read(char* destination, USize count, USize* read);
-    GSErrCode Peek(const char** data, USize* available);
+    ZRErrCode Read(char* destination, USize count, USize* read);
+    ZRErrCode Peek(const char** data, USize* available);
     void Advance(USize count);
-    GSErrCode Write(const char* source, USize count);
-    GSErrCode Flush();
+    ZRErrCode Write(const char* source, USize count);
+    ZRErrCode Flush();
     // The byte offset of the read and write position.
     UInt64 Position() const;
-    GSErrCode GetInputStatus() const { return inputStatus; }
-    GSErrCode GetOutputStatus() const { return outputStatus; }
+    ZRErrCode GetInputStatus() const { return inputStatus; }
+    ZRErrCode GetOutputStatus() const { return outputStatus; }
 
 private:
     enum class Use { None, Reading, Writing };
 
-    GSErrCode Refill();
-    GSErrCode ReadDirect(char* destination, USize count, USize& done);
-    GSErrCode WritePending();
-    GSErrCode WriteThrough(const char* source, USize count);
+    ZRErrCode Refill();
+    ZRErrCode ReadDirect(char* destination, USize count, USize& done);
+    ZRErrCode WritePending();
+    ZRErrCode WriteThrough(const char* source, USize count);
     void EmptyBuffer(UInt64 offset);
-    GSErrCode NoteInput(GSErrCode status);
-    GSErrCode NoteOutput(GSErrCode status);
+    ZRErrCode NoteInput(ZRErrCode status);
+    ZRErrCode NoteOutput(ZRErrCode status);
 
     const Location location;
     const std::string path;
@@ -79,9 +79,9 @@ private:
     std::size_t readSize = FileBufferSize;  // what the next refill asks for
     bool justPositioned = false;  // nothing was read since a position outside the buffer was set
     // The first read failure (end of file included) since the file was opened or positioned.
-    GSErrCode inputStatus = NoError;
+    ZRErrCode inputStatus = NoError;
     // The first write failure since the file was opened; it refuses every later write.
-    GSErrCode outputStatus = NoError;
+    ZRErrCode outputStatus = NoError;
 };
 
 }  // namespace IO

@@ -32,7 +32,7 @@ void CloseDescriptor(int fd) {
 
 // Opens `path` for the lock alone: read only, so a file without write permission can be locked
 // too (writing it is refused later, where it happens).
-GSErrCode OpenForLock(const std::string& path, int* fd) {
+ZRErrCode OpenForLock(const std::string& path, int* fd) {
     do {
         *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     } while (*fd < 0 && errno == EINTR);
@@ -44,7 +44,7 @@ GSErrCode OpenForLock(const std::string& path, int* fd) {
     return ErrNotAFile;
 }
 
-GSErrCode LockDescriptor(int fd) {
+ZRErrCode LockDescriptor(int fd) {
     int result;
     do {
         result = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -63,9 +63,9 @@ bool NamesDescriptor(const std::string& path, int fd) {
 // Locks the file `path` names. Between the open and the lock the name may have been given to a
 // new file whose holder locked it before the rename; the lock then sits on a file that nobody
 // can reach by its name any more, so it is dropped and the new file is tried.
-GSErrCode LockNamedFile(const std::string& path, int* fd) {
+ZRErrCode LockNamedFile(const std::string& path, int* fd) {
     for (int attempt = 0; attempt < ReplacedNameRetries; ++attempt) {
-        GSErrCode status = OpenForLock(path, fd);
+        ZRErrCode status = OpenForLock(path, fd);
         if (status == NoError) status = LockDescriptor(*fd);
         if (status == NoError && NamesDescriptor(path, *fd)) return NoError;
         CloseDescriptor(*fd);
@@ -91,13 +91,13 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
     return *this;
 }
 
-GSErrCode FileLock::Acquire(const Location& location) {
+ZRErrCode FileLock::Acquire(const Location& location) {
     return CatchMemoryFull([&] {
         const std::string path = location.ToPath();
         if (path.find('\0') != std::string::npos) return ErrBadName;
         if (fd >= 0 && NamesDescriptor(path, fd)) return NoError;
         int taken = -1;
-        const GSErrCode status = LockNamedFile(path, &taken);
+        const ZRErrCode status = LockNamedFile(path, &taken);
         if (status != NoError) return status;
         Release();
         fd = taken;
@@ -107,7 +107,7 @@ GSErrCode FileLock::Acquire(const Location& location) {
 
 bool FileLock::Covers(const Location& location) const {
     if (fd < 0) return false;
-    const GSErrCode status = CatchMemoryFull(
+    const ZRErrCode status = CatchMemoryFull(
         [&] { return NamesDescriptor(location.ToPath(), fd) ? NoError : ErrNotFound; });
     return status == NoError;
 }

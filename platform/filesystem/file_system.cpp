@@ -46,10 +46,10 @@ Location LocationFromPath(std::string_view path) {
 }
 
 // Takes the current folder when no base folder is known yet. Requires base.mutex held.
-GSErrCode EnsureBaseFolder(BaseFolder& base) {
+ZRErrCode EnsureBaseFolder(BaseFolder& base) {
     if (base.known) return NoError;
     std::string path;
-    const GSErrCode status = Posix::GetCurrentFolder(&path);
+    const ZRErrCode status = Posix::GetCurrentFolder(&path);
     if (status != NoError) return status;
     base.location = LocationFromPath(path);
     base.path = std::move(path);
@@ -62,16 +62,16 @@ GSErrCode EnsureBaseFolder(BaseFolder& base) {
 std::string BaseFolderPath() {
     BaseFolder& base = GetBaseFolder();
     std::lock_guard lock(base.mutex);
-    const GSErrCode status = CatchMemoryFull([&] { return EnsureBaseFolder(base); });
+    const ZRErrCode status = CatchMemoryFull([&] { return EnsureBaseFolder(base); });
     return status == NoError ? base.path : std::string();
 }
 
-GSErrCode FileSystem::GetSpecialLocation(Int32 id, Location* location) const {
+ZRErrCode FileSystem::GetSpecialLocation(Int32 id, Location* location) const {
     if (id != BaseFolderId || location == nullptr) return ErrParam;
     BaseFolder& base = GetBaseFolder();
     std::lock_guard lock(base.mutex);
     return CatchMemoryFull([&] {
-        const GSErrCode status = EnsureBaseFolder(base);
+        const ZRErrCode status = EnsureBaseFolder(base);
         if (status == NoError) *location = base.location;
         return status;
     });
@@ -92,26 +92,26 @@ void FileSystem::SetBaseFolder(const Location& folder) {
     });
 }
 
-GSErrCode FileSystem::Delete(const Location& location, Int32 /*dataSafety*/,
+ZRErrCode FileSystem::Delete(const Location& location, Int32 /*dataSafety*/,
                              Int32 /*accessDenied*/) {
     return CatchMemoryFull([&] { return Posix::RemoveFile(location.ToPath()); });
 }
 
-GSErrCode FileSystem::Rename(const Location& location, const Name& newName,
+ZRErrCode FileSystem::Rename(const Location& location, const Name& newName,
                              Int32 /*accessDenied*/) {
     return CatchMemoryFull([&] {
         Location target = location;
-        const GSErrCode status = target.SetLastLocalName(newName);
+        const ZRErrCode status = target.SetLastLocalName(newName);
         if (status != NoError) return status;
         return Posix::RenameFile(location.ToPath(), target.ToPath());
     });
 }
 
-GSErrCode FileSystem::CopyAccessRights(const Location& from, const Location& to) {
+ZRErrCode FileSystem::CopyAccessRights(const Location& from, const Location& to) {
     return CatchMemoryFull([&] { return Posix::CopyAccessRights(from.ToPath(), to.ToPath()); });
 }
 
-GSErrCode FileSystem::SyncFolder(const Location& folder) {
+ZRErrCode FileSystem::SyncFolder(const Location& folder) {
     return CatchMemoryFull([&] { return Posix::SyncFolder(folder.ToPath()); });
 }
 
@@ -127,17 +127,17 @@ bool FileSystem::Exists(const Location& location) const {
 Folder::Folder(const Location& location) : location(location), status(NoError) {
     status = CatchMemoryFull([&] {
         struct stat info;
-        const GSErrCode found = Posix::LookUp(location.ToPath(), &info);
+        const ZRErrCode found = Posix::LookUp(location.ToPath(), &info);
         if (found != NoError) return found;
         return S_ISDIR(info.st_mode) ? NoError : ErrNotAFolder;
     });
 }
 
-GSErrCode Folder::CreateFolder(const Name& name) {
+ZRErrCode Folder::CreateFolder(const Name& name) {
     if (status != NoError) return status;
     return CatchMemoryFull([&] {
         Location child = location;
-        const GSErrCode appended = child.AppendToLocal(name);
+        const ZRErrCode appended = child.AppendToLocal(name);
         if (appended != NoError) return appended;
         return Posix::MakeFolder(child.ToPath());
     });

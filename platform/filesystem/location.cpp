@@ -48,7 +48,7 @@ Location::Location(const ZR::UniString& path) {
     }
 }
 
-GSErrCode Location::AppendToLocal(const Name& name) {
+ZRErrCode Location::AppendToLocal(const Name& name) {
     if (!IsValidName(name)) return ErrBadName;
     return CatchMemoryFull([&] {
         names.push_back(name);
@@ -56,19 +56,19 @@ GSErrCode Location::AppendToLocal(const Name& name) {
     });
 }
 
-GSErrCode Location::GetLastLocalName(Name* name) const {
+ZRErrCode Location::GetLastLocalName(Name* name) const {
     if (name == nullptr) return ErrParam;
     *name = names.empty() ? Name() : names.back();
     return names.empty() ? ErrBadName : NoError;
 }
 
-GSErrCode Location::SetLastLocalName(const Name& name) {
+ZRErrCode Location::SetLastLocalName(const Name& name) {
     if (names.empty() || !IsValidName(name)) return ErrBadName;
     names.back() = name;
     return NoError;
 }
 
-GSErrCode Location::DeleteLastLocalName() {
+ZRErrCode Location::DeleteLastLocalName() {
     if (names.empty()) return ErrBadName;
     names.pop_back();
     return NoError;
@@ -90,19 +90,19 @@ std::string Location::ToPath() const {
     return path.empty() ? std::string(".") : path;
 }
 
-GSErrCode Location::Write(ZR::OChannel& channel) const {
-    GSErrCode status = channel.Write(UInt8(absolute ? 1 : 0));
+ZRErrCode Location::Write(ZR::OChannel& channel) const {
+    ZRErrCode status = channel.Write(UInt8(absolute ? 1 : 0));
     if (status == NoError) status = channel.Write(UInt32(names.size()));
     for (std::size_t i = 0; status == NoError && i < names.size(); ++i)
         status = names[i].GetText().Write(channel);
     return status;
 }
 
-GSErrCode Location::Read(ZR::IChannel& channel) {
+ZRErrCode Location::Read(ZR::IChannel& channel) {
     return CatchMemoryFull([&] {
         UInt8 flag = 0;
         UInt32 count = 0;
-        GSErrCode status = channel.Read(flag);
+        ZRErrCode status = channel.Read(flag);
         if (status == NoError) status = channel.Read(count);
         if (status == NoError && flag > 1) status = ErrBadName;
         Location result;

@@ -8,7 +8,7 @@
 
 namespace IO {
 
-GSErrCode MemoryIChannel::ReadBin(char* destination, USize count, USize* read) {
+ZRErrCode MemoryIChannel::ReadBin(char* destination, USize count, USize* read) {
     if (read != nullptr) *read = 0;
     if (count == 0) return NoError;
     if (destination == nullptr) return ErrParam;
@@ -23,7 +23,7 @@ GSErrCode MemoryIChannel::ReadBin(char* destination, USize count, USize* read) {
     return NoError;
 }
 
-GSErrCode MemoryIChannel::PeekBuffer(const char** bytes, USize* available) {
+ZRErrCode MemoryIChannel::PeekBuffer(const char** bytes, USize* available) {
     if (bytes == nullptr || available == nullptr) return ErrParam;
     if (position == size) {
         if (status == NoError) status = ErrEndOfFile;
@@ -38,16 +38,16 @@ void MemoryIChannel::Advance(USize count) {
     position += std::min(count, size - position);
 }
 
-GSErrCode MemoryIChannel::GetReadOffset(UInt64* offset) const {
+ZRErrCode MemoryIChannel::GetReadOffset(UInt64* offset) const {
     if (offset == nullptr) return ErrParam;
     *offset = position;
     return NoError;
 }
 
-GSErrCode MemoryOChannel::WriteBin(const char* source, USize count, Int32 /*flags*/) {
+ZRErrCode MemoryOChannel::WriteBin(const char* source, USize count, Int32 /*flags*/) {
     if (status != NoError) return status;
     if (count == 0) return NoError;
-    GSErrCode result = ErrParam;
+    ZRErrCode result = ErrParam;
     if (source != nullptr && count > std::numeric_limits<USize>::max() - bytes.size())
         result = ErrMemoryFull;  // GetDataSize could no longer tell the size
     else if (source != nullptr)

@@ -10,7 +10,7 @@
 namespace IO {
 
 template <class Body>
-GSErrCode CatchMemoryFull(Body&& body) noexcept {
+ZRErrCode CatchMemoryFull(Body&& body) noexcept {
     try {
         return body();
     } catch (const std::bad_alloc&) {

@@ -27,7 +27,7 @@ bool IsValidPath(const std::string& path) {
 // Runs `call` (a system call returning -1 and errno on failure) behind the checkpoint of `op`,
 // again after every interruption, real or injected.
 template <class Call>
-GSErrCode Guarded(Op op, const std::string& path, Call call) {
+ZRErrCode Guarded(Op op, const std::string& path, Call call) {
     for (;;) {
         const Verdict verdict = Checkpoint(op, path);
         int error = verdict.errorNumber;
@@ -62,7 +62,7 @@ void CloseKeepingErrno(int fd) {
 
 }  // namespace
 
-GSErrCode StatusFromErrno(int error) {
+ZRErrCode StatusFromErrno(int error) {
     switch (error) {
         case 0:
             return NoError;
@@ -95,11 +95,11 @@ GSErrCode StatusFromErrno(int error) {
     }
 }
 
-GSErrCode PassCheckpoint(Op op, const std::string& path) {
+ZRErrCode PassCheckpoint(Op op, const std::string& path) {
     return StatusFromErrno(Checkpoint(op, path).errorNumber);
 }
 
-GSErrCode LookUp(const std::string& path, struct stat* info) {
+ZRErrCode LookUp(const std::string& path, struct stat* info) {
     if (!IsValidPath(path)) return ErrBadName;
     return Guarded(Op::New, path, [&] { return ::stat(path.c_str(), info); });
 }
@@ -109,7 +109,7 @@ bool Exists(const std::string& path) {
     return LookUp(path, &info) == NoError;
 }
 
-GSErrCode CreateEmptyFile(const std::string& path) {
+ZRErrCode CreateEmptyFile(const std::string& path) {
     if (!IsValidPath(path)) return ErrBadName;
     return Guarded(Op::Create, path, [&] {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
@@ -117,18 +117,18 @@ GSErrCode CreateEmptyFile(const std::string& path) {
     });
 }
 
-GSErrCode MakeFolder(const std::string& path) {
+ZRErrCode MakeFolder(const std::string& path) {
     if (!IsValidPath(path)) return ErrBadName;
     return Guarded(Op::Create, path, [&] { return ::mkdir(path.c_str(), 0777); });
 }
 
-GSErrCode OpenFile(const std::string& path, int flags, int* fd) {
+ZRErrCode OpenFile(const std::string& path, int flags, int* fd) {
     *fd = -1;
     if (!IsValidPath(path)) return ErrBadName;
     return Guarded(Op::Open, path, [&] { return *fd = ::open(path.c_str(), flags | O_CLOEXEC); });
 }
 
-GSErrCode ReadAt(int fd, const std::string& path, char* destination, std::size_t count,
+ZRErrCode ReadAt(int fd, const std::string& path, char* destination, std::size_t count,
                  UInt64 offset, std::size_t* got) {
     *got = 0;
     return Guarded(Op::Read, path, [&] {
@@ -138,7 +138,7 @@ GSErrCode ReadAt(int fd, const std::string& path, char* destination, std::size_t
     });
 }
 
-GSErrCode WriteAt(int fd, const std::string& path, const char* source, std::size_t count,
+ZRErrCode WriteAt(int fd, const std::string& path, const char* source, std::size_t count,
                   UInt64 offset) {
     for (;;) {
         const Verdict verdict = Checkpoint(Op::Write, path);
@@ -155,43 +155,43 @@ GSErrCode WriteAt(int fd, const std::string& path, const char* source, std::size
     }
 }
 
-GSErrCode GetLength(int fd, const std::string& path, UInt64* length) {
+ZRErrCode GetLength(int fd, const std::string& path, UInt64* length) {
     struct stat info;
-    const GSErrCode status = Guarded(Op::GetPosition, path, [&] { return ::fstat(fd, &info); });
+    const ZRErrCode status = Guarded(Op::GetPosition, path, [&] { return ::fstat(fd, &info); });
     if (status == NoError) *length = UInt64(info.st_size);
     return status;
 }
 
-GSErrCode GetStatus(int fd, const std::string& path, struct stat* info) {
+ZRErrCode GetStatus(int fd, const std::string& path, struct stat* info) {
     return Guarded(Op::Identity, path, [&] { return ::fstat(fd, info); });
 }
 
-GSErrCode TruncateFile(int fd, const std::string& path, UInt64 length) {
+ZRErrCode TruncateFile(int fd, const std::string& path, UInt64 length) {
     return Guarded(Op::Truncate, path, [&] { return ::ftruncate(fd, off_t(length)); });
 }
 
-GSErrCode SyncFile(int fd, const std::string& path) {
+ZRErrCode SyncFile(int fd, const std::string& path) {
     return Guarded(Op::Sync, path, [&] { return ::fsync(fd); });
 }
 
-GSErrCode CloseFile(int fd, const std::string& path) {
+ZRErrCode CloseFile(int fd, const std::string& path) {
     const Verdict verdict = Checkpoint(Op::Close, path);
     const int result = ::close(fd);
     if (verdict.Fails()) return StatusFromErrno(verdict.errorNumber);
     return result == 0 || errno == EINTR ? NoError : StatusFromErrno(errno);
 }
 
-GSErrCode RemoveFile(const std::string& path) {
+ZRErrCode RemoveFile(const std::string& path) {
     if (!IsValidPath(path)) return ErrBadName;
     return Guarded(Op::Delete, path, [&] { return ::unlink(path.c_str()); });
 }
 
-GSErrCode RenameFile(const std::string& from, const std::string& to) {
+ZRErrCode RenameFile(const std::string& from, const std::string& to) {
     if (!IsValidPath(from) || !IsValidPath(to)) return ErrBadName;
     return Guarded(Op::Rename, from, [&] { return ::rename(from.c_str(), to.c_str()); });
 }
 
-GSErrCode SyncFolder(const std::string& path) {
+ZRErrCode SyncFolder(const std::string& path) {
     if (!IsValidPath(path)) return ErrBadName;
     return Guarded(Op::Sync, path, [&] {
         const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -202,7 +202,7 @@ GSErrCode SyncFolder(const std::string& path) {
     });
 }
 
-GSErrCode GetCurrentFolder(std::string* path) {
+ZRErrCode GetCurrentFolder(std::string* path) {
     std::vector<char> buffer(PATH_MAX);
     while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
         if (errno != ERANGE) return StatusFromErrno(errno);
@@ -212,7 +212,7 @@ GSErrCode GetCurrentFolder(std::string* path) {
     return NoError;
 }
 
-GSErrCode CopyAccessRights(const std::string& from, const std::string& to) {
+ZRErrCode CopyAccessRights(const std::string& from, const std::string& to) {
     if (!IsValidPath(from) || !IsValidPath(to)) return ErrBadName;
     struct stat info;
     if (::stat(from.c_str(), &info) != 0) return StatusFromErrno(errno);
@@ -224,7 +224,7 @@ GSErrCode CopyAccessRights(const std::string& from, const std::string& to) {
     return StatusFromErrno(errno);
 }
 
-GSErrCode SetAttribute(const std::string& path, const char* name, const void* value,
+ZRErrCode SetAttribute(const std::string& path, const char* name, const void* value,
                        std::size_t size) {
     if (!IsValidPath(path)) return ErrBadName;
     if (::setxattr(path.c_str(), name, value, size, 0) == 0) return NoError;

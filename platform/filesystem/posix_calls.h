@@ -14,57 +14,57 @@
 namespace IO::Posix {
 
 // The one mapping from errno values to the library's statuses.
-GSErrCode StatusFromErrno(int error);
+ZRErrCode StatusFromErrno(int error);
 
 // Passes the checkpoint of an operation that needs no system call (positions inside a file).
-GSErrCode PassCheckpoint(FaultInjection::Op op, const std::string& path);
+ZRErrCode PassCheckpoint(FaultInjection::Op op, const std::string& path);
 
 // stat(2) of `path` (New). On failure `info` is unspecified.
-GSErrCode LookUp(const std::string& path, struct stat* info);
+ZRErrCode LookUp(const std::string& path, struct stat* info);
 // True when `path` names anything (New); an injected failure reads as absent.
 bool Exists(const std::string& path);
 // Creates an empty file unless one exists; an existing file is left as it is (Create).
-GSErrCode CreateEmptyFile(const std::string& path);
+ZRErrCode CreateEmptyFile(const std::string& path);
 // mkdir(2) (Create).
-GSErrCode MakeFolder(const std::string& path);
+ZRErrCode MakeFolder(const std::string& path);
 
 // open(2) with `flags` and O_CLOEXEC (Open). `fd` is -1 on failure.
-GSErrCode OpenFile(const std::string& path, int flags, int* fd);
+ZRErrCode OpenFile(const std::string& path, int flags, int* fd);
 // One pread(2) of up to `count` bytes at `offset` (Read). `got` is 0 at the end of the file and on
 // failure.
-GSErrCode ReadAt(int fd, const std::string& path, char* destination, std::size_t count,
+ZRErrCode ReadAt(int fd, const std::string& path, char* destination, std::size_t count,
                  UInt64 offset, std::size_t* got);
 // Writes all `count` bytes at `offset`, continuing after short writes (Write). On failure an
 // unknown prefix of the bytes may have reached the file.
-GSErrCode WriteAt(int fd, const std::string& path, const char* source, std::size_t count,
+ZRErrCode WriteAt(int fd, const std::string& path, const char* source, std::size_t count,
                   UInt64 offset);
 // The file's size on disk (GetPosition).
-GSErrCode GetLength(int fd, const std::string& path, UInt64* length);
+ZRErrCode GetLength(int fd, const std::string& path, UInt64* length);
 // fstat(2) of an open file (Identity). On failure `info` is unspecified.
-GSErrCode GetStatus(int fd, const std::string& path, struct stat* info);
+ZRErrCode GetStatus(int fd, const std::string& path, struct stat* info);
 // ftruncate(2) to `length` bytes (Truncate).
-GSErrCode TruncateFile(int fd, const std::string& path, UInt64 length);
+ZRErrCode TruncateFile(int fd, const std::string& path, UInt64 length);
 // fsync(2) (Sync).
-GSErrCode SyncFile(int fd, const std::string& path);
+ZRErrCode SyncFile(int fd, const std::string& path);
 // close(2) (Close). The descriptor is released even when a failure is returned; EINTR is not
 // retried, since the descriptor is gone by then.
-GSErrCode CloseFile(int fd, const std::string& path);
+ZRErrCode CloseFile(int fd, const std::string& path);
 
 // unlink(2) (Delete).
-GSErrCode RemoveFile(const std::string& path);
+ZRErrCode RemoveFile(const std::string& path);
 // rename(2) (Rename): an existing `to` is replaced atomically.
-GSErrCode RenameFile(const std::string& from, const std::string& to);
+ZRErrCode RenameFile(const std::string& from, const std::string& to);
 // Opens the folder and fsyncs it, making its entries durable (Sync).
-GSErrCode SyncFolder(const std::string& path);
+ZRErrCode SyncFolder(const std::string& path);
 
 // Gives `to` the permission bits of `from` (chmod) and its owner and group where the process may
 // (chown, then the group alone; a refusal is not a failure). No checkpoint: it changes no bytes
 // and no name, so neither the fault sweeps nor the power-loss model have anything to take back.
-GSErrCode CopyAccessRights(const std::string& from, const std::string& to);
+ZRErrCode CopyAccessRights(const std::string& from, const std::string& to);
 // The process's current folder (getcwd); no checkpoint.
-GSErrCode GetCurrentFolder(std::string* path);
+ZRErrCode GetCurrentFolder(std::string* path);
 // Stores an extended attribute on `path`; no checkpoint (callers ignore the outcome).
-GSErrCode SetAttribute(const std::string& path, const char* name, const void* value,
+ZRErrCode SetAttribute(const std::string& path, const char* name, const void* value,
                        std::size_t size);
 
 }  // namespace IO::Posix

@@ -5,7 +5,7 @@
 #include "host/interpreter.h"
 #include "platform/interpreter/number_literal.h"
 
-GSErrCode EEEvaluate(char* expression, void* /*reserved1*/, void* /*reserved2*/,
+ZRErrCode EEEvaluate(char* expression, void* /*reserved1*/, void* /*reserved2*/,
                      OmbraValueRecord* result) {
     if (expression == nullptr || result == nullptr) return ErrParam;
     EE::NumericLiteral literal;

@@ -97,8 +97,8 @@ bool ExtensionLoader::ResolveExports() {
 // and leaves the active resource module as it was. The record is copied: its bytes live only
 // while the module is registered.
 bool ExtensionLoader::ReadConfigRecord() {
-    const GSResModule previous = RSGetActiveModule();
-    const GSResModule module = RSAddModule_ResetCurrentModule(ModuleInstanceOf(library));
+    const ZRResModule previous = RSGetActiveModule();
+    const ZRResModule module = RSAddModule_ResetCurrentModule(ModuleInstanceOf(library));
     if (module == InvalidResModule)
         return Fail("configuration record: the module has no resources");
     USize size = 0;

@@ -1,9 +1,9 @@
 #include "platform/interpreter/string_fetchers.h"
 
-void FetchFixedString(char* buffer, Int16 listId, Int16 index, GSResModule module) {
+void FetchFixedString(char* buffer, Int16 listId, Int16 index, ZRResModule module) {
     RSGetIndString(buffer, FetchBufferSize, ResTypeFixedStrings, listId, index, module);
 }
 
-void FetchMessageString(char* buffer, Int16 listId, Int16 index, GSResModule module) {
+void FetchMessageString(char* buffer, Int16 listId, Int16 index, ZRResModule module) {
     RSGetIndString(buffer, FetchBufferSize, ResTypeMessageStrings, listId, index, module);
 }

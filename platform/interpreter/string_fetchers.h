@@ -9,5 +9,5 @@
 // leaves the buffer empty. FetchFixedString reads lists of type "STRF", FetchMessageString
 // lists of type "STRS".
 constexpr USize FetchBufferSize = 256;
-HOST_API void FetchFixedString(char* buffer, Int16 listId, Int16 index, GSResModule module);
-HOST_API void FetchMessageString(char* buffer, Int16 listId, Int16 index, GSResModule module);
+HOST_API void FetchFixedString(char* buffer, Int16 listId, Int16 index, ZRResModule module);
+HOST_API void FetchMessageString(char* buffer, Int16 listId, Int16 index, ZRResModule module);

@@ -38,7 +38,7 @@ void EncodeValues(const std::vector<InterpreterValue>& values, ZR::Array<OmbraVa
     }
 }
 
-GSErrCode DecodeValue(const OmbraValueRecord& record, const ZR::Array<ZR::UniString>& strings,
+ZRErrCode DecodeValue(const OmbraValueRecord& record, const ZR::Array<ZR::UniString>& strings,
                       InterpreterValue& value) {
     if (record.valueType == ValueTypeNumeric) {
         if (record.numericKind == NumericKindReal) {
@@ -54,14 +54,14 @@ GSErrCode DecodeValue(const OmbraValueRecord& record, const ZR::Array<ZR::UniStr
     return NoError;
 }
 
-GSErrCode DecodeValues(const ZR::Array<OmbraValueRecord>& records,
+ZRErrCode DecodeValues(const ZR::Array<OmbraValueRecord>& records,
                        const ZR::Array<ZR::UniString>& strings, Int32 count,
                        std::vector<InterpreterValue>& values) {
     values.clear();
     if (count < 0 || USize(count) > records.GetSize()) return ErrParam;
     for (USize i = 0; i < USize(count); ++i) {
         InterpreterValue value;
-        const GSErrCode status = DecodeValue(records[i], strings, value);
+        const ZRErrCode status = DecodeValue(records[i], strings, value);
         if (status != NoError) return status;
         values.push_back(std::move(value));
     }

@@ -23,12 +23,12 @@ HOST_API void EncodeValues(const std::vector<InterpreterValue>& values,
 // Reads one record as the module boundary defines it: valueType ValueTypeNumeric is a number
 // (a real for NumericKindReal, an integer for any other kind), every other valueType a string.
 // Returns ErrParam, leaving `value` unchanged, for a string whose index lies outside `strings`.
-HOST_API GSErrCode DecodeValue(const OmbraValueRecord& record,
+HOST_API ZRErrCode DecodeValue(const OmbraValueRecord& record,
                                const ZR::Array<ZR::UniString>& strings, InterpreterValue& value);
 
 // Decodes the first `count` records into `values` (replacing its content). Returns ErrParam when
 // `count` is negative or exceeds the records, or when a record does not decode; `values` then
 // holds the values decoded before the fault.
-HOST_API GSErrCode DecodeValues(const ZR::Array<OmbraValueRecord>& records,
+HOST_API ZRErrCode DecodeValues(const ZR::Array<OmbraValueRecord>& records,
                                 const ZR::Array<ZR::UniString>& strings, Int32 count,
                                 std::vector<InterpreterValue>& values);

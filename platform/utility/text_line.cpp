@@ -15,9 +15,9 @@ constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
 
 // Consumes a byte-order mark that stands at offset 0. The channel must expose the three bytes in
 // one buffer, as every channel of the file-system library does.
-GSErrCode SkipByteOrderMark(ZR::IChannel& channel) {
+ZRErrCode SkipByteOrderMark(ZR::IChannel& channel) {
     UInt64 offset = 0;
-    GSErrCode status = channel.GetReadOffset(&offset);
+    ZRErrCode status = channel.GetReadOffset(&offset);
     if (status != NoError || offset != 0) return status;
     const char* data = nullptr;
     USize available = 0;
@@ -29,10 +29,10 @@ GSErrCode SkipByteOrderMark(ZR::IChannel& channel) {
 }
 
 // After a CR that was the last buffered byte: consumes an LF that follows it.
-GSErrCode SkipLineFeed(ZR::IChannel& channel) {
+ZRErrCode SkipLineFeed(ZR::IChannel& channel) {
     const char* data = nullptr;
     USize available = 0;
-    const GSErrCode status = channel.PeekBuffer(&data, &available);
+    const ZRErrCode status = channel.PeekBuffer(&data, &available);
     if (status == IO::ErrEndOfFile) return NoError;
     if (status != NoError) return status;
     if (data[0] == '\n') channel.Advance(1);
@@ -49,18 +49,18 @@ USize VisibleTerminator(const char* data, USize end, USize available) {
 
 // Ends a line whose bytes are in `bytes` at a CR that was the last byte of its block: consumes
 // the CR, then an LF that follows in the next block. `line` changes only on success.
-GSErrCode FinishAtBlockEnd(ZR::IChannel& channel, ZR::UniString& line, const std::string& bytes,
-                           GSCharCode charCode) {
+ZRErrCode FinishAtBlockEnd(ZR::IChannel& channel, ZR::UniString& line, const std::string& bytes,
+                           ZRCharCode charCode) {
     channel.Advance(1);
-    const GSErrCode status = SkipLineFeed(channel);
+    const ZRErrCode status = SkipLineFeed(channel);
     if (status == NoError) line.AssignBytes(bytes.data(), USize(bytes.size()), charCode);
     return status;
 }
 
-GSErrCode ReadLine(ZR::IChannel& channel, ZR::UniString& line, GSCharCode charCode) {
+ZRErrCode ReadLine(ZR::IChannel& channel, ZR::UniString& line, ZRCharCode charCode) {
     const char* data = nullptr;
     USize available = 0;
-    GSErrCode status = channel.PeekBuffer(&data, &available);
+    ZRErrCode status = channel.PeekBuffer(&data, &available);
     if (status != NoError) return status;
     std::string spanning;  // the line's bytes from earlier blocks
     for (;;) {
@@ -89,10 +89,10 @@ GSErrCode ReadLine(ZR::IChannel& channel, ZR::UniString& line, GSCharCode charCo
 
 }  // namespace
 
-GSErrCode GetTextLine(ZR::IChannel& channel, ZR::UniString& line, bool utf8) {
+ZRErrCode GetTextLine(ZR::IChannel& channel, ZR::UniString& line, bool utf8) {
     return IO::CatchMemoryFull([&] {
         if (utf8) {
-            const GSErrCode status = SkipByteOrderMark(channel);
+            const ZRErrCode status = SkipByteOrderMark(channel);
             if (status != NoError) return status;
         }
         return ReadLine(channel, line, utf8 ? CC_UTF8 : CC_Default);

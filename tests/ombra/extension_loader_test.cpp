@@ -13,7 +13,7 @@ namespace {
 using Testing::ScriptFolder;
 
 TEST(ExtensionLoaderTest, LoadsAndBindsTheDataModule) {
-    const GSResModule active = RSGetActiveModule();
+    const ZRResModule active = RSGetActiveModule();
     ExtensionLoader loader;
     ASSERT_TRUE(loader.Load(Testing::DataModule())) << loader.Error();
     EXPECT_EQ(RSGetActiveModule(), active);  // the record's read leaves no trace

@@ -67,7 +67,7 @@ RunResult RunSource(const std::string& source, DataStatements& data) {
 
 RunResult RunSource(const std::string& source) {
     ExtensionSet noModules;
-    GSHandle noBlock = nullptr;
+    ZRHandle noBlock = nullptr;
     ModuleDataStatements data(noModules, noBlock);
     return RunSource(source, data);
 }

@@ -34,7 +34,7 @@ protected:
     Testing::ScriptFolder folder;
     const HostEnvironment environment = MakeHostEnvironment();
     ExtensionSet modules;
-    GSHandle block = nullptr;
+    ZRHandle block = nullptr;
     ModuleDataStatements data{modules, block};
 };
 

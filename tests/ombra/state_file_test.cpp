@@ -36,7 +36,7 @@ public:
     }
     std::string Bytes() const { return std::string(*handle, size_t(BMGetHandleSize(handle))); }
 
-    GSHandle handle = nullptr;
+    ZRHandle handle = nullptr;
 };
 
 // Sets an environment variable for the scope of a test, restoring it afterwards.

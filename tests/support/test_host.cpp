@@ -32,7 +32,7 @@ struct TestHostServices {
         return liveHost->libraryLookup(name, location);
     }
 
-    static GSErrCode ServiceRecord(InterpreterServiceRecord* record) {
+    static ZRErrCode ServiceRecord(InterpreterServiceRecord* record) {
         record->fixedStringFetcher = liveHost->fixedFetcher;
         record->messageStringFetcher = liveHost->messageFetcher;
         return NoError;

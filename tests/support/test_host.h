@@ -98,7 +98,7 @@ public:
 
     // The interpreter's memory-handle variable passed to every Open (nullptr until OPEN stores a
     // remembered location). Owned by the host; tests may read or replace it.
-    GSHandle& FileInfoHandle() { return fileInfoHandle; }
+    ZRHandle& FileInfoHandle() { return fileInfoHandle; }
 
 private:
     friend struct TestHostServices;
@@ -106,7 +106,7 @@ private:
     ExtensionLoader loader;
     HostEnvironment environment{};
     std::vector<ReportCall> reports;
-    GSHandle fileInfoHandle = nullptr;
+    ZRHandle fileInfoHandle = nullptr;
 };
 
 // Converts between test values and the interpreter's value arrays (EncodeValues, DecodeValue).

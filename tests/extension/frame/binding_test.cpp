@@ -21,8 +21,8 @@ namespace {
 using OmbraTest::TestHost;
 
 // The module handle that the module passed to its last string fetch.
-GSResModule fetchModule = InvalidResModule;
-void RecordingFixedFetcher(char* buffer, Int16 listId, Int16 index, GSResModule module) {
+ZRResModule fetchModule = InvalidResModule;
+void RecordingFixedFetcher(char* buffer, Int16 listId, Int16 index, ZRResModule module) {
     fetchModule = module;
     FetchFixedString(buffer, listId, index, module);
 }
@@ -115,7 +115,7 @@ TEST(BindingTest, EntryTableFillsExactlySixSlots) {
 
 // A replacement table whose service record provider counts its calls.
 int replacementCalls = 0;
-GSErrCode CountingServiceRecord(InterpreterServiceRecord* record) {
+ZRErrCode CountingServiceRecord(InterpreterServiceRecord* record) {
     ++replacementCalls;
     record->fixedStringFetcher = RecordingFixedFetcher;
     return NoError;
@@ -126,10 +126,10 @@ TEST(BindingTest, SecondEnvironmentReplacesTheFirstWithoutRegisteringAgain) {
     ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
     host.fixedFetcher = RecordingFixedFetcher;
     ASSERT_EQ(host.Init(), NoError);
-    const GSResModule registered = fetchModule;
+    const ZRResModule registered = fetchModule;
     ASSERT_NE(registered, InvalidResModule);
 
-    const GSResModule active = RSSetActiveModule(InvalidResModule);
+    const ZRResModule active = RSSetActiveModule(InvalidResModule);
     HostEnvironment replacement = host.Environment();
     replacement.serviceRecord = CountingServiceRecord;
     replacementCalls = 0;
@@ -147,7 +147,7 @@ TEST(BindingTest, UnloadRemovesTheResourcesAndReloadRegistersAgain) {
     ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
     host.fixedFetcher = RecordingFixedFetcher;
     host.Init();
-    const GSResModule first = fetchModule;
+    const ZRResModule first = fetchModule;
     char buffer[FetchBufferSize];
     ASSERT_TRUE(RSGetIndString(buffer, sizeof buffer, ResTypeMessageStrings, 3, 4, first));
     EXPECT_STREQ(buffer, "  4 Read error");
@@ -250,8 +250,8 @@ TEST(BindingTest, ReportsShowNameAndArgumentVerbatimWithin255Bytes) {
 
 // A fetcher that fills the whole buffer without a terminator and records what it was asked.
 std::vector<std::pair<Int16, Int16>> requested;
-GSResModule requestedModule = InvalidResModule;
-void UnterminatedFetcher(char* buffer, Int16 listId, Int16 index, GSResModule module) {
+ZRResModule requestedModule = InvalidResModule;
+void UnterminatedFetcher(char* buffer, Int16 listId, Int16 index, ZRResModule module) {
     requested.emplace_back(listId, index);
     requestedModule = module;
     std::memset(buffer, 'z', FetchBufferSize);
@@ -283,7 +283,7 @@ TEST(BindingTest, ReportsFetchFrameAndMessageFromTheModulesOwnResources) {
 
 // Hands out a fixed text for every string it is asked for.
 std::string fixedText;
-void TextFetcher(char* buffer, Int16, Int16, GSResModule) {
+void TextFetcher(char* buffer, Int16, Int16, ZRResModule) {
     std::strncpy(buffer, fixedText.c_str(), FetchBufferSize);
 }
 

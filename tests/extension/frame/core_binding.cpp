@@ -20,7 +20,7 @@ void Report(const char* text, UInt8, Int32) {
     reports.emplace_back(text);
 }
 
-GSErrCode ServiceRecord(InterpreterServiceRecord* record) {
+ZRErrCode ServiceRecord(InterpreterServiceRecord* record) {
     record->fixedStringFetcher = fixed;
     record->messageStringFetcher = message;
     return NoError;

@@ -128,7 +128,7 @@ TEST_F(DialogOpen, CorruptBlockAsksAgainAndIsRewrittenWhole) {
 }
 
 TEST_F(DialogOpen, ModulesResourcesAreActiveOnlyDuringTheDialog) {
-    GSResModule before = RSSetActiveModule(InvalidResModule);
+    ZRResModule before = RSSetActiveModule(InvalidResModule);
     DG::QueueAnswer("cancel");
     EXPECT_EQ(Open(1, "x.txt", "DIALOG, MODE=WO"), StatusReportedError);
     std::vector<DG::ShownDialog> shown = DG::TakeShownDialogs();

@@ -48,11 +48,11 @@ public:
     ~Block() { BMKillHandle(&handle); }
     Block(const Block&) = delete;
     Block& operator=(const Block&) = delete;
-    GSHandle Get() const { return handle; }
+    ZRHandle Get() const { return handle; }
     std::string Bytes() const { return std::string(*handle, size_t(BMGetHandleSize(handle))); }
 
 private:
-    GSHandle handle;
+    ZRHandle handle;
 };
 
 std::string StoredForm(const FileInfoList& list) {

@@ -47,13 +47,13 @@ protected:
         if (handle != nullptr) BMKillHandle(&handle);
     }
 
-    GSErrCode Resolve(const std::string& name, bool dialog, bool library, IO::Location& location) {
+    ZRErrCode Resolve(const std::string& name, bool dialog, bool library, IO::Location& location) {
         return DataOmbraPlugin::ResolveFileLocation(U(name), dialog, library, ModeReadOnly, &handle,
                                                     location);
     }
 
     OmbraTest::TempFolder folder;
-    GSHandle handle = nullptr;
+    ZRHandle handle = nullptr;
 };
 
 TEST_F(LocationTest, PlainNameLiesInTheBaseFolderAndOtherNamesArePaths) {

@@ -31,7 +31,7 @@ protected:
     std::vector<DG::ShownDialog::Kind> ShownKinds();
 
     OmbraTest::TempFolder folder;
-    GSHandle handle = nullptr;
+    ZRHandle handle = nullptr;
 };
 
 // Runs `work` on a worker thread while this (main) thread runs the message loop; returns when

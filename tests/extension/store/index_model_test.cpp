@@ -62,7 +62,7 @@ TEST_P(IndexModelTest, EveryKeyFindsItsLastLineAndAbsentKeysNothing) {
     ASSERT_TRUE(info->loaded);
     EXPECT_LE(info->Index().sortedIndex.GetSize(), MaxSortedSamples + 1);
     EXPECT_EQ(info->Index().tailIndex.GetLast().filePos, text.size());
-    const GSCharCode code = c.utf8 ? CC_UTF8 : CC_Default;
+    const ZRCharCode code = c.utf8 ? CC_UTF8 : CC_Default;
     for (const auto& [key, expected] : model) {
         ZR::UniString line;
         ASSERT_EQ(ReadRecordLine(*info, ZR::UniString(key.c_str(), code), line), NoError) << key;

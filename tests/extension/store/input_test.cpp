@@ -19,7 +19,7 @@ std::vector<std::string> reports;
 bool fetcherPresent = true;
 
 // The module's messages as its string lists hold them.
-void FetchMessage(char* buffer, Int16 list, Int16 index, GSResModule) {
+void FetchMessage(char* buffer, Int16 list, Int16 index, ZRResModule) {
     const char* text = "";
     if (list == 3 && index == 4) text = "  4 Read error";
     if (list == 4 && index == 1) text = "  1 Wrong FieldID parameter value";
@@ -27,7 +27,7 @@ void FetchMessage(char* buffer, Int16 list, Int16 index, GSResModule) {
     std::strcpy(buffer, text);
 }
 
-GSErrCode FillServiceRecord(InterpreterServiceRecord* record) {
+ZRErrCode FillServiceRecord(InterpreterServiceRecord* record) {
     std::memset(record, 0, sizeof *record);
     record->fixedStringFetcher = FetchMessage;
     record->messageStringFetcher = fetcherPresent ? FetchMessage : nullptr;

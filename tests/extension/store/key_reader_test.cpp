@@ -56,7 +56,7 @@ TEST_P(KeyReaderTest, KeysAndLineEndsMatchTheLineReader) {
     std::string_view key;
     for (int line = 0, step = 1;; line += step, step = 1 + line % 23) {
         // The skipping reader takes `step` lines at once, the others one by one.
-        GSErrCode status = NoError;
+        ZRErrCode status = NoError;
         for (int i = 0; i < step && status == NoError; ++i) {
             ZR::UniString expected;
             status = ReadTextLine(*decoded, expected);

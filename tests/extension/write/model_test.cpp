@@ -40,7 +40,7 @@ protected:
         return GetParam().utf8 ? utf8 : InCodePage(utf8);
     }
     std::string Decode(const std::string& bytes) const {
-        const GSCharCode code = GetParam().utf8 ? CC_UTF8 : CC_Default;
+        const ZRCharCode code = GetParam().utf8 ? CC_UTF8 : CC_Default;
         return ZR::UniString(bytes.data(), USize(bytes.size()), code).ToCStr(CC_UTF8).GetBytes();
     }
     static std::string KeyOf(const std::string& line) { return line.substr(0, line.find('\t')); }

@@ -40,7 +40,7 @@ Int16 InitProbe() {
     return PROBE_INIT_STATUS;
 }
 
-Int16 OpenProbe(UInt32 channel, const ZR::UniString& name, const ZR::UniString&, GSHandle*) {
+Int16 OpenProbe(UInt32 channel, const ZR::UniString& name, const ZR::UniString&, ZRHandle*) {
     if (Utf8(name) == "refuse") return -5;
     openChannels[channel] = Utf8(name);
     return 0;

@@ -11,14 +11,14 @@
 
 namespace BaseTest {
 
-constexpr GSErrCode ChannelFull = -34;
+constexpr ZRErrCode ChannelFull = -34;
 
 class ByteIChannel : public ZR::IChannel {
 public:
     explicit ByteIChannel(std::string bytes, USize piece = std::numeric_limits<USize>::max())
         : bytes(std::move(bytes)), piece(piece) {}
 
-    GSErrCode ReadBin(char* destination, USize count, USize* read = nullptr) override {
+    ZRErrCode ReadBin(char* destination, USize count, USize* read = nullptr) override {
         if (read != nullptr) *read = 0;
         if (count == 0) return NoError;
         if (position == bytes.size()) return status = ZR::ErrEndOfInput;
@@ -28,25 +28,25 @@ public:
         if (read != nullptr) *read = n;
         return NoError;
     }
-    GSErrCode PeekBuffer(const char** data, USize* available) override {
+    ZRErrCode PeekBuffer(const char** data, USize* available) override {
         if (position == bytes.size()) return ZR::ErrEndOfInput;
         *data = bytes.data() + position;
         *available = USize(std::min<size_t>(bytes.size() - position, piece));
         return NoError;
     }
     void Advance(USize count) override { position += std::min<size_t>(count, Remaining()); }
-    GSErrCode GetReadOffset(UInt64* offset) const override {
+    ZRErrCode GetReadOffset(UInt64* offset) const override {
         *offset = position;
         return NoError;
     }
-    GSErrCode GetInputStatus() const override { return status; }
+    ZRErrCode GetInputStatus() const override { return status; }
     size_t Remaining() const { return bytes.size() - position; }
 
 private:
     std::string bytes;
     size_t position = 0;
     USize piece;
-    GSErrCode status = NoError;
+    ZRErrCode status = NoError;
 };
 
 class ByteOChannel : public ZR::OChannel {
@@ -54,20 +54,20 @@ public:
     explicit ByteOChannel(size_t capacity = std::numeric_limits<size_t>::max())
         : capacity(capacity) {}
 
-    GSErrCode WriteBin(const char* source, USize count, Int32 /*flags*/ = 0) override {
+    ZRErrCode WriteBin(const char* source, USize count, Int32 /*flags*/ = 0) override {
         if (status != NoError) return status;
         const size_t accepted = std::min<size_t>(count, capacity - bytes.size());
         bytes.append(source, accepted);
         if (accepted < count) status = ChannelFull;
         return status;
     }
-    GSErrCode GetOutputStatus() const override { return status; }
+    ZRErrCode GetOutputStatus() const override { return status; }
     const std::string& Bytes() const { return bytes; }
 
 private:
     std::string bytes;
     size_t capacity;
-    GSErrCode status = NoError;
+    ZRErrCode status = NoError;
 };
 
 }  // namespace BaseTest

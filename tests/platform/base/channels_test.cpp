@@ -38,7 +38,7 @@ TEST(Channels, TypedValuesAreLittleEndian) {
 class SilentChannel : public ByteIChannel {
 public:
     SilentChannel() : ByteIChannel("") {}
-    GSErrCode ReadBin(char*, USize, USize* read) override {
+    ZRErrCode ReadBin(char*, USize, USize* read) override {
         if (read != nullptr) *read = 0;
         return NoError;
     }

@@ -19,14 +19,14 @@ protected:
 };
 
 TEST_F(MemoryBlocks, HandleHoldsItsSizeAndClearedBytes) {
-    GSHandle handle = BMAllocateHandle(16, Clear, 0);
+    ZRHandle handle = BMAllocateHandle(16, Clear, 0);
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(BMError(), NoError);
     EXPECT_EQ(BMGetHandleSize(handle), 16);
     EXPECT_EQ(std::string(*handle, 16), std::string(16, '\0'));
     BMKillHandle(&handle);
     EXPECT_EQ(handle, nullptr);
-    GSHandle empty = BMAllocateHandle(0, 0, 0);
+    ZRHandle empty = BMAllocateHandle(0, 0, 0);
     ASSERT_NE(empty, nullptr);
     EXPECT_NE(*empty, nullptr);
     EXPECT_EQ(BMGetHandleSize(empty), 0);
@@ -34,7 +34,7 @@ TEST_F(MemoryBlocks, HandleHoldsItsSizeAndClearedBytes) {
 }
 
 TEST_F(MemoryBlocks, ResizeKeepsTheBytesAndClearsGrowthOnRequest) {
-    GSHandle handle = BMAllocateHandle(4, 0, 0);
+    ZRHandle handle = BMAllocateHandle(4, 0, 0);
     ASSERT_NE(handle, nullptr);
     std::memcpy(*handle, "abcd", 4);
     ASSERT_EQ(BMReallocHandle(handle, 4096, Clear, 0), handle);
@@ -56,7 +56,7 @@ TEST_F(MemoryBlocks, InvalidArgumentsReportErrParam) {
     EXPECT_EQ(BMError(), ErrParam);
     EXPECT_EQ(BMGetHandleSize(nullptr), 0);
     EXPECT_EQ(BMError(), ErrParam);
-    GSHandle handle = BMAllocateHandle(1, 0, 0);
+    ZRHandle handle = BMAllocateHandle(1, 0, 0);
     EXPECT_EQ(BMReallocHandle(handle, -1, 0, 0), nullptr);
     EXPECT_EQ(BMGetHandleSize(handle), 1);
     BMKillHandle(&handle);
@@ -65,7 +65,7 @@ TEST_F(MemoryBlocks, InvalidArgumentsReportErrParam) {
 }
 
 TEST_F(MemoryBlocks, FailedResizeKeepsTheOldBlock) {
-    GSHandle handle = BMAllocateHandle(3, 0, 0);
+    ZRHandle handle = BMAllocateHandle(3, 0, 0);
     std::memcpy(*handle, "xyz", 3);
     char* before = *handle;
     BMFailNextAllocations(0, 1);
@@ -79,8 +79,8 @@ TEST_F(MemoryBlocks, FailedResizeKeepsTheOldBlock) {
 
 TEST_F(MemoryBlocks, FailuresComeAfterTheSkippedAllocationsAndThenStop) {
     BMFailNextAllocations(2, 2);
-    GSPtr results[5];
-    for (GSPtr& result : results) result = BMAllocatePtr(8, 0, 0);
+    ZRPtr results[5];
+    for (ZRPtr& result : results) result = BMAllocatePtr(8, 0, 0);
     EXPECT_NE(results[0], nullptr);
     EXPECT_NE(results[1], nullptr);
     EXPECT_EQ(results[2], nullptr);
@@ -88,19 +88,19 @@ TEST_F(MemoryBlocks, FailuresComeAfterTheSkippedAllocationsAndThenStop) {
     EXPECT_NE(results[4], nullptr);
     EXPECT_EQ(BMError(), NoError);
     EXPECT_EQ(BMPendingAllocationFailures(), 0u);
-    for (GSPtr& result : results) BMKillPtr(&result);
+    for (ZRPtr& result : results) BMKillPtr(&result);
     EXPECT_EQ(results[4], nullptr);
 }
 
 // An operation making three allocations, swept the way a fault test would sweep it.
 bool ThreeAllocations() {
-    GSPtr blocks[3] = {};
+    ZRPtr blocks[3] = {};
     bool ok = true;
-    for (GSPtr& block : blocks) {
+    for (ZRPtr& block : blocks) {
         block = BMAllocatePtr(1, 0, 0);
         ok = ok && block != nullptr;
     }
-    for (GSPtr& block : blocks) BMKillPtr(&block);
+    for (ZRPtr& block : blocks) BMKillPtr(&block);
     return ok;
 }
 
@@ -121,7 +121,7 @@ TEST_F(MemoryBlocks, PendingFailuresTellASweepWhenToStop) {
 TEST_F(MemoryBlocks, ErrorIsPerThread) {
     BMFailNextAllocations(0, 1);
     EXPECT_EQ(BMAllocateHandle(1, 0, 0), nullptr);
-    GSErrCode otherThread = ErrParam;
+    ZRErrCode otherThread = ErrParam;
     std::thread([&] { otherThread = BMError(); }).join();
     EXPECT_EQ(otherThread, NoError);
     EXPECT_EQ(BMError(), ErrMemoryFull);

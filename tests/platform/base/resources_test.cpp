@@ -27,15 +27,15 @@ protected:
         if (library != nullptr) dlclose(library);
     }
 
-    std::string Fetch(GSResType type, GSResID list, Int32 index, USize size = 256) {
+    std::string Fetch(ZRResType type, ZRResID list, Int32 index, USize size = 256) {
         std::string buffer(size, '#');
         found = RSGetIndString(buffer.data(), size, type, list, index, module);
         return buffer.substr(0, buffer.find('\0'));
     }
 
     void* library = nullptr;
-    GSInstance instance = nullptr;
-    GSResModule module = InvalidResModule;
+    ZRInstance instance = nullptr;
+    ZRResModule module = InvalidResModule;
     bool found = false;
 };
 
@@ -49,7 +49,7 @@ TEST_F(Resources, InstanceFromHandleAndFromAddressAgree) {
 
 TEST_F(Resources, RegistrationMakesTheModuleActive) {
     EXPECT_EQ(RSGetActiveModule(), module);
-    const GSResModule second = RSAddModule_ResetCurrentModule(instance);
+    const ZRResModule second = RSAddModule_ResetCurrentModule(instance);
     EXPECT_GT(second, module);
     EXPECT_EQ(RSGetActiveModule(), second);
     EXPECT_EQ(RSSetActiveModule(module), second);
@@ -60,8 +60,8 @@ TEST_F(Resources, RegistrationMakesTheModuleActive) {
 
 TEST_F(Resources, StringsByListAndPosition) {
     const struct {
-        GSResType type;
-        GSResID list;
+        ZRResType type;
+        ZRResID list;
         Int32 index;
         bool found;
         const char* text;
@@ -129,14 +129,14 @@ int FunctionInTheTestProgram() {
 TEST(ResourceModules, ModulesWithoutValidResourcesAreRefused) {
     void* bad = dlopen(BASE_TEST_BAD_RESOURCES, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(bad, nullptr) << dlerror();
-    const GSResModule active = RSGetActiveModule();
+    const ZRResModule active = RSGetActiveModule();
     EXPECT_EQ(RSAddModule_ResetCurrentModule(ModuleInstanceOf(bad)), InvalidResModule);
     EXPECT_EQ(RSGetActiveModule(), active);
     dlclose(bad);
-    const GSInstance program =
+    const ZRInstance program =
         ModuleInstanceOfAddress(reinterpret_cast<const void*>(&FunctionInTheTestProgram));
     EXPECT_EQ(RSAddModule_ResetCurrentModule(program), InvalidResModule);
-    EXPECT_EQ(RSAddModule_ResetCurrentModule(reinterpret_cast<GSInstance>(0x1234)),
+    EXPECT_EQ(RSAddModule_ResetCurrentModule(reinterpret_cast<ZRInstance>(0x1234)),
               InvalidResModule);
 }
 

@@ -14,7 +14,7 @@ TEST(CompareTexts, OrdersByUnsignedBytes) {
         const char* left;
         const char* right;
         Int32 caseType;
-        GSCharCode charCode;
+        ZRCharCode charCode;
         Int32 expected;
     } cases[] = {
         {"a", "b", 1, CC_Default, -1},
@@ -56,7 +56,7 @@ TEST(Unicode2ANSI, ReportsTheNeededSizeWithoutADestination) {
 
 TEST(Unicode2ANSI, WritesTheSameBytesAsUniString) {
     const std::u16string text = u"k\u00E9y\xDC80\U0001F600";
-    for (GSCharCode charCode : {CC_Default, CC_UTF8}) {
+    for (ZRCharCode charCode : {CC_Default, CC_UTF8}) {
         const std::string expected = ZR::UniString(text).ToCStr(charCode).GetBytes();
         std::string buffer(64, '#');
         const Int32 written =
@@ -88,7 +88,7 @@ TEST(Unicode2ANSI, ShortDestinationGetsWholeCharactersOnly) {
 TEST(Unicode2ANSI, LossyModeReplacesEscapes) {
     const char16_t text[] = u"a\xDCE9\xD800";
     char buffer[8];
-    for (GSCharCode charCode : {CC_Default, CC_UTF8}) {
+    for (ZRCharCode charCode : {CC_Default, CC_UTF8}) {
         const Int32 written = CHUnicode2ANSI(text, 3, buffer, 8, charCode, false);
         EXPECT_EQ(std::string(buffer, size_t(written)), "a??");
     }

@@ -69,7 +69,7 @@ TEST(Threads, ExceptionOfATaskReachesTheCaller) {
 
 // A task already queued when the loop is quit is refused and never runs.
 TEST(Threads, QuitFailsTasksNotYetRun) {
-    GSErrCode lateStatus = NoError;
+    ZRErrCode lateStatus = NoError;
     bool lateRan = false;
     std::thread late;
     std::thread worker([&] {

@@ -10,10 +10,10 @@ namespace DialogTest {
 using namespace std::string_view_literals;
 
 constexpr UInt32 AlertType = FourCharCode("GALR");
-constexpr GSResID WholeAlert = 128;
-constexpr GSResID TwoParameterAlert = 129;  // button 2 has no label
-constexpr GSResID CutAlert = 130;           // its count runs past the resource
-constexpr GSResID AbsentAlert = 131;
+constexpr ZRResID WholeAlert = 128;
+constexpr ZRResID TwoParameterAlert = 129;  // button 2 has no label
+constexpr ZRResID CutAlert = 130;           // its count runs past the resource
+constexpr ZRResID AbsentAlert = 131;
 
 // Each alert: its 32-bit byte count (put in front by the note builder), the 16-bit value -3, then
 // title, message, second message and the three button labels.

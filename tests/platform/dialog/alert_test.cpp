@@ -38,8 +38,8 @@ protected:
     }
 
     static inline void* library = nullptr;
-    static inline GSResModule module = InvalidResModule;
-    GSResModule previous = InvalidResModule;
+    static inline ZRResModule module = InvalidResModule;
+    ZRResModule previous = InvalidResModule;
 };
 
 TEST_F(AlertTest, AlertThatCannotBeShownReturns0AndConsumesNothing) {

@@ -94,7 +94,7 @@ TEST_F(FaultInjectionTest, FailsTheChosenCallOnceOrFromThenOn) {
 TEST_F(FaultInjectionTest, FailedWritesStickUntilTheNextOpen) {
     const struct {
         int error;
-        GSErrCode status;
+        ZRErrCode status;
     } cases[] = {{ENOSPC, IO::ErrDiskFull}, {EACCES, IO::ErrAccessDenied}, {EIO, IO::ErrIO}};
     ASSERT_TRUE(folder.Write("f", ""));
     for (const auto& test : cases) {
@@ -168,11 +168,11 @@ TEST_F(FaultInjectionTest, EveryFailureOfASaveIsReportedAndLeavesOldOrNew) {
     const std::string newText(100000, 'n');
     const auto save = [&] {
         std::unique_ptr<IO::File> file;
-        GSErrCode status = IO::File::New(file, folder.LocationOf("t.tmp"), IO::File::Create);
+        ZRErrCode status = IO::File::New(file, folder.LocationOf("t.tmp"), IO::File::Create);
         if (status == NoError) status = file->Open(IO::File::WriteEmptyMode);
         if (status == NoError) status = file->WriteBin(newText.data(), USize(newText.size()));
         if (status == NoError) status = file->Sync();
-        const GSErrCode closed = file ? file->Close() : NoError;
+        const ZRErrCode closed = file ? file->Close() : NoError;
         if (status == NoError) status = closed;
         if (status == NoError)
             status =

@@ -21,7 +21,7 @@ using FsTest::OpenFile;
 
 class FileTest : public testing::Test {
 protected:
-    GSErrCode New(const std::string& name, IO::File::OnNotFound onNotFound) {
+    ZRErrCode New(const std::string& name, IO::File::OnNotFound onNotFound) {
         return IO::File::New(file, folder.LocationOf(name), onNotFound);
     }
     std::string ReadAll(IO::File& source) {
@@ -42,7 +42,7 @@ TEST_F(FileTest, NewFindsCreatesOrRefuses) {
     struct Case {
         std::string name;
         IO::File::OnNotFound onNotFound;
-        GSErrCode status;
+        ZRErrCode status;
     } cases[] = {
         {"there", IO::File::Fail, NoError},         {"missing", IO::File::Fail, IO::ErrNotFound},
         {"made", IO::File::Create, NoError},        {"dir", IO::File::Fail, IO::ErrNotAFile},
@@ -150,7 +150,7 @@ TEST_F(FileTest, FirstReadAfterASeekTakesExactlyTheBytesAskedFor) {
     struct Case {
         Int32 position;
         USize count;
-        GSErrCode status;
+        ZRErrCode status;
         USize got;
         UInt64 reads;
     } cases[] = {
@@ -201,7 +201,7 @@ TEST_F(FileTest, TruncateCutsOrExtendsAndTakesBackAFailedWrite) {
         std::string name;
         IO::File::OpenMode mode;
         UInt64 length;
-        GSErrCode status;
+        ZRErrCode status;
         std::string after;
     } cases[] = {
         {"cut", IO::File::ReadWriteMode, 4, NoError, "0123"},

@@ -102,7 +102,7 @@ std::string Serialized(const IO::Location& location) {
     return std::string(out.GetDestination(), out.GetDataSize());
 }
 
-GSErrCode ReadFrom(const std::string& bytes, IO::Location& location) {
+ZRErrCode ReadFrom(const std::string& bytes, IO::Location& location) {
     IO::MemoryIChannel in(bytes.data(), USize(bytes.size()));
     return location.Read(in);
 }

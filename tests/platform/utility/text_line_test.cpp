@@ -17,7 +17,7 @@ using Lines = std::vector<std::string>;
 Lines ReadLines(ZR::IChannel& channel, bool utf8) {
     Lines lines;
     ZR::UniString line;
-    GSErrCode status;
+    ZRErrCode status;
     while ((status = IOUtil::GetTextLine(channel, line, utf8)) == NoError) {
         lines.emplace_back();
         line.AppendBytes(lines.back(), utf8 ? CC_UTF8 : CC_Default);
