@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include "bench/compare/sqlite_peer.h"
 #include "bench/support/bench_support.h"
 #include "extension/frame/close.h"
 #include "extension/open/open.h"
@@ -105,8 +106,6 @@ std::optional<double> FloorCycle(const std::string& path, const std::vector<Prob
 
 std::optional<double> SqliteCycle(const std::string& database, const std::vector<Probe>& probes,
                                   const Repeat& repeat) {
-    constexpr const char* Select =
-        "SELECT price, quantity, colour, description FROM records WHERE key = ?1";
     const Repeat rounds = CycleRounds(repeat, 32);
     return PerOperation(rounds, [&](size_t round) {
         return CycleRound(
@@ -118,17 +117,10 @@ std::optional<double> SqliteCycle(const std::string& database, const std::vector
                 size_t delivered = 0;
                 if (sqlite3_open_v2(database.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr) ==
                         SQLITE_OK &&
-                    sqlite3_prepare_v2(handle, Select, -1, &select, nullptr) == SQLITE_OK) {
+                    sqlite3_prepare_v2(handle, SqliteSelectFields, -1, &select, nullptr) == SQLITE_OK) {
                     for (size_t input = 0; input < CycleInputs; ++input) {
-                        const std::string& key = ProbeOf(probes, cycle, input).record.key;
-                        sqlite3_bind_text(select, 1, key.data(), int(key.size()), SQLITE_STATIC);
-                        if (sqlite3_step(select) == SQLITE_ROW) {
-                            delivered += sqlite3_column_double(select, 0) > 0;
-                            delivered += sqlite3_column_int(select, 1) > 0;
-                            delivered += sqlite3_column_text(select, 2) != nullptr;
-                            delivered += sqlite3_column_text(select, 3) != nullptr;
-                        }
-                        sqlite3_reset(select);
+                        delivered += SqliteSelectRecord(
+                            select, ProbeOf(probes, cycle, input).record.key);
                     }
                 }
                 sqlite3_finalize(select);

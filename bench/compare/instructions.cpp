@@ -8,6 +8,7 @@
 
 #include "bench/compare/child_process.h"
 #include "bench/compare/cycle.h"
+#include "bench/compare/sqlite_peer.h"
 #include "bench/compare/timing.h"
 #include "bench/support/bench_support.h"
 #include "extension/frame/channel_table.h"
@@ -86,21 +87,8 @@ bool RunSelects(const std::string& path, const std::vector<std::string>& keys, s
     sqlite3_stmt* select = nullptr;
     size_t delivered = 0;
     if (sqlite3_open_v2(path.c_str(), &database, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(database,
-                           "SELECT price, quantity, colour, description FROM records "
-                           "WHERE key = ?1",
-                           -1, &select, nullptr) == SQLITE_OK) {
-        for (size_t i = 0; i < count; ++i) {
-            const std::string& key = keys[i];
-            sqlite3_bind_text(select, 1, key.data(), int(key.size()), SQLITE_STATIC);
-            if (sqlite3_step(select) == SQLITE_ROW) {
-                delivered += sqlite3_column_double(select, 0) > 0;
-                delivered += sqlite3_column_int(select, 1) > 0;
-                delivered += sqlite3_column_text(select, 2) != nullptr;
-                delivered += sqlite3_column_text(select, 3) != nullptr;
-            }
-            sqlite3_reset(select);
-        }
+        sqlite3_prepare_v2(database, SqliteSelectFields, -1, &select, nullptr) == SQLITE_OK) {
+        for (size_t i = 0; i < count; ++i) delivered += SqliteSelectRecord(select, keys[i]);
     }
     sqlite3_finalize(select);
     sqlite3_close(database);

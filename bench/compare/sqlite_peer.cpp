@@ -24,8 +24,6 @@ constexpr const char* CreateTable =
     "CREATE TABLE records(key TEXT PRIMARY KEY, price REAL, quantity INTEGER, colour TEXT, "
     "description TEXT)";
 constexpr const char* Upsert = "INSERT OR REPLACE INTO records VALUES(?1, ?2, ?3, ?4, ?5)";
-constexpr const char* Select =
-    "SELECT price, quantity, colour, description FROM records WHERE key = ?1";
 
 // The database at `path`, or nothing (said why, as `figure`).
 Database OpenDatabase(const char* figure, const std::string& path) {
@@ -129,14 +127,7 @@ std::optional<Round> SelectRound(const char* figure, sqlite3_stmt* select,
     watch.Start();
     for (size_t i = 0; i < batch.size; ++i) {
         const std::string& key = probes[(batch.first + i) % probes.size()].record.key;
-        sqlite3_bind_text(select, 1, key.data(), int(key.size()), SQLITE_STATIC);
-        if (sqlite3_step(select) == SQLITE_ROW) {
-            delivered += sqlite3_column_double(select, 0) > 0;
-            delivered += sqlite3_column_int(select, 1) > 0;
-            delivered += sqlite3_column_text(select, 2) != nullptr;
-            delivered += sqlite3_column_text(select, 3) != nullptr;
-        }
-        sqlite3_reset(select);
+        delivered += SqliteSelectRecord(select, key);
     }
     watch.Stop();
     if (delivered != 4 * batch.size) return Fail(figure, "a SELECT missed its record");
@@ -168,6 +159,19 @@ std::optional<Round> UpsertRound(const char* figure, sqlite3* database, sqlite3_
 
 }  // namespace
 
+size_t SqliteSelectRecord(sqlite3_stmt* select, const std::string& key) {
+    size_t delivered = 0;
+    sqlite3_bind_text(select, 1, key.data(), int(key.size()), SQLITE_STATIC);
+    if (sqlite3_step(select) == SQLITE_ROW) {
+        delivered += sqlite3_column_double(select, 0) > 0;
+        delivered += sqlite3_column_int(select, 1) > 0;
+        delivered += sqlite3_column_text(select, 2) != nullptr;
+        delivered += sqlite3_column_text(select, 3) != nullptr;
+    }
+    sqlite3_reset(select);
+    return delivered;
+}
+
 std::optional<double> SqliteImport(const DataSet& set, const std::string& database,
                                    const Repeat& repeat) {
     return PerOperation(repeat, [&](size_t) { return ImportRound(set, database); });
@@ -180,7 +184,7 @@ std::optional<double> SqlitePointSelect(const std::string& path, const std::vect
     if (!database || (cacheHoldsTable && !FillCache(figure, database.get(), path))) {
         return std::nullopt;
     }
-    const Statement select = Prepare(figure, database.get(), Select);
+    const Statement select = Prepare(figure, database.get(), SqliteSelectFields);
     if (!select) return std::nullopt;
     return PerOperation(repeat, [&](size_t round) {
         return SelectRound(figure, select.get(), probes,

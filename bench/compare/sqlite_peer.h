@@ -10,7 +10,17 @@
 #include "bench/compare/data_set.h"
 #include "bench/compare/timing.h"
 
+struct sqlite3_stmt;
+
 namespace Compare {
+
+// The point SELECT of a record's four fields by key, as every SQLite figure prepares it.
+constexpr const char* SqliteSelectFields =
+    "SELECT price, quantity, colour, description FROM records WHERE key = ?1";
+
+// Runs the prepared SqliteSelectFields for `key`, reads the four fields as typed values and
+// resets the statement. Returns how many fields it delivered (4 for an existing record).
+size_t SqliteSelectRecord(sqlite3_stmt* select, const std::string& key);
 
 // Imports every line of the data set into a fresh database at `database` (removed first): one
 // transaction, one prepared INSERT OR REPLACE, so a tail line replaces its run record. The
