@@ -1,5 +1,7 @@
 #include "tests/support/core_binding.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "extension/frame/host_services.h"
@@ -79,6 +81,12 @@ std::string ModuleMessage(Int16 list, Int16 index) {
     EnsureBound();
     char buffer[FetchBufferSize] = {};
     FetchMessageString(buffer, list, index, DataOmbraPlugin::GetResourceModule());
+    if (buffer[0] == '\0') {
+        // An expectation built from a missing message would match a module that reports nothing.
+        std::fprintf(stderr, "ModuleMessage: the module's resources hold no message %d of list %d\n",
+                     index, list);
+        std::abort();
+    }
     return buffer;
 }
 

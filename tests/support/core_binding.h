@@ -25,7 +25,8 @@ void SetCoreLibraryLookup(std::function<Int16(const ZR::UniString&, IO::Location
 // Returns and clears the texts the core sent to its report service.
 std::vector<std::string> TakeCoreReports();
 
-// String `index` of message list `list` of the module's resources, as stored.
+// String `index` of message list `list` of the module's resources, as stored; aborts the test
+// program when there is none.
 std::string ModuleMessage(Int16 list, Int16 index);
 
 // The report the module makes for message `index` of list `list` about the file `fileName`:
