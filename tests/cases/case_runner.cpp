@@ -1,0 +1,325 @@
+// Runs one case file (see README.md) against the built ombra and DATA module: makes a fresh
+// folder, writes the files of each run, runs ombra in it and compares what came out. Prints every
+// difference and exits with 1 when there is one, 2 when the case file itself is wrong.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tests/support/child_process.h"
+#include "tests/support/core_binding.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+struct CaseError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// One run of ombra: what is put in the folder before it, how it is started, what must come out.
+struct Run {
+    bool emptied = false;  // the folder is emptied before the run
+    std::vector<std::pair<std::string, std::string>> files;  // written before the run
+    std::vector<std::string> folders;                        // made before the run
+    std::optional<std::string> script;                       // written as the script file
+    std::vector<std::string> arguments;                      // before the script's name
+    std::string input;
+    bool terminal = false;  // the input is typed ahead on a terminal
+    std::string out, err;
+    int exitStatus = 0;
+    std::vector<std::pair<std::string, std::string>> after;  // files that must hold these bytes
+    std::vector<std::string> absent;                         // files that must not exist
+};
+
+struct Section {
+    std::string kind, name, lineEnd;
+    std::vector<std::string> lines;
+    int lineNumber = 0;
+};
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The arguments of a placeholder: words, or texts in single quotes (which may be empty).
+std::vector<std::string> PlaceholderWords(const std::string& text) {
+    std::vector<std::string> words;
+    for (std::size_t at = 0; at < text.size();) {
+        if (text[at] == ' ') {
+            ++at;
+        } else if (text[at] == '\'') {
+            const std::size_t end = text.find('\'', at + 1);
+            if (end == std::string::npos) throw CaseError("unclosed quote in {" + text + "}");
+            words.push_back(text.substr(at + 1, end - at - 1));
+            at = end + 1;
+        } else {
+            const std::size_t end = std::min(text.find(' ', at), text.size());
+            words.push_back(text.substr(at, end - at));
+            at = end;
+        }
+    }
+    return words;
+}
+
+int Number(const std::string& word) {
+    std::size_t used = 0;
+    const int value = std::stoi(word, &used);
+    if (used != word.size()) throw CaseError("not a number: " + word);
+    return value;
+}
+
+std::string Placeholder(const std::string& text, const std::string& folder) {
+    const std::vector<std::string> words = PlaceholderWords(text);
+    if (words.size() == 1 && words[0] == "folder") return folder;
+    if (words.size() == 3 && words[0] == "repeat") {
+        std::string out;
+        for (int count = Number(words[1]); count > 0; --count) out += words[2];
+        return out;
+    }
+    if (words.size() == 3 && words[0] == "text") {
+        return OmbraTest::ModuleMessage(Int16(Number(words[1])), Int16(Number(words[2])));
+    }
+    if ((words.size() == 4 || words.size() == 5) && words[0] == "report") {
+        return OmbraTest::ModuleReport(Int16(Number(words[1])), Int16(Number(words[2])),
+                                       words[3], words.size() == 5 ? words[4] : "");
+    }
+    throw CaseError("unknown placeholder {" + text + "}");
+}
+
+// `text` with its escapes and placeholders expanded.
+std::string Expand(const std::string& text, const std::string& folder) {
+    std::string out;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '{') {
+            std::size_t end = at + 1;
+            for (int depth = 1; end < text.size(); ++end) {
+                if (text[end] == '\\') ++end;
+                else if (text[end] == '{') ++depth;
+                else if (text[end] == '}' && --depth == 0) break;
+            }
+            if (end >= text.size()) throw CaseError("unclosed {: " + text);
+            std::string inner = Expand(text.substr(at + 1, end - at - 1), folder);
+            out += Placeholder(inner, folder);
+            at = end;
+            continue;
+        }
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (++at == text.size()) throw CaseError("a lone backslash ends: " + text);
+        switch (text[at]) {
+        case 'r': out += '\r'; break;
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        case '0': out += '\0'; break;
+        case '\\': out += '\\'; break;
+        case '{': out += '{'; break;
+        case 'x': {
+            const int high = at + 2 < text.size() ? HexDigit(text[at + 1]) : -1;
+            const int low = high >= 0 ? HexDigit(text[at + 2]) : -1;
+            if (low < 0) throw CaseError("\\x needs two hex digits: " + text);
+            out += char(high * 16 + low);
+            at += 2;
+            break;
+        }
+        default: throw CaseError(std::string("unknown escape \\") + text[at]);
+        }
+    }
+    return out;
+}
+
+// The bytes of a section: each line expanded and followed by the section's line end, except a
+// line ending in a backslash, which gets none.
+std::string Bytes(const Section& section, const std::string& folder) {
+    const std::string lineEnd = section.lineEnd == "cr"     ? "\r"
+                                : section.lineEnd == "crlf" ? "\r\n"
+                                : section.lineEnd == "none" ? ""
+                                                            : "\n";
+    std::string bytes;
+    for (std::string line : section.lines) {
+        std::size_t backslashes = 0;
+        while (backslashes < line.size() && line[line.size() - 1 - backslashes] == '\\') {
+            ++backslashes;
+        }
+        const bool joined = backslashes % 2 == 1;
+        if (joined) line.pop_back();
+        bytes += Expand(line, folder) + (joined ? "" : lineEnd);
+    }
+    return bytes;
+}
+
+std::vector<Section> ReadSections(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw CaseError("cannot read " + path);
+    std::vector<Section> sections;
+    std::string line;
+    for (int number = 1; std::getline(file, line); ++number) {
+        if (line.rfind("--- ", 0) == 0) {
+            Section section;
+            section.lineNumber = number;
+            std::istringstream words(line.substr(4));
+            words >> section.kind;
+            std::getline(words >> std::ws, section.name);
+            for (const char* end : {"cr", "crlf", "lf", "none"}) {
+                const std::string suffix = std::string(" [") + end + "]";
+                const std::string alone = suffix.substr(1);
+                if (section.name.size() >= suffix.size() &&
+                    section.name.compare(section.name.size() - suffix.size(), suffix.size(),
+                                         suffix) == 0) {
+                    section.lineEnd = end;
+                    section.name.resize(section.name.size() - suffix.size());
+                } else if (section.name == alone) {
+                    section.lineEnd = end;
+                    section.name.clear();
+                }
+            }
+            sections.push_back(section);
+        } else if (!sections.empty()) {
+            sections.back().lines.push_back(line);
+        } else if (!line.empty() && line[0] != '#') {
+            throw CaseError(path + ":" + std::to_string(number) + ": text before the first ---");
+        }
+    }
+    return sections;
+}
+
+std::vector<Run> ReadRuns(const std::string& path, const std::string& folder) {
+    std::vector<Run> runs(1);
+    for (const Section& s : ReadSections(path)) {
+        Run& run = runs.back();
+        const std::string name = Expand(s.name, folder);
+        const std::string where = path + ":" + std::to_string(s.lineNumber) + ": ";
+        if (s.kind == "run") {
+            if (!name.empty() && name != "new") throw CaseError(where + "'run' or 'run new'");
+            runs.emplace_back().emptied = name == "new";
+        } else if (s.kind == "file") {
+            run.files.emplace_back(name, Bytes(s, folder));
+        } else if (s.kind == "folder") {
+            run.folders.push_back(name);
+        } else if (s.kind == "script") {
+            run.script = Bytes(s, folder);
+        } else if (s.kind == "args") {
+            for (const std::string& line : s.lines) run.arguments.push_back(Expand(line, folder));
+        } else if (s.kind == "stdin" || s.kind == "terminal") {
+            run.input = Bytes(s, folder);
+            run.terminal = s.kind == "terminal";
+        } else if (s.kind == "stdout") {
+            run.out = Bytes(s, folder);
+        } else if (s.kind == "stderr") {
+            run.err = Bytes(s, folder);
+        } else if (s.kind == "exit") {
+            run.exitStatus = Number(name);
+        } else if (s.kind == "after") {
+            run.after.emplace_back(name, Bytes(s, folder));
+        } else if (s.kind == "absent") {
+            run.absent.push_back(name);
+        } else {
+            throw CaseError(where + "unknown section '" + s.kind + "'");
+        }
+    }
+    if (!runs.front().script) throw CaseError(path + ": no script");
+    return runs;
+}
+
+// Bytes as a case file would write them, for the messages.
+std::string Shown(const std::string& bytes) {
+    std::string out;
+    for (const unsigned char c : bytes) {
+        if (c == '\n') {
+            out += "\\n\n    ";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20 || c == 0x7F || c >= 0x80) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
+int failures = 0;
+
+void Compare(int run, const std::string& what, const std::string& expected,
+             const std::string& actual) {
+    if (expected == actual) return;
+    ++failures;
+    std::printf("run %d, %s:\n  expected: %s\n  actual:   %s\n", run, what.c_str(),
+                Shown(expected).c_str(), Shown(actual).c_str());
+}
+
+int RunCase(const std::string& ombra, const std::string& path) {
+    const OmbraTest::TempFolder folder;
+    const std::vector<Run> runs = ReadRuns(path, folder.Path());
+    std::string script;
+    for (std::size_t index = 0; index < runs.size(); ++index) {
+        const Run& run = runs[index];
+        const int number = int(index) + 1;
+        if (run.emptied) {
+            std::error_code error;
+            for (const auto& entry : std::filesystem::directory_iterator(folder.Path(), error)) {
+                std::filesystem::remove_all(entry.path(), error);
+            }
+            if (error) throw CaseError("cannot empty the folder");
+        }
+        for (const std::string& name : run.folders) {
+            if (!folder.MakeFolder(name)) throw CaseError("cannot make folder " + name);
+        }
+        for (const auto& [name, bytes] : run.files) {
+            if (!folder.WriteFile(name, bytes)) throw CaseError("cannot write " + name);
+        }
+        if (run.script) script = *run.script;
+        if (!folder.WriteFile("t.omb", script)) throw CaseError("cannot write the script");
+        OmbraTest::ChildRun child;
+        child.arguments = {ombra};
+        child.arguments.insert(child.arguments.end(), run.arguments.begin(), run.arguments.end());
+        child.arguments.push_back("t.omb");
+        child.input = run.input;
+        child.terminal = run.terminal;
+        child.folder = folder.Path();
+        child.setEnvironment = {"XDG_STATE_HOME=" + folder.PathOf("state-home")};
+        child.timeoutMilliseconds = 20000;
+        const OmbraTest::ChildResult result = OmbraTest::RunProgram(child);
+        if (!result.started) throw CaseError("cannot start " + ombra);
+        Compare(number, "exit status", std::to_string(run.exitStatus),
+                std::to_string(result.Status()));
+        Compare(number, "stdout", run.out, result.out);
+        Compare(number, "stderr", run.err, result.err);
+        for (const auto& [name, bytes] : run.after) {
+            Compare(number, "file " + name, bytes, folder.ReadFile(name).value_or("<missing>"));
+        }
+        for (const std::string& name : run.absent) {
+            Compare(number, "file " + name, "<missing>", folder.Exists(name) ? "<exists>" : "<missing>");
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: case_runner OMBRA CASE_FILE\n");
+        return 2;
+    }
+    try {
+        return RunCase(argv[1], argv[2]);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "case_runner: %s\n", error.what());
+        return 2;
+    }
+}
