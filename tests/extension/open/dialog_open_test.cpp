@@ -163,7 +163,7 @@ TEST_F(DialogOpen, WorkerWithoutMessageLoopFailsWithError2) {
     ZR::MessageLoop::Run();  // returns at once, ending the quit
     EXPECT_EQ(status, StatusReportedError);
     EXPECT_EQ(Reports(), std::vector<std::string>{
-                             FileErrorReport("Open error (file already used)", "wanted.txt")});
+                             FileErrorReport(2 /* open error */, "wanted.txt")});
     EXPECT_TRUE(ShownKinds().empty());
 }
 

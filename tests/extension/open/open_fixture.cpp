@@ -2,9 +2,11 @@
 
 #include <thread>
 
+#include "extension/frame/report_error.h"
 #include "extension/open/open.h"
 #include "platform/filesystem/fault_injection.h"
 #include "tests/extension/open/open_core.h"
+#include "tests/support/core_binding.h"
 
 namespace OpenTest {
 
@@ -80,8 +82,8 @@ void RunOnWorkerWithMessageLoop(const std::function<void()>& work) {
     worker.join();
 }
 
-std::string FileErrorReport(const std::string& message, const std::string& file) {
-    return message + "\r\nwhile operating on file '" + file + "'.";
+std::string FileErrorReport(Int16 message, const std::string& file) {
+    return OmbraTest::ModuleReport(DataOmbraPlugin::FileErrorList, message, file);
 }
 
 }  // namespace OpenTest

@@ -38,7 +38,7 @@ protected:
 // `work` has ended. The worker starts its work once the loop takes tasks.
 void RunOnWorkerWithMessageLoop(const std::function<void()>& work);
 
-// The report of a file error as the module words it.
-std::string FileErrorReport(const std::string& message, const std::string& file);
+// The report the module makes for message `message` of its file-error list about `file`.
+std::string FileErrorReport(Int16 message, const std::string& file);
 
 }  // namespace OpenTest

@@ -33,7 +33,7 @@ protected:
         EXPECT_EQ(host.Open(channel, name, parameters), StatusReportedError) << parameters;
         const std::vector<std::string> reports = host.TakeReports();
         ASSERT_EQ(reports.size(), 1u);
-        EXPECT_EQ(reports[0], OpenTest::FileErrorReport("Open error (file already used)", name));
+        EXPECT_EQ(reports[0], OpenTest::FileErrorReport(2 /* open error */, name));
     }
 
     // The status of OPEN of `name` with `parameters` on a channel of its own in a child process.
