@@ -13,6 +13,7 @@
 
 #include "tests/extension/open/open_core.h"
 #include "tests/extension/open/open_fixture.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_host.h"
 
@@ -40,17 +41,11 @@ protected:
     // The child's copy of the module shares this process's locks (flock belongs to the open file
     // description, which fork shares), so another channel of it is refused as one of ours is.
     Int16 OpenInChild(const char* name, const std::string& parameters) {
-        const pid_t child = ::fork();
-        if (child == 0) {
+        const OmbraTest::ChildResult child = OmbraTest::RunFunction({}, [&] {
             const Int16 status = host.Open(9, name, parameters);
-            ::_exit(status == NoError ? 0 : status == StatusReportedError ? 1 : 2);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        if (!WIFEXITED(status)) return -1;
-        return WEXITSTATUS(status) == 0   ? NoError
-               : WEXITSTATUS(status) == 1 ? StatusReportedError
-                                          : -2;
+            return status == NoError ? 0 : status == StatusReportedError ? 1 : 2;
+        });
+        return child.Status() == 0 ? NoError : child.Status() == 1 ? StatusReportedError : -2;
     }
 
     ino_t Inode(const char* name) {
@@ -62,38 +57,6 @@ protected:
     OmbraTest::TempFolder folder;
     OmbraTest::TestHost host;
 };
-
-struct PairCase {
-    const char* first;
-    const char* second;
-    bool secondOpens;
-};
-
-TEST_F(WriteLock, SecondChannelOfOneProcessIsRefusedOnlyAsAWriter) {
-    const PairCase cases[] = {
-        {"MODE=WA", "MODE=WA", false}, {"MODE=WA", "MODE=WO", false}, {"MODE=WO", "MODE=WA", false},
-        {"MODE=RO", "MODE=WA", true},  {"MODE=WA", "MODE=RO", true},  {"MODE=RO", "MODE=RO", true},
-        {"MODE=RO", "MODE=WO", true},
-    };
-    for (const PairCase& pair : cases) {
-        SCOPED_TRACE(std::string(pair.first) + " then " + pair.second);
-        ASSERT_TRUE(folder.WriteFile(Held, Original));
-        ASSERT_EQ(host.Open(1, Held, pair.first), NoError);
-        if (pair.secondOpens) {
-            EXPECT_EQ(host.Open(2, Held, pair.second), NoError);
-        } else {
-            ExpectRefused(2, Held, pair.second);
-            // A refused WO empties nothing; the first writer still writes.
-            if (std::string(pair.first) == "MODE=WA") {
-                EXPECT_EQ(folder.ReadFile(Held), Original);
-            }
-            EXPECT_EQ(host.Output(1, "C", "1", {Int32(3)}), NoError);
-        }
-        host.Close(1);
-        host.Close(2);
-        EXPECT_TRUE(host.TakeReports().empty());
-    }
-}
 
 TEST_F(WriteLock, OtherProcessIsRefusedAsAWriterAndServedAsAReader) {
     ASSERT_EQ(host.Open(1, Held, "MODE=WA"), NoError);
