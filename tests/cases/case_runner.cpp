@@ -26,6 +26,7 @@ struct Run {
     bool emptied = false;  // the folder is emptied before the run
     std::vector<std::pair<std::string, std::string>> files;  // written before the run
     std::vector<std::string> folders;                        // made before the run
+    std::vector<std::string> removed;                        // removed before the run
     std::optional<std::string> script;                       // written as the script file
     std::vector<std::string> arguments;                      // before the script's name
     std::string input;
@@ -206,6 +207,8 @@ std::vector<Run> ReadRuns(const std::string& path, const std::string& folder) {
             run.files.emplace_back(name, Bytes(s, folder));
         } else if (s.kind == "folder") {
             run.folders.push_back(name);
+        } else if (s.kind == "remove") {
+            run.removed.push_back(name);
         } else if (s.kind == "script") {
             run.script = Bytes(s, folder);
         } else if (s.kind == "args") {
@@ -275,6 +278,12 @@ int RunCase(const std::string& ombra, const std::string& path) {
                 std::filesystem::remove_all(entry.path(), error);
             }
             if (error) throw CaseError("cannot empty the folder");
+        }
+        for (const std::string& name : run.removed) {
+            std::error_code error;
+            if (!std::filesystem::remove_all(folder.PathOf(name), error) || error) {
+                throw CaseError("cannot remove " + name);
+            }
         }
         for (const std::string& name : run.folders) {
             if (!folder.MakeFolder(name)) throw CaseError("cannot make folder " + name);
