@@ -212,6 +212,8 @@ std::vector<Run> ReadRuns(const std::string& path, const std::string& folder) {
         } else if (s.kind == "script") {
             run.script = Bytes(s, folder);
         } else if (s.kind == "args") {
+            std::istringstream words(s.name);
+            for (std::string word; words >> word;) run.arguments.push_back(Expand(word, folder));
             for (const std::string& line : s.lines) run.arguments.push_back(Expand(line, folder));
         } else if (s.kind == "stdin" || s.kind == "terminal") {
             run.input = Bytes(s, folder);
