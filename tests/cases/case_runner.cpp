@@ -28,6 +28,7 @@ struct Run {
     std::vector<std::string> folders;                        // made before the run
     std::vector<std::string> removed;                        // removed before the run
     std::optional<std::string> script;                       // written as the script file
+    std::string scriptName;
     std::vector<std::string> arguments;                      // before the script's name
     std::string input;
     bool terminal = false;  // the input is typed ahead on a terminal
@@ -211,6 +212,7 @@ std::vector<Run> ReadRuns(const std::string& path, const std::string& folder) {
             run.removed.push_back(name);
         } else if (s.kind == "script") {
             run.script = Bytes(s, folder);
+            run.scriptName = name.empty() ? "t.omb" : name;
         } else if (s.kind == "args") {
             std::istringstream words(s.name);
             for (std::string word; words >> word;) run.arguments.push_back(Expand(word, folder));
@@ -232,7 +234,6 @@ std::vector<Run> ReadRuns(const std::string& path, const std::string& folder) {
             throw CaseError(where + "unknown section '" + s.kind + "'");
         }
     }
-    if (!runs.front().script) throw CaseError(path + ": no script");
     return runs;
 }
 
@@ -270,7 +271,7 @@ void Compare(int run, const std::string& what, const std::string& expected,
 int RunCase(const std::string& ombra, const std::string& path) {
     const OmbraTest::TempFolder folder;
     const std::vector<Run> runs = ReadRuns(path, folder.Path());
-    std::string script;
+    std::string script, scriptName;
     for (std::size_t index = 0; index < runs.size(); ++index) {
         const Run& run = runs[index];
         const int number = int(index) + 1;
@@ -293,12 +294,17 @@ int RunCase(const std::string& ombra, const std::string& path) {
         for (const auto& [name, bytes] : run.files) {
             if (!folder.WriteFile(name, bytes)) throw CaseError("cannot write " + name);
         }
-        if (run.script) script = *run.script;
-        if (!folder.WriteFile("t.omb", script)) throw CaseError("cannot write the script");
+        if (run.script) {
+            script = *run.script;
+            scriptName = run.scriptName;
+        }
+        if (!scriptName.empty() && !folder.WriteFile(scriptName, script)) {
+            throw CaseError("cannot write the script");
+        }
         OmbraTest::ChildRun child;
         child.arguments = {ombra};
         child.arguments.insert(child.arguments.end(), run.arguments.begin(), run.arguments.end());
-        child.arguments.push_back("t.omb");
+        if (!scriptName.empty()) child.arguments.push_back(scriptName);
         child.input = run.input;
         child.terminal = run.terminal;
         child.folder = folder.Path();

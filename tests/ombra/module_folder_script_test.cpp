@@ -76,21 +76,5 @@ TEST_F(ModuleFolderScriptTest, AFailedCloseAtTheEndFailsTheRun) {
               "t.omb: error: closing channel 1 at the end of the script failed with status -9\n");
 }
 
-TEST_F(ModuleFolderScriptTest, TheModuleBesideTheExecutableIsFoundWithoutOptions) {
-    folder.WriteFile("t.omb", "ch = OPEN('DATA', 'd.txt', 'MODE=WA')\nPRINT ch\n");
-    const RunResult result = Testing::RunOmbra(folder, {"t.omb"});
-    EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(result.out, "1\n");
-    EXPECT_TRUE(folder.Exists("d.txt"));
-}
-
-TEST_F(ModuleFolderScriptTest, AnExtensionsOptionThatIsNoFolderIsAUsageError) {
-    folder.WriteFile("t.omb", "PRINT 1\n");
-    const RunResult result = Testing::RunOmbra(folder, {"--extensions", "nowhere", "t.omb"});
-    EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "ombra: --extensions 'nowhere' is not a folder\n");
-}
-
 }  // namespace
 }  // namespace Ombra
