@@ -94,7 +94,7 @@ std::string ModuleReport(Int16 list, Int16 index, const std::string& fileName,
                          const std::string& argument) {
     std::string text = ModuleMessage(list, index);
     text.erase(0, 4);
-    if (!argument.empty()) text = Substitute(text, argument);
+    text = Substitute(text, argument);
     return Substitute(Substitute(ModuleMessage(FrameList, 1), text), fileName);
 }
 
