@@ -23,6 +23,7 @@ struct CaseError : std::runtime_error {
 
 // One run of ombra: what is put in the folder before it, how it is started, what must come out.
 struct Run {
+    std::string label;     // how messages name the run
     bool emptied = false;  // the folder is emptied before the run
     std::vector<std::pair<std::string, std::string>> files;  // written before the run
     std::vector<std::string> folders;                        // made before the run
@@ -36,6 +37,13 @@ struct Run {
     int exitStatus = 0;
     std::vector<std::pair<std::string, std::string>> after;  // files that must hold these bytes
     std::vector<std::string> absent;                         // files that must not exist
+
+    // Says nothing: the place before or after an `each` section with no sections of its own.
+    bool Empty() const {
+        return !emptied && files.empty() && folders.empty() && removed.empty() && !script &&
+               arguments.empty() && input.empty() && out.empty() && err.empty() &&
+               exitStatus == 0 && after.empty() && absent.empty();
+    }
 };
 
 struct Section {
@@ -195,13 +203,39 @@ std::vector<Section> ReadSections(const std::string& path) {
     return sections;
 }
 
+// A line of an `each` section: "SCRIPT => STDOUT", or "SCRIPT =>N STDERR" for a run that ends
+// with exit status N; the script and the expected text each get a line end when not empty.
+Run EachRun(const std::string& line, const std::string& folder) {
+    const std::size_t arrow = line.find(" =>");
+    const std::size_t text = line.find(' ', arrow + 1);
+    if (arrow == std::string::npos || text == std::string::npos) {
+        throw CaseError("an each line needs 'SCRIPT => TEXT': " + line);
+    }
+    Run run;
+    run.label = line.substr(0, arrow);
+    run.script = Expand(run.label, folder) + "\n";
+    run.scriptName = "t.omb";
+    const std::string status = line.substr(arrow + 3, text - arrow - 3);
+    std::string expected = Expand(line.substr(text + 1), folder);
+    if (!expected.empty()) expected += "\n";
+    (status.empty() ? run.out : run.err) = expected;
+    run.exitStatus = status.empty() ? 0 : Number(status);
+    return run;
+}
+
 std::vector<Run> ReadRuns(const std::string& path, const std::string& folder) {
     std::vector<Run> runs(1);
     for (const Section& s : ReadSections(path)) {
         Run& run = runs.back();
         const std::string name = Expand(s.name, folder);
         const std::string where = path + ":" + std::to_string(s.lineNumber) + ": ";
-        if (s.kind == "run") {
+        if (s.kind == "each") {
+            for (const std::string& line : s.lines) {
+                if (line.empty() || line[0] == '#') continue;
+                runs.push_back(EachRun(line, folder));
+            }
+            runs.emplace_back();  // what follows starts a run of its own
+        } else if (s.kind == "run") {
             if (!name.empty() && name != "new") throw CaseError(where + "'run' or 'run new'");
             runs.emplace_back().emptied = name == "new";
         } else if (s.kind == "file") {
@@ -234,6 +268,7 @@ std::vector<Run> ReadRuns(const std::string& path, const std::string& folder) {
             throw CaseError(where + "unknown section '" + s.kind + "'");
         }
     }
+    std::erase_if(runs, [](const Run& run) { return run.Empty(); });
     return runs;
 }
 
@@ -260,11 +295,11 @@ std::string Shown(const std::string& bytes) {
 
 int failures = 0;
 
-void Compare(int run, const std::string& what, const std::string& expected,
+void Compare(const std::string& run, const std::string& what, const std::string& expected,
              const std::string& actual) {
     if (expected == actual) return;
     ++failures;
-    std::printf("run %d, %s:\n  expected: %s\n  actual:   %s\n", run, what.c_str(),
+    std::printf("%s, %s:\n  expected: %s\n  actual:   %s\n", run.c_str(), what.c_str(),
                 Shown(expected).c_str(), Shown(actual).c_str());
 }
 
@@ -274,7 +309,8 @@ int RunCase(const std::string& ombra, const std::string& path) {
     std::string script, scriptName;
     for (std::size_t index = 0; index < runs.size(); ++index) {
         const Run& run = runs[index];
-        const int number = int(index) + 1;
+        const std::string number =
+            run.label.empty() ? "run " + std::to_string(index + 1) : "'" + run.label + "'";
         if (run.emptied) {
             std::error_code error;
             for (const auto& entry : std::filesystem::directory_iterator(folder.Path(), error)) {

@@ -1,10 +1,5 @@
 #include "fake_data_statements.h"
 
-#include <sstream>
-
-#include "ombra/extension_set.h"
-#include "ombra/module_data_statements.h"
-
 namespace Ombra::Testing {
 
 bool FakeDataStatements::Failing(const std::string& statement, DataStatus& status) const {
@@ -56,20 +51,6 @@ DataStatus FakeDataStatements::Close(int32_t channel) {
     if (Failing("CLOSE", status)) return status;
     if (open_.erase(channel) == 0) return {DataStatus::kHostFailure, "channel is not open"};
     return status;
-}
-
-RunResult RunSource(const std::string& source, DataStatements& data) {
-    std::ostringstream out;
-    std::ostringstream err;
-    int exitStatus = RunScript("t.omb", source, data, out, err);
-    return RunResult{exitStatus, out.str(), err.str()};
-}
-
-RunResult RunSource(const std::string& source) {
-    ExtensionSet noModules;
-    ZRHandle noBlock = nullptr;
-    ModuleDataStatements data(noModules, noBlock);
-    return RunSource(source, data);
 }
 
 }  // namespace Ombra::Testing

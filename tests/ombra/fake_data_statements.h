@@ -43,8 +43,5 @@ struct RunResult {
     std::string err;
 };
 
-// Runs `source` as the script "t.omb".
-RunResult RunSource(const std::string& source, DataStatements& data);
-RunResult RunSource(const std::string& source);  // with no extension module
 
 }  // namespace Ombra::Testing
