@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
+#include <algorithm>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
