@@ -17,14 +17,15 @@
 #include "extension/store/lookup.h"
 #include "extension/write/output.h"
 #include "fuzz/data_file_case.h"
-#include "fuzz/data_file_model.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/input_check.h"
 #include "fuzz/module_binding.h"
+#include "tests/support/data_file_model.h"
 
 namespace {
 
 using namespace OmbraFuzz;
+using OmbraTest::Records;
 
 constexpr UInt32 Channel = 1;
 constexpr size_t MaxLookups = 32;
@@ -63,17 +64,23 @@ ZR::UniString OpenParameters(char separator) {
 }
 
 // The key's line read through the store equals the model's.
-void CheckLookup(const DataFileModel& model, const std::string& key, bool utf8) {
+// The line of `key`, or "" when the record is absent or deleted.
+std::string LineOf(const Records& model, const std::string& key) {
+    const auto found = model.find(key);
+    return found == model.end() ? std::string() : found->second;
+}
+
+void CheckLookup(const Records& model, const std::string& key, bool utf8) {
     ZR::UniString line;
     FUZZ_CHECK(DataOmbraPlugin::ReadChannelRecord(Channel, Decode(key, utf8), line) == NoError);
     std::string bytes;
     line.AppendBytes(bytes, utf8 ? CC_UTF8 : CC_Default);
-    FUZZ_CHECK(bytes == model.Line(key));
+    FUZZ_CHECK(bytes == LineOf(model, key));
 }
 
-void LookUpKeys(const DataFileModel& model, const DataCase& dataCase, bool utf8) {
+void LookUpKeys(const Records& model, const DataCase& dataCase, bool utf8) {
     size_t looked = 0;
-    for (const auto& [key, line] : model.Records()) {
+    for (const auto& [key, line] : model) {
         if (++looked > MaxLookups) break;
         CheckLookup(model, key, utf8);
         CheckInputValues(Channel, key, "1", line, dataCase.separator, utf8);
@@ -82,7 +89,7 @@ void LookUpKeys(const DataFileModel& model, const DataCase& dataCase, bool utf8)
 }
 
 // One OUTPUT; the model follows what it was asked to do.
-void ApplyStep(DataFileModel& model, const OutputStep& step, const DataCase& dataCase, bool utf8) {
+void ApplyStep(Records& model, const OutputStep& step, const DataCase& dataCase, bool utf8) {
     ZR::Array<OmbraValueRecord> records;
     ZR::Array<ZR::UniString> strings;
     MakeValueArrays(step, utf8, records, strings);
@@ -97,22 +104,19 @@ void ApplyStep(DataFileModel& model, const OutputStep& step, const DataCase& dat
     }
     FUZZ_CHECK(status == NoError);
     const std::string line = RecordLine(step, dataCase.separator);
-    if (field <= 0 || line.empty())
-        model.Delete(step.key);
-    else
-        model.Store(step.key, line);
+    const bool deletes = field <= 0 || line.empty() ||
+                         line == OmbraTest::DeletionLine(step.key, dataCase.separator, utf8);
+    OmbraTest::Apply(model, {step.key, deletes ? std::nullopt : std::optional(line)});
     CheckLookup(model, step.key, utf8);
-    CheckInputValues(Channel, step.key, step.fieldId, model.Line(step.key), dataCase.separator,
+    CheckInputValues(Channel, step.key, step.fieldId, LineOf(model, step.key), dataCase.separator,
                      utf8);
 }
 
-void CheckClosedFile(const DataFileModel& model, const std::filesystem::path& path, bool saved,
+void CheckClosedFile(const Records& model, const std::filesystem::path& path, bool saved,
                      const DataCase& dataCase, bool utf8) {
     const std::string bytes = ReadBytes(path);
-    if (saved) CheckSavedForm(bytes, dataCase.separator, utf8);
-    DataFileModel after(dataCase.separator, utf8);
-    after.Load(bytes);
-    FUZZ_CHECK(after.Records() == model.Records());
+    if (saved) FUZZ_CHECK(OmbraTest::SavedFormError(bytes, dataCase.separator, utf8).empty());
+    FUZZ_CHECK(OmbraTest::ReadRecords(bytes, dataCase.separator).lines == model);
     FUZZ_CHECK(!std::filesystem::exists(path.string() + ".tmp"));
 }
 
@@ -127,9 +131,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(DataOmbraPlugin::OpenDataChannel(Channel, ZR::UniString(path.c_str(), CC_UTF8),
                                                 OpenParameters(dataCase.separator),
                                                 &fileInfo) == NoError);
-    const bool utf8 = dataCase.file.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    DataFileModel model(dataCase.separator, utf8);
-    model.Load(dataCase.file);
+    const OmbraTest::FileRecords before = OmbraTest::ReadRecords(dataCase.file, dataCase.separator);
+    const bool utf8 = before.utf8;
+    Records model = before.lines;
     LookUpKeys(model, dataCase, utf8);
     for (const OutputStep& step : dataCase.steps) ApplyStep(model, step, dataCase, utf8);
     const DataOmbraPlugin::ChannelInfo* info = DataOmbraPlugin::FindChannelRecord(Channel);

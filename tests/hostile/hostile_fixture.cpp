@@ -12,39 +12,18 @@ namespace {
 
 constexpr uid_t NobodyId = 65534;
 
-std::string KeyOf(const std::string& line) {
-    return line.substr(0, line.find('\t'));
-}
-
 }  // namespace
-
-std::vector<std::string> SplitLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    while (start < bytes.size()) {
-        const std::size_t end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + 1;
-        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ++start;
-    }
-    return lines;
-}
 
 ::testing::AssertionResult LinesKept(const std::string& before, const std::string& after,
                                      const std::vector<std::string>& changedKeys) {
-    const std::vector<std::string> kept = SplitLines(after);
-    const std::vector<std::string> lines = SplitLines(before);
-    std::vector<std::string> seenKeys = changedKeys;
-    // The newest line of a key is its record; the lines it superseded may go. An empty line holds
-    // no byte to keep.
-    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
-        if (line->empty() ||
-            std::find(seenKeys.begin(), seenKeys.end(), KeyOf(*line)) != seenKeys.end())
-            continue;
-        seenKeys.push_back(KeyOf(*line));
-        if (std::find(kept.begin(), kept.end(), *line) == kept.end())
+    std::string_view text = after;
+    if (text.starts_with(OmbraTest::ByteOrderMark)) text.remove_prefix(OmbraTest::ByteOrderMark.size());
+    const std::vector<std::string> kept = OmbraTest::SplitLines(text);
+    for (const auto& [key, line] : OmbraTest::ReadRecords(before, '\t').lines) {
+        if (std::find(changedKeys.begin(), changedKeys.end(), key) != changedKeys.end()) continue;
+        if (std::find(kept.begin(), kept.end(), line) == kept.end())
             return ::testing::AssertionFailure()
-                   << "line of key '" << KeyOf(*line) << "' (" << line->size() << " bytes) lost";
+                   << "line of key '" << key << "' (" << line.size() << " bytes) lost";
     }
     return ::testing::AssertionSuccess();
 }
