@@ -3,12 +3,9 @@
 // must give the line a plain model of the file gives (the last line of the key counts, deletion
 // lines remove it); after CLOSE the file must hold exactly the model's records, every line of a
 // key that no OUTPUT touched byte for byte, and a saved file must be sorted with unique keys.
-#include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 
 #include "extension/frame/channel_table.h"
@@ -21,6 +18,7 @@
 #include "fuzz/input_check.h"
 #include "fuzz/module_binding.h"
 #include "tests/support/data_file_model.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -30,29 +28,17 @@ using OmbraTest::Records;
 constexpr UInt32 Channel = 1;
 constexpr size_t MaxLookups = 32;
 
-// One folder for the life of the process, on the memory file system when there is one: saves
-// sync their files, which a disk makes slow.
-const std::filesystem::path& WorkFolder() {
-    static const std::filesystem::path folder = [] {
-        std::string pattern = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        pattern += "/ombra-fuzz-XXXXXX";
-        FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr);
-        std::atexit([] { std::filesystem::remove_all(WorkFolder()); });
-        return std::filesystem::path(pattern);
-    }();
+// One folder for the life of the process (scripts/fuzz.sh puts it on the memory file system:
+// saves sync their files, which a disk makes slow).
+const OmbraTest::TempFolder& WorkFolder() {
+    static const OmbraTest::TempFolder folder;
     return folder;
 }
 
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream stream(path, std::ios::binary | std::ios::trunc);
-    stream.write(bytes.data(), std::streamsize(bytes.size()));
-    FUZZ_CHECK(stream.good());
-}
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    FUZZ_CHECK(stream.good());
-    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+std::string ReadBytes(const std::string& name) {
+    const std::optional<std::string> bytes = WorkFolder().ReadFile(name);
+    FUZZ_CHECK(bytes.has_value());
+    return *bytes;
 }
 
 ZR::UniString Decode(const std::string& bytes, bool utf8) {
@@ -112,12 +98,12 @@ void ApplyStep(Records& model, const OutputStep& step, const DataCase& dataCase,
                      utf8);
 }
 
-void CheckClosedFile(const Records& model, const std::filesystem::path& path, bool saved,
+void CheckClosedFile(const Records& model, const std::string& name, bool saved,
                      const DataCase& dataCase, bool utf8) {
-    const std::string bytes = ReadBytes(path);
+    const std::string bytes = ReadBytes(name);
     if (saved) FUZZ_CHECK(OmbraTest::SavedFormError(bytes, dataCase.separator, utf8).empty());
     FUZZ_CHECK(OmbraTest::ReadRecords(bytes, dataCase.separator).lines == model);
-    FUZZ_CHECK(!std::filesystem::exists(path.string() + ".tmp"));
+    FUZZ_CHECK(!WorkFolder().Exists(name + ".tmp"));
 }
 
 }  // namespace
@@ -125,8 +111,9 @@ void CheckClosedFile(const Records& model, const std::filesystem::path& path, bo
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BindModuleCode();
     const DataCase dataCase = ReadDataCase(data, size);
-    const std::filesystem::path path = WorkFolder() / "data.txt";
-    WriteBytes(path, dataCase.file);
+    const std::string name = "data.txt";
+    FUZZ_CHECK(WorkFolder().WriteFile(name, dataCase.file));
+    const std::string path = WorkFolder().PathOf(name);
     ZRHandle fileInfo = nullptr;
     FUZZ_CHECK(DataOmbraPlugin::OpenDataChannel(Channel, ZR::UniString(path.c_str(), CC_UTF8),
                                                 OpenParameters(dataCase.separator),
@@ -141,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool saved = info->modified != 0;
     DataOmbraPlugin::CloseDataChannel(Channel);
     FUZZ_CHECK(DataOmbraPlugin::FindChannelRecord(Channel) == nullptr);
-    CheckClosedFile(model, path, saved, dataCase, utf8);
+    CheckClosedFile(model, name, saved, dataCase, utf8);
     TakeReports();
     return 0;
 }

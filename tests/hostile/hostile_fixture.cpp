@@ -1,11 +1,12 @@
 #include "tests/hostile/hostile_fixture.h"
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <variant>
+
+#include "tests/support/child_process.h"
 
 namespace Hostile {
 namespace {
@@ -40,18 +41,14 @@ std::string HostileFile::Field(UInt32 channel, const std::string& key) {
 void HostileFile::RunWithoutPrivileges(const std::function<void()>& body) {
     if (::geteuid() != 0) return body();
     if (::chmod(folder.Path().c_str(), 0777) != 0) GTEST_SKIP() << "cannot open the folder";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgid(NobodyId) != 0 || ::setuid(NobodyId) != 0) ::_exit(77);
+    const OmbraTest::ChildResult child = OmbraTest::RunFunction({}, [&] {
+        if (::setgid(NobodyId) != 0 || ::setuid(NobodyId) != 0) return 77;
         body();
-        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
+        return ::testing::Test::HasFailure() ? 1 : 0;
+    });
+    if (child.exitStatus == 77)
         GTEST_SKIP() << "running as root and cannot drop to an unprivileged user";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "the unprivileged run failed (its messages are above)";
+    EXPECT_EQ(child.Status(), 0) << "the unprivileged run failed:\n" << child.out << child.err;
 }
 
 }  // namespace Hostile

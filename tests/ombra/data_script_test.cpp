@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "script_folder.h"
+#include "ombra_run.h"
 
 namespace Ombra {
 namespace {
@@ -17,7 +17,7 @@ const std::string kBom = "\xEF\xBB\xBF";
 class DataScriptTest : public ::testing::Test {
 protected:
     RunResult Run(const std::string& script, std::vector<std::string> arguments = {}) {
-        folder.Write("t.omb", script);
+        folder.WriteFile("t.omb", script);
         arguments.push_back("t.omb");
         return Testing::RunOmbra(folder, arguments);
     }
@@ -47,12 +47,12 @@ TEST(DataScriptSteps, TheTypicalScriptStepByStep) {
     for (size_t step = 0; step < steps.size(); ++step) {
         script += steps[step];
         Testing::ScriptFolder folder;
-        folder.Write("t.omb", script);
+        folder.WriteFile("t.omb", script);
         const RunResult result = Testing::RunOmbra(folder, {"t.omb"});
         EXPECT_EQ(result.exitStatus, 0) << result.err;
         EXPECT_EQ(result.err, "");
         EXPECT_EQ(result.out, expected[step].out) << "step " << step;
-        EXPECT_EQ(folder.Read("prices.txt"), expected[step].file) << "step " << step;
+        EXPECT_EQ(Testing::ReadBack(folder, "prices.txt"), expected[step].file) << "step " << step;
     }
 }
 
@@ -64,11 +64,11 @@ TEST_F(DataScriptTest, ValuesComeBackWithTheirKinds) {
             "PRINT n, a + 1, b * 2, c + 'y', d + 1\n");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, "4 4 5 xy 5\n");  // the text '4' reads back as a number
-    EXPECT_EQ(folder.Read("v.txt"), kBom + "7\t3\t2.5\tx\t4\r");
+    EXPECT_EQ(Testing::ReadBack(folder, "v.txt"), kBom + "7\t3\t2.5\tx\t4\r");
 }
 
 TEST_F(DataScriptTest, ReadOnlyRefusesOutput) {
-    folder.Write("prices.txt", "A7;12.5;red\r");
+    folder.WriteFile("prices.txt", "A7;12.5;red\r");
     const RunResult result =
         Run("ch = OPEN('DATA', 'prices.txt', \"SEPARATOR=';', MODE=RO\")\n"
             "n = INPUT(ch, 'A7', 1, price)\n"
@@ -80,7 +80,7 @@ TEST_F(DataScriptTest, ReadOnlyRefusesOutput) {
     EXPECT_EQ(result.err,
               "Write permission error\r\nwhile operating on file ''.\n"
               "t.omb:4: error: OUTPUT failed with status -7003\n");
-    EXPECT_EQ(folder.Read("prices.txt"), "A7;12.5;red\r");
+    EXPECT_EQ(Testing::ReadBack(folder, "prices.txt"), "A7;12.5;red\r");
 }
 
 // The message names the file as the script wrote it, whole and in UTF-8 on the terminal; only a
@@ -89,18 +89,18 @@ TEST(DataScriptMissingFiles, ReadOnlyOfAMissingFileFails) {
     Testing::ScriptFolder folder;
     // Where the data folder would hold an absolute path rebuilt inside it.
     const std::string rebuilt = "Lintel Data Folder" + folder.Path() + "/srv/q.txt";
-    folder.Write(rebuilt, "k\tv\r");
+    folder.WriteFile(rebuilt, "k\tv\r");
     const std::string names[] = {"missing.txt", "sub/dir/m.txt", "prix-\xC3\xA9t\xC3\xA9.txt",
                                  folder.PathOf("srv/q.txt")};
     for (const std::string& name : names) {
-        folder.Write("t.omb", "\nch = OPEN('DATA', '" + name + "', 'MODE=RO')\n");
+        folder.WriteFile("t.omb", "\nch = OPEN('DATA', '" + name + "', 'MODE=RO')\n");
         const RunResult result = Testing::RunOmbra(folder, {"t.omb"});
         EXPECT_EQ(result.exitStatus, 1);
         EXPECT_EQ(result.err, "File not found, can't open for input\r\nwhile operating on file '" +
                                   name + "'.\nt.omb:2: error: OPEN failed with status -7003\n");
     }
     EXPECT_FALSE(folder.Exists("missing.txt"));
-    EXPECT_EQ(folder.Read(rebuilt), "k\tv\r");
+    EXPECT_EQ(Testing::ReadBack(folder, rebuilt), "k\tv\r");
 }
 
 TEST_F(DataScriptTest, WriteOnlyEmptiesTheFile) {
@@ -116,17 +116,17 @@ TEST_F(DataScriptTest, WriteOnlyEmptiesTheFile) {
     };
     for (const Case& c : cases) {
         Testing::ScriptFolder folder;
-        folder.Write("w.txt", c.before);
-        folder.Write("t.omb", "ch = OPEN('DATA', 'w.txt', \"MODE=WO, SEPARATOR=';'\")\n" +
+        folder.WriteFile("w.txt", c.before);
+        folder.WriteFile("t.omb", "ch = OPEN('DATA', 'w.txt', \"MODE=WO, SEPARATOR=';'\")\n" +
                                   c.output + "CLOSE ch\n");
         const RunResult result = Testing::RunOmbra(folder, {"t.omb"});
         EXPECT_EQ(result.exitStatus, 0) << result.err;
-        EXPECT_EQ(folder.Read("w.txt"), c.after);
+        EXPECT_EQ(Testing::ReadBack(folder, "w.txt"), c.after);
     }
 }
 
 TEST_F(DataScriptTest, WriteAppendExtendsTheFile) {
-    folder.Write("a.txt", "B;2\r");
+    folder.WriteFile("a.txt", "B;2\r");
     const RunResult result =
         Run("ch = OPEN('DATA', 'a.txt', \"MODE=WA, SEPARATOR=';'\")\n"
             "OUTPUT ch, 'C', 1, 3\n"
@@ -136,7 +136,7 @@ TEST_F(DataScriptTest, WriteAppendExtendsTheFile) {
             "CLOSE ch\n");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, "2\n");
-    EXPECT_EQ(folder.Read("a.txt"), "A;1\rB;2\rC;3\r");
+    EXPECT_EQ(Testing::ReadBack(folder, "a.txt"), "A;1\rB;2\rC;3\r");
 }
 
 // However the script stops, the channels it left open are closed as CLOSE does: the file is
@@ -153,11 +153,11 @@ TEST_F(DataScriptTest, ChannelsLeftOpenAreClosedAtTheEnd) {
     const Case cases[] = {{"", 0}, {"END\nPRINT 'unreached'\n", 0}, {"x = 1 / 0\n", 1}};
     for (const Case& c : cases) {
         Testing::ScriptFolder folder;
-        folder.Write("t.omb", opening + c.ending);
+        folder.WriteFile("t.omb", opening + c.ending);
         const RunResult result = Testing::RunOmbra(folder, {"t.omb"});
         EXPECT_EQ(result.exitStatus, c.exitStatus) << result.err;
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(folder.Read("o.txt"), kBom + "a;1\rb;2\r") << c.ending;
+        EXPECT_EQ(Testing::ReadBack(folder, "o.txt"), kBom + "a;1\rb;2\r") << c.ending;
     }
 }
 
@@ -191,7 +191,7 @@ TEST_F(DataScriptTest, ErrorsNameTheScriptAndLine) {
     };
     for (const Case& c : cases) {
         Testing::ScriptFolder folder;
-        folder.Write("t.omb", c.script);
+        folder.WriteFile("t.omb", c.script);
         const RunResult result = Testing::RunOmbra(folder, {"t.omb"});
         EXPECT_EQ(result.exitStatus, c.exitStatus) << c.script;
         EXPECT_EQ(result.err, c.err);
@@ -218,11 +218,11 @@ TEST_F(DataScriptTest, TheWorkerAndTheMainThreadGiveTheSameResults) {
     const std::vector<std::string> modes[2] = {{}, {"--main-thread"}};
     for (int i = 0; i < 2; ++i) {
         Testing::ScriptFolder folder;
-        folder.Write("t.omb", script);
+        folder.WriteFile("t.omb", script);
         std::vector<std::string> arguments = modes[i];
         arguments.push_back("t.omb");
         results[i] = Testing::RunOmbra(folder, arguments);
-        files[i] = folder.Read("prices.txt");
+        files[i] = Testing::ReadBack(folder, "prices.txt");
     }
     EXPECT_EQ(results[0].exitStatus, 1);
     EXPECT_EQ(results[0].out, "2 12.5 red\n");
@@ -239,7 +239,7 @@ TEST_F(DataScriptTest, TheBaseFolderHoldsTheDataFiles) {
     const RunResult result =
         Run("ch = OPEN('DATA', 'b.txt', 'MODE=WA')\nOUTPUT ch, 'k', 1, 'v'\n", {"--base", "data"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(folder.Read("data/b.txt"), kBom + "k\tv\r");
+    EXPECT_EQ(Testing::ReadBack(folder, "data/b.txt"), kBom + "k\tv\r");
     EXPECT_FALSE(folder.Exists("b.txt"));
 }
 

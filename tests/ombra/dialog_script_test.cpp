@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "script_folder.h"
+#include "ombra_run.h"
 
 namespace Ombra {
 namespace {
@@ -23,8 +23,8 @@ const std::string kNotFound =
 class DialogScriptTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder.Write("t.omb", kReadStock);
-        folder.Write("shelf/stock.txt", "bolt;40\rnut;12\r");
+        folder.WriteFile("t.omb", kReadStock);
+        folder.WriteFile("shelf/stock.txt", "bolt;40\rnut;12\r");
     }
 
     RunResult Run(std::vector<std::string> arguments) {
@@ -58,7 +58,7 @@ TEST_F(DialogScriptTest, ACancelledOrUnansweredDialogFailsTheOpen) {
 
 // With the answers used up, a dialog asks on the terminal when standard input is one.
 TEST_F(DialogScriptTest, ATerminalAnswersWhenTheAnswersRunOut) {
-    folder.Write("t.omb", kReadStock + "ch = OPEN('DATA', 'other.txt', 'MODE=RO, DIALOG')\n");
+    folder.WriteFile("t.omb", kReadStock + "ch = OPEN('DATA', 'other.txt', 'MODE=RO, DIALOG')\n");
     const RunResult result = Testing::RunOmbraOnTerminal(
         folder, {"--state", "s", "--answer", "shelf/stock.txt", "t.omb"}, "cancel\n");
     EXPECT_EQ(result.exitStatus, 1);
@@ -76,13 +76,13 @@ TEST_F(DialogScriptTest, ATerminalAnswersWhenTheAnswersRunOut) {
 TEST_F(DialogScriptTest, TheChoiceIsRememberedByTheStateFile) {
     ASSERT_EQ(Run({"--answer", "shelf/stock.txt", "--state", "s"}).exitStatus, 0);
     ASSERT_TRUE(folder.Exists("s"));
-    const std::string state = folder.Read("s");
+    const std::string state = Testing::ReadBack(folder, "s");
     EXPECT_NE(state, "");
 
     const RunResult again = Run({"--state", "s", "--main-thread"});
     EXPECT_EQ(again.exitStatus, 0) << again.err;
     EXPECT_EQ(again.out, "bolts 40\n");
-    EXPECT_EQ(folder.Read("s"), state);
+    EXPECT_EQ(Testing::ReadBack(folder, "s"), state);
 
     const RunResult forgotten = Run({"--state", "other"});  // another state: no memory
     EXPECT_EQ(forgotten.exitStatus, 1);
@@ -108,7 +108,7 @@ TEST_F(DialogScriptTest, AStateFileThatCannotBeReadStopsBeforeTheScript) {
 
 // A writing OPEN asks first with the alert: browse for an existing file, or create a new one.
 TEST_F(DialogScriptTest, TheAlertOffersBrowseAndCreate) {
-    folder.Write("t.omb",
+    folder.WriteFile("t.omb",
                  "ch = OPEN('DATA', 'log.txt', \"SEPARATOR=';', MODE=WA, DIALOG\")\n"
                  "OUTPUT ch, 'run', 1, 'ok'\n");
     struct Case {
@@ -126,8 +126,8 @@ TEST_F(DialogScriptTest, TheAlertOffersBrowseAndCreate) {
             arguments.insert(arguments.end(), {"--answer", answer});
         const RunResult result = Run(arguments);
         EXPECT_EQ(result.exitStatus, 0) << result.err;
-        EXPECT_NE(folder.Read(c.file).find("run;ok\r"), std::string::npos) << c.file;
-        folder.Write("s", "");  // forget the choice for the next case
+        EXPECT_NE(Testing::ReadBack(folder, c.file).find("run;ok\r"), std::string::npos) << c.file;
+        folder.WriteFile("s", "");  // forget the choice for the next case
     }
     EXPECT_FALSE(folder.Exists("log.txt"));
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ombra/host_environment.h"
-#include "script_folder.h"
+#include "ombra_run.h"
 
 namespace Ombra {
 namespace {
@@ -36,7 +36,7 @@ TEST(ExtensionLoaderTest, LoadsAndBindsTheDataModule) {
 
 TEST(ExtensionLoaderTest, EachFailingStepIsNamedAndNothingStaysLoaded) {
     ScriptFolder folder;
-    folder.Write("x.so", "not a shared object\n");
+    folder.WriteFile("x.so", "not a shared object\n");
     struct Case {
         std::string path;
         std::string errorStart;

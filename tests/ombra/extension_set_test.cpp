@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ombra/host_environment.h"
-#include "script_folder.h"
+#include "ombra_run.h"
 
 namespace Ombra {
 namespace {
@@ -29,7 +29,7 @@ protected:
 TEST_F(ExtensionSetTest, ServesEachFileTypeWhateverItsLetterCase) {
     folder.Link("ext/DataInOut.so", Testing::DataModule());
     folder.Link("ext/probe.so", Testing::ProbeModule());
-    folder.Write("ext/notes.txt", "not a module");
+    folder.WriteFile("ext/notes.txt", "not a module");
     folder.MakeFolder("ext/folder.so");
     EXPECT_EQ(Load("ext"), "");
     const ExtensionLoader* data = modules.ServerOf("data");
@@ -45,7 +45,7 @@ TEST_F(ExtensionSetTest, ServesEachFileTypeWhateverItsLetterCase) {
 }
 
 TEST_F(ExtensionSetTest, ModulesThatFailAreReportedAndSkipped) {
-    folder.Write("ext/a_broken.so",
+    folder.WriteFile("ext/a_broken.so",
                  "\x7F"
                  "ELF but not really");
     folder.Link("ext/b_plain.so", Testing::PlainLibrary());

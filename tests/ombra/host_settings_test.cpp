@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "script_folder.h"
+#include "ombra_run.h"
 
 namespace Ombra {
 namespace {
@@ -62,7 +62,7 @@ TEST_F(HostSettingsTest, DefaultsFillTheGaps) {
 }
 
 TEST_F(HostSettingsTest, FolderOptionsMustNameFolders) {
-    folder.Write("file", "");
+    folder.WriteFile("file", "");
     struct Case {
         std::string base;
         std::string extensions;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "script_folder.h"
+#include "ombra_run.h"
 
 namespace Ombra {
 namespace {
@@ -15,12 +15,12 @@ using Testing::RunResult;
 class LibraryScriptTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder.Write("t.omb",
+        folder.WriteFile("t.omb",
                      "ch = OPEN('DATA', 'parts.txt', \"SEPARATOR=';', MODE=RO, LIBRARY\")\n"
                      "n = INPUT(ch, 'M6', 1, text)\n"
                      "PRINT text\n");
-        folder.Write("lib/fasteners/parts.txt", "M6;from the library\r");
-        folder.Write("hostlib/parts.txt", "M6;from the host library\r");
+        folder.WriteFile("lib/fasteners/parts.txt", "M6;from the library\r");
+        folder.WriteFile("hostlib/parts.txt", "M6;from the host library\r");
     }
 
     RunResult Run(std::vector<std::string> arguments) {

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "script_folder.h"
+#include "ombra_run.h"
 
 namespace Ombra {
 namespace {
@@ -100,16 +100,16 @@ TEST(ManualPage, ExamplesRunAsThePageShows) {
     for (const Block& block : ExampleBlocks(page)) {
         ++seen[block.role];
         if (block.role == "file") {
-            folder.Write(block.name, kBom + Ended(block.lines, "\r\n"));
+            folder.WriteFile(block.name, kBom + Ended(block.lines, "\r\n"));
         } else if (block.role == "script") {
-            folder.Write("example.omb", Ended(block.lines, "\n"));
+            folder.WriteFile("example.omb", Ended(block.lines, "\n"));
             last = Testing::RunOmbra(folder, {"example.omb"});
             EXPECT_EQ(last.exitStatus, 0) << Ended(block.lines, "\n");
             EXPECT_EQ(last.err, "") << Ended(block.lines, "\n");
         } else if (block.role == "output") {
             EXPECT_EQ(last.out, Ended(block.lines, "\n"));
         } else if (block.role == "saved") {
-            EXPECT_EQ(folder.Read(block.name), kBom + Ended(block.lines, "\r")) << block.name;
+            EXPECT_EQ(Testing::ReadBack(folder, block.name), kBom + Ended(block.lines, "\r")) << block.name;
         } else {
             ADD_FAILURE() << "unknown example block: " << block.role;
         }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ombra/host_environment.h"
-#include "script_folder.h"
+#include "ombra_run.h"
 
 namespace Ombra {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "script_folder.h"
+#include "ombra_run.h"
 
 namespace Ombra {
 namespace {
@@ -15,7 +15,7 @@ using Testing::RunResult;
 class ModuleFolderScriptTest : public ::testing::Test {
 protected:
     RunResult Run(const std::string& script) {
-        folder.Write("t.omb", script);
+        folder.WriteFile("t.omb", script);
         return Testing::RunOmbra(folder, {"--extensions", "ext", "t.omb"});
     }
 
@@ -23,7 +23,7 @@ protected:
 };
 
 TEST_F(ModuleFolderScriptTest, ABrokenModuleIsReportedAndSkipped) {
-    folder.Write("ext/x.so", "this is no shared object\n");
+    folder.WriteFile("ext/x.so", "this is no shared object\n");
     folder.Link("ext/DataInOut.so", Testing::DataModule());
     const RunResult result =
         Run("ch = OPEN('DATA', 'd.txt', 'MODE=WA')\nOUTPUT ch, 'k', 1, 1\nPRINT 'ran'\n");
@@ -77,7 +77,7 @@ TEST_F(ModuleFolderScriptTest, AFailedCloseAtTheEndFailsTheRun) {
 }
 
 TEST_F(ModuleFolderScriptTest, TheModuleBesideTheExecutableIsFoundWithoutOptions) {
-    folder.Write("t.omb", "ch = OPEN('DATA', 'd.txt', 'MODE=WA')\nPRINT ch\n");
+    folder.WriteFile("t.omb", "ch = OPEN('DATA', 'd.txt', 'MODE=WA')\nPRINT ch\n");
     const RunResult result = Testing::RunOmbra(folder, {"t.omb"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, "1\n");
@@ -85,7 +85,7 @@ TEST_F(ModuleFolderScriptTest, TheModuleBesideTheExecutableIsFoundWithoutOptions
 }
 
 TEST_F(ModuleFolderScriptTest, AnExtensionsOptionThatIsNoFolderIsAUsageError) {
-    folder.Write("t.omb", "PRINT 1\n");
+    folder.WriteFile("t.omb", "PRINT 1\n");
     const RunResult result = Testing::RunOmbra(folder, {"--extensions", "nowhere", "t.omb"});
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.out, "");

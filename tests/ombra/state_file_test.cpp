@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "script_folder.h"
+#include "ombra_run.h"
 
 namespace Ombra {
 namespace {
@@ -66,7 +66,7 @@ TEST(StateFileTest, AMissingFileGivesNoBlock) {
 TEST(StateFileTest, ReadGivesTheFileBytesExactly) {
     ScriptFolder folder;
     for (const std::string& bytes : {std::string(), std::string("\0\xFF\r\n x", 6)}) {
-        folder.Write("state", bytes);
+        folder.WriteFile("state", bytes);
         Block block;
         std::string error;
         ASSERT_TRUE(ReadStateFile(folder.PathOf("state"), block.handle, error)) << error;
@@ -87,15 +87,15 @@ TEST(StateFileTest, AFileThatCannotBeReadIsAnError) {
 
 TEST(StateFileTest, WriteReplacesTheFileAndLeavesNoTemporary) {
     ScriptFolder folder;
-    folder.Write("state", "old bytes that are longer");
+    folder.WriteFile("state", "old bytes that are longer");
     Block block(std::string("new\0", 4));
     std::string error;
     ASSERT_TRUE(WriteStateFile(folder.PathOf("state"), block.handle, false, error)) << error;
-    EXPECT_EQ(folder.Read("state"), std::string("new\0", 4));
+    EXPECT_EQ(Testing::ReadBack(folder, "state"), std::string("new\0", 4));
     EXPECT_EQ(Entries(folder), std::vector<std::string>{"state"});
     Block empty("");
     ASSERT_TRUE(WriteStateFile(folder.PathOf("state"), empty.handle, false, error)) << error;
-    EXPECT_EQ(folder.Read("state"), "");
+    EXPECT_EQ(Testing::ReadBack(folder, "state"), "");
 }
 
 TEST(StateFileTest, FoldersAreCreatedOnlyWhenAsked) {
@@ -107,7 +107,7 @@ TEST(StateFileTest, FoldersAreCreatedOnlyWhenAsked) {
               0u);
     EXPECT_FALSE(folder.Exists("a"));
     ASSERT_TRUE(WriteStateFile(folder.PathOf("a/b/state"), block.handle, true, error)) << error;
-    EXPECT_EQ(folder.Read("a/b/state"), "x");
+    EXPECT_EQ(Testing::ReadBack(folder, "a/b/state"), "x");
 }
 
 TEST(StateFileTest, AFailedWriteLeavesWhatWasThere) {

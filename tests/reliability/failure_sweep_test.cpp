@@ -76,8 +76,9 @@ TEST_P(FailureSweep, EachCallFailsEachWayOnceAndForGood) {
     }
     // Some failure of every call but the closing of the file shows: a sweep in which none
     // showed has injected nothing, and its passing cases prove nothing.
-    if (std::count(calls.begin(), calls.end(), Faults::Op::Close) < std::ptrdiff_t(calls.size()))
+    if (std::count(calls.begin(), calls.end(), Faults::Op::Close) < std::ptrdiff_t(calls.size())) {
         EXPECT_GT(shown, 0u) << "no injected failure reached the module";
+    }
     Tally("failure sweep", GetParam().name, calls.size(), cases);
     if (residues > 0) {
         std::printf("[reliability] failure sweep %s: %zu cases left part of a write behind\n",

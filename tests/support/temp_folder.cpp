@@ -48,6 +48,8 @@ IO::Location TempFolder::LocationOf(const std::string& name) const {
 }
 
 bool TempFolder::WriteFile(const std::string& name, const std::string& bytes) const {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(PathOf(name)).parent_path(), error);
     std::ofstream out(PathOf(name), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
     out.close();
@@ -65,7 +67,7 @@ std::optional<std::string> TempFolder::ReadFile(const std::string& name) const {
 
 bool TempFolder::Exists(const std::string& name) const {
     std::error_code ignored;
-    return std::filesystem::exists(PathOf(name), ignored);
+    return std::filesystem::exists(std::filesystem::symlink_status(PathOf(name), ignored));
 }
 
 bool TempFolder::IsOpenInProcess(const std::string& name) const {
@@ -82,6 +84,13 @@ bool TempFolder::IsOpenInProcess(const std::string& name) const {
 bool TempFolder::MakeFolder(const std::string& name) const {
     std::error_code error;
     std::filesystem::create_directories(PathOf(name), error);
+    return !error;
+}
+
+bool TempFolder::Link(const std::string& name, const std::string& target) const {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(PathOf(name)).parent_path(), error);
+    std::filesystem::create_symlink(target, PathOf(name), error);
     return !error;
 }
 

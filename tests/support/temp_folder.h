@@ -25,15 +25,19 @@ public:
     IO::Location Location() const;
     IO::Location LocationOf(const std::string& name) const;
 
-    // Writes exactly `bytes` as the file `name` (created or replaced); false on failure.
+    // Writes exactly `bytes` as the file `name` (created or replaced), making the folders above
+    // it; false on failure.
     bool WriteFile(const std::string& name, const std::string& bytes) const;
     // The exact bytes of the file `name`, or nothing when it cannot be read.
     std::optional<std::string> ReadFile(const std::string& name) const;
+    // True when `name` exists, a dangling symbolic link included.
     bool Exists(const std::string& name) const;
     // True while this process holds the file `name` open (a descriptor refers to it).
     bool IsOpenInProcess(const std::string& name) const;
     // Makes the folder `name` (and its parents) inside the folder; false on failure.
     bool MakeFolder(const std::string& name) const;
+    // Makes `name` a symbolic link to `target`, making the folders above it; false on failure.
+    bool Link(const std::string& name, const std::string& target) const;
 
 private:
     std::string path;

@@ -8,21 +8,15 @@
 #include <vector>
 
 #include "host/environment.h"
+#include "tests/support/core_binding.h"
 
 namespace OpenTest {
 
-// Binds once per process and loads the keyword tables; afterwards restores the interpreter's
-// fetchers, forgets the library lookup and clears the recorded reports.
-void BindCore();
-
-// What the service record provider hands out (set before the call under test).
-void SetCoreFetchers(StringFetcherProc fixedFetcher, StringFetcherProc messageFetcher);
-
-// Environment slot 3 of the bound environment; not found (1) while empty.
-void SetCoreLibraryLookup(std::function<Int16(const ZR::UniString&, IO::Location&)> lookup);
-
-// Returns and clears the texts the core sent to its report service.
-std::vector<std::string> TakeCoreReports();
+// The in-process binding of tests/support.
+using OmbraTest::BindCore;
+using OmbraTest::SetCoreFetchers;
+using OmbraTest::SetCoreLibraryLookup;
+using OmbraTest::TakeCoreReports;
 
 // The message string fetcher of the interpreter, for calls that take one.
 StringFetcherProc CoreMessageFetcher();

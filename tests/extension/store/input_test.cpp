@@ -1,12 +1,12 @@
-// INPUT in-process against a fake interpreter environment, the field cutter and the evaluator.
-#include <cstring>
-
+// INPUT in-process through the test binding of the linked module code, the field cutter and the evaluator.
 #include "extension/frame/channel_table.h"
 #include "extension/frame/host_services.h"
+#include "extension/frame/report_error.h"
 #include "extension/store/input.h"
 #include "extension/store/value_list.h"
 #include "platform/filesystem/fault_injection.h"
 #include "tests/extension/store/store_fixture.h"
+#include "tests/support/core_binding.h"
 #include "tests/support/test_host.h"
 
 namespace DataOmbraPlugin {
@@ -15,32 +15,12 @@ namespace {
 using OmbraTest::Value;
 using Values = std::vector<Value>;
 
-std::vector<std::string> reports;
-bool fetcherPresent = true;
-
-// The module's messages as its string lists hold them.
-void FetchMessage(char* buffer, Int16 list, Int16 index, ZRResModule) {
-    const char* text = "";
-    if (list == 3 && index == 4) text = "  4 Read error";
-    if (list == 4 && index == 1) text = "  1 Wrong FieldID parameter value";
-    if (list == 5 && index == 1) text = "%s\r\nwhile operating on file '%s'.";
-    std::strcpy(buffer, text);
+std::string ReadError() {
+    return OmbraTest::ModuleReport(FileErrorList, 4, "data.txt");
 }
-
-ZRErrCode FillServiceRecord(InterpreterServiceRecord* record) {
-    std::memset(record, 0, sizeof *record);
-    record->fixedStringFetcher = FetchMessage;
-    record->messageStringFetcher = fetcherPresent ? FetchMessage : nullptr;
-    return NoError;
+std::string FieldIdError() {
+    return OmbraTest::ModuleReport(ParameterErrorList, 1, "data.txt");
 }
-
-void Report(const char* text, UInt8, Int32) {
-    reports.push_back(text);
-}
-
-const std::string ReadError = "Read error\r\nwhile operating on file 'data.txt'.";
-const std::string FieldIdError =
-    "Wrong FieldID parameter value\r\nwhile operating on file 'data.txt'.";
 const Values Untouched = {Int32(77)};
 
 struct InputCase {
@@ -62,12 +42,7 @@ void PrintTo(const InputCase& inputCase, std::ostream* out) {
 class InputTest : public StoreTest, public ::testing::WithParamInterface<InputCase> {
 protected:
     void SetUp() override {
-        HostEnvironment environment{};
-        environment.report = Report;
-        environment.serviceRecord = FillServiceRecord;
-        BindHostEnvironment(&environment);
-        reports.clear();
-        fetcherPresent = true;
+        OmbraTest::BindCore();
         const std::string deleted = "D\t\xFF Deleted entry";
         ASSERT_TRUE(folder.WriteFile("data.txt", JoinLines({deleted, "K\t12\tabc\t\t3.5"}, "\r")));
         std::unique_ptr<IO::File> file = std::move(OpenChannel("data.txt")->file);
@@ -98,7 +73,7 @@ TEST_P(InputTest, StatusValuesAndMessagesFollowTheRecord) {
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(result.valuesRead, c.valuesRead);
     EXPECT_EQ(result.values, c.values);
-    EXPECT_EQ(reports, c.reports);
+    EXPECT_EQ(OmbraTest::TakeCoreReports(), c.reports);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -108,8 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"K", "3", 2, 0, 2, {Int32(0), 3.5}, {}},
         InputCase{"K", "4", 3, 0, 3, {3.5, Int32(0), Int32(0)}, {}},
         InputCase{"K", "5", 1, 0, 0, Untouched, {}},
-        InputCase{"K", "0", 1, 0, 1, {Int32(12)}, {FieldIdError}},
-        InputCase{"K", "-3", 0, 0, 0, {}, {FieldIdError}},
+        InputCase{"K", "0", 1, 0, 1, {Int32(12)}, {FieldIdError()}},
+        InputCase{"K", "-3", 0, 0, 0, {}, {FieldIdError()}},
         InputCase{"K", "x", 1, StatusBadFieldId, 0, Untouched, {}},
         InputCase{"K", "", 1, StatusBadFieldId, 0, Untouched, {}},
         InputCase{"K", " 2", 1, 0, 1, {"abc"}, {}},
@@ -133,11 +108,11 @@ TEST_F(InputTest, FailuresBeforeTheRecordIsRead) {
     EXPECT_EQ(InputFromChannel(1, Text("K"), Text("1"), 1, nullptr, nullptr, nullptr), -50);
     EXPECT_EQ(InputFromChannel(9, Text("K"), Text("1"), 1, &count, nullptr, nullptr), -7003);
     EXPECT_EQ(count, 0);
-    EXPECT_EQ(reports, std::vector<std::string>{"Read error\r\nwhile operating on file ''."});
-    reports.clear();
-    fetcherPresent = false;
+    EXPECT_EQ(OmbraTest::TakeCoreReports(),
+              std::vector<std::string>{OmbraTest::ModuleReport(FileErrorList, 4, "")});
+    OmbraTest::SetCoreFetchers(nullptr, nullptr);
     EXPECT_EQ(Input(1, "K", "1", 1).status, -7003);
-    EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(OmbraTest::TakeCoreReports().empty());
 }
 
 TEST_F(InputTest, FailedLoadIsReportedAndRetriedAtTheNextInput) {
@@ -146,7 +121,7 @@ TEST_F(InputTest, FailedLoadIsReportedAndRetriedAtTheNextInput) {
     IO::FaultInjection::Reset();
     EXPECT_EQ(failed.status, -7003);
     EXPECT_EQ(failed.values, Untouched);
-    EXPECT_EQ(reports, std::vector<std::string>{ReadError});
+    EXPECT_EQ(OmbraTest::TakeCoreReports(), std::vector<std::string>{ReadError()});
     EXPECT_EQ(Input(1, "K", "1", 1).values, Values{Int32(12)});
     // A read that fails after the load is a read error too.
     IO::FaultInjection::FailCall(IO::FaultInjection::Op::SetPosition, 1, {});

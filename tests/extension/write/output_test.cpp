@@ -1,7 +1,7 @@
 // OUTPUT as the interpreter calls it: statuses, messages and the exact bytes it leaves in the file.
 #include "extension/frame/channel_table.h"
 #include "extension/write/update.h"
-#include "tests/extension/frame/core_binding.h"
+#include "tests/support/core_binding.h"
 #include "tests/extension/write/write_fixture.h"
 
 namespace WriteTest {
@@ -31,7 +31,7 @@ TEST_F(OutputTest, FieldNumbersChooseStoreOrDelete) {
         OpenChannel(1, "data.txt", "A\t1\rB\t2\r");
         EXPECT_EQ(Output(1, "A", c.fieldId, {Int32(9)}), c.status) << c.fieldId;
         EXPECT_EQ(FileBytes("data.txt"), c.file) << c.fieldId;
-        EXPECT_TRUE(FrameTest::TakeCoreReports().empty());
+        EXPECT_TRUE(OmbraTest::TakeCoreReports().empty());
     }
 }
 

@@ -5,7 +5,7 @@
 #include "extension/write/output.h"
 #include "host/utility.h"
 #include "platform/filesystem/fault_injection.h"
-#include "tests/extension/frame/core_binding.h"
+#include "tests/support/core_binding.h"
 
 namespace WriteTest {
 
@@ -20,7 +20,7 @@ ZR::UniString Uni(const std::string& utf8) {
 }
 
 void WriteFixture::SetUp() {
-    FrameTest::BindCore();
+    OmbraTest::BindCore();
     IO::FaultInjection::Reset();
 }
 

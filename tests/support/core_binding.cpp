@@ -1,16 +1,19 @@
-#include "tests/extension/frame/core_binding.h"
+#include "tests/support/core_binding.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
+
 #include "extension/frame/host_services.h"
 #include "platform/base/module_instance.h"
-
 #include "platform/interpreter/string_fetchers.h"
 
-namespace FrameTest {
+namespace OmbraTest {
 
 namespace {
 
 constexpr char programAnchor = 0;
+constexpr Int16 FrameList = 5;
 std::vector<std::string> reports;
 StringFetcherProc fixed = FetchFixedString;
 StringFetcherProc message = FetchMessageString;
@@ -30,9 +33,15 @@ Int16 LibraryLookup(const ZR::UniString& name, IO::Location& location) {
     return libraryLookup ? libraryLookup(name, location) : Int16(1);
 }
 
-}  // namespace
+// `format` with its first "%s" replaced by `value`.
+std::string Substitute(std::string format, const std::string& value) {
+    const std::size_t at = format.find("%s");
+    if (at != std::string::npos) format.replace(at, 2, value);
+    return format;
+}
 
-void BindCore() {
+// Binds once per process; true when InitExtension succeeded.
+bool EnsureBound() {
     static const bool bound = [] {
         DataOmbraPlugin::RecordModuleInstance(ModuleInstanceOfAddress(&programAnchor));
         HostEnvironment environment{};
@@ -40,12 +49,19 @@ void BindCore() {
         environment.serviceRecord = ServiceRecord;
         environment.libraryLookup = LibraryLookup;
         DataOmbraPlugin::BindHostEnvironment(&environment);
-        return true;
+        return DataOmbraPlugin::InitExtension() == NoError;
     }();
-    (void)bound;
+    return bound;
+}
+
+}  // namespace
+
+bool BindCore() {
+    const bool bound = EnsureBound();
     SetCoreFetchers(FetchFixedString, FetchMessageString);
     libraryLookup = nullptr;
     reports.clear();
+    return bound;
 }
 
 void SetCoreLibraryLookup(std::function<Int16(const ZR::UniString&, IO::Location&)> lookup) {
@@ -61,4 +77,25 @@ std::vector<std::string> TakeCoreReports() {
     return std::exchange(reports, {});
 }
 
-}  // namespace FrameTest
+std::string ModuleMessage(Int16 list, Int16 index) {
+    EnsureBound();
+    char buffer[FetchBufferSize] = {};
+    FetchMessageString(buffer, list, index, DataOmbraPlugin::GetResourceModule());
+    if (buffer[0] == '\0') {
+        // An expectation built from a missing message would match a module that reports nothing.
+        std::fprintf(stderr, "ModuleMessage: the module's resources hold no message %d of list %d\n",
+                     index, list);
+        std::abort();
+    }
+    return buffer;
+}
+
+std::string ModuleReport(Int16 list, Int16 index, const std::string& fileName,
+                         const std::string& argument) {
+    std::string text = ModuleMessage(list, index);
+    text.erase(0, 4);
+    if (!argument.empty()) text = Substitute(text, argument);
+    return Substitute(Substitute(ModuleMessage(FrameList, 1), text), fileName);
+}
+
+}  // namespace OmbraTest

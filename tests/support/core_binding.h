@@ -1,0 +1,38 @@
+// The module code linked into a test program (not the loaded module), bound to a recording host
+// environment with the program's own copy of the module's resources, so that its operations can
+// be called directly. The loaded module's stand-in is TestHost (test_host.h).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/environment.h"
+
+namespace OmbraTest {
+
+// Binds and runs InitExtension once per process; afterwards resets the fetchers to the
+// interpreter's, forgets the library lookup and clears the recorded reports. True when
+// InitExtension succeeded.
+bool BindCore();
+
+// What the service record provider hands out (set before the call under test).
+void SetCoreFetchers(StringFetcherProc fixedFetcher, StringFetcherProc messageFetcher);
+
+// Environment slot 3 of the bound environment; not found (1) while empty.
+void SetCoreLibraryLookup(std::function<Int16(const ZR::UniString&, IO::Location&)> lookup);
+
+// Returns and clears the texts the core sent to its report service.
+std::vector<std::string> TakeCoreReports();
+
+// String `index` of message list `list` of the module's resources, as stored; aborts the test
+// program when there is none.
+std::string ModuleMessage(Int16 list, Int16 index);
+
+// The report the module makes for message `index` of list `list` about the file `fileName`:
+// the message without its four-character prefix, `argument` in place of its "%s", set in the
+// message frame. Composed here from the resources, independently of the module's own code.
+std::string ModuleReport(Int16 list, Int16 index, const std::string& fileName,
+                         const std::string& argument = "");
+
+}  // namespace OmbraTest
