@@ -4,9 +4,9 @@
 // leaks (the sanitizer build sees to that), and the module goes on from there without faults.
 #include <dlfcn.h>
 #include <execinfo.h>
-#include <link.h>
 
-#include <atomic>
+#include <string>
+#include <string_view>
 #include <cstdlib>
 #include <new>
 
@@ -17,60 +17,32 @@
 
 namespace {
 
-// The address range of the loaded module's code, found on first use after it is loaded.
-struct Range {
-    std::uintptr_t begin = 0, end = 0;
-    bool Holds(const void* address) const {
-        const auto at = reinterpret_cast<std::uintptr_t>(address);
-        return at >= begin && at < end;
-    }
-};
-
-Range RangeOf(bool mainProgram) {
-    Range range;
-    struct Search {
-        bool mainProgram;
-        Range* range;
-    } search{mainProgram, &range};
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, std::size_t, void* data) {
-            auto& wanted = *static_cast<Search*>(data);
-            const std::string_view name = info->dlpi_name;
-            if (wanted.mainProgram ? !name.empty() : !name.ends_with("/DataInOut.so")) return 0;
-            for (int i = 0; i < info->dlpi_phnum; ++i) {
-                const ElfW(Phdr)& segment = info->dlpi_phdr[i];
-                if (segment.p_type != PT_LOAD || (segment.p_flags & PF_X) == 0) continue;
-                wanted.range->begin = info->dlpi_addr + segment.p_vaddr;
-                wanted.range->end = wanted.range->begin + segment.p_memsz;
-            }
-            return 1;
-        },
-        &search);
-    return range;
+// The file whose code holds `address`: the module, this program, or another library (nullptr).
+const char* CodeFile(const void* address) {
+    Dl_info info{};
+    return dladdr(address, &info) != 0 ? info.dli_fname : nullptr;
 }
-
-std::atomic<std::size_t> moduleAllocations{0};
 
 // True when the allocation whose caller is `caller` is made on the module's behalf: walking out
 // from the caller, the module's code comes before this program's (the test host's callbacks and
 // the suite's own allocations are the interpreter's, not the module's).
 bool ForTheModule(void* caller) {
-    static const Range program = RangeOf(true);
-    const Range module = RangeOf(false);
+    static const std::string_view program = CodeFile(reinterpret_cast<void*>(&ForTheModule));
     void* frames[64];
     const int count = backtrace(frames, 64);
     int i = 0;
     while (i < count && frames[i] != caller) ++i;
     for (; i < count; ++i) {
-        if (module.Holds(frames[i])) return true;
-        if (program.Holds(frames[i])) return false;
+        const char* file = CodeFile(frames[i]);
+        if (file == nullptr) continue;
+        if (std::string_view(file).ends_with("/DataInOut.so")) return true;
+        if (file == program) return false;
     }
     return false;
 }
 
 [[gnu::noinline]] void* Allocate(std::size_t size, void* caller) {
     if (BMPendingAllocationFailures() > 0 && ForTheModule(caller)) {
-        ++moduleAllocations;
         if (BMTakeAllocationFailure()) return nullptr;
     }
     return std::malloc(size == 0 ? 1 : size);
