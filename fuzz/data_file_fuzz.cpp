@@ -3,12 +3,9 @@
 // must give the line a plain model of the file gives (the last line of the key counts, deletion
 // lines remove it); after CLOSE the file must hold exactly the model's records, every line of a
 // key that no OUTPUT touched byte for byte, and a saved file must be sorted with unique keys.
-#include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 
 #include "extension/frame/channel_table.h"
@@ -17,41 +14,31 @@
 #include "extension/store/lookup.h"
 #include "extension/write/output.h"
 #include "fuzz/data_file_case.h"
-#include "fuzz/data_file_model.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/input_check.h"
 #include "fuzz/module_binding.h"
+#include "tests/support/data_file_model.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 using namespace OmbraFuzz;
+using OmbraTest::Records;
 
 constexpr UInt32 Channel = 1;
 constexpr size_t MaxLookups = 32;
 
-// One folder for the life of the process, on the memory file system when there is one: saves
-// sync their files, which a disk makes slow.
-const std::filesystem::path& WorkFolder() {
-    static const std::filesystem::path folder = [] {
-        std::string pattern = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        pattern += "/ombra-fuzz-XXXXXX";
-        FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr);
-        std::atexit([] { std::filesystem::remove_all(WorkFolder()); });
-        return std::filesystem::path(pattern);
-    }();
+// One folder for the life of the process (scripts/fuzz.sh puts it on the memory file system:
+// saves sync their files, which a disk makes slow).
+const OmbraTest::TempFolder& WorkFolder() {
+    static const OmbraTest::TempFolder folder;
     return folder;
 }
 
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream stream(path, std::ios::binary | std::ios::trunc);
-    stream.write(bytes.data(), std::streamsize(bytes.size()));
-    FUZZ_CHECK(stream.good());
-}
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    FUZZ_CHECK(stream.good());
-    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+std::string ReadBytes(const std::string& name) {
+    const std::optional<std::string> bytes = WorkFolder().ReadFile(name);
+    FUZZ_CHECK(bytes.has_value());
+    return *bytes;
 }
 
 ZR::UniString Decode(const std::string& bytes, bool utf8) {
@@ -63,17 +50,23 @@ ZR::UniString OpenParameters(char separator) {
 }
 
 // The key's line read through the store equals the model's.
-void CheckLookup(const DataFileModel& model, const std::string& key, bool utf8) {
+// The line of `key`, or "" when the record is absent or deleted.
+std::string LineOf(const Records& model, const std::string& key) {
+    const auto found = model.find(key);
+    return found == model.end() ? std::string() : found->second;
+}
+
+void CheckLookup(const Records& model, const std::string& key, bool utf8) {
     ZR::UniString line;
     FUZZ_CHECK(DataOmbraPlugin::ReadChannelRecord(Channel, Decode(key, utf8), line) == NoError);
     std::string bytes;
     line.AppendBytes(bytes, utf8 ? CC_UTF8 : CC_Default);
-    FUZZ_CHECK(bytes == model.Line(key));
+    FUZZ_CHECK(bytes == LineOf(model, key));
 }
 
-void LookUpKeys(const DataFileModel& model, const DataCase& dataCase, bool utf8) {
+void LookUpKeys(const Records& model, const DataCase& dataCase, bool utf8) {
     size_t looked = 0;
-    for (const auto& [key, line] : model.Records()) {
+    for (const auto& [key, line] : model) {
         if (++looked > MaxLookups) break;
         CheckLookup(model, key, utf8);
         CheckInputValues(Channel, key, "1", line, dataCase.separator, utf8);
@@ -82,7 +75,7 @@ void LookUpKeys(const DataFileModel& model, const DataCase& dataCase, bool utf8)
 }
 
 // One OUTPUT; the model follows what it was asked to do.
-void ApplyStep(DataFileModel& model, const OutputStep& step, const DataCase& dataCase, bool utf8) {
+void ApplyStep(Records& model, const OutputStep& step, const DataCase& dataCase, bool utf8) {
     ZR::Array<OmbraValueRecord> records;
     ZR::Array<ZR::UniString> strings;
     MakeValueArrays(step, utf8, records, strings);
@@ -97,23 +90,20 @@ void ApplyStep(DataFileModel& model, const OutputStep& step, const DataCase& dat
     }
     FUZZ_CHECK(status == NoError);
     const std::string line = RecordLine(step, dataCase.separator);
-    if (field <= 0 || line.empty())
-        model.Delete(step.key);
-    else
-        model.Store(step.key, line);
+    const bool deletes = field <= 0 || line.empty() ||
+                         line == OmbraTest::DeletionLine(step.key, dataCase.separator, utf8);
+    OmbraTest::Apply(model, {step.key, deletes ? std::nullopt : std::optional(line)});
     CheckLookup(model, step.key, utf8);
-    CheckInputValues(Channel, step.key, step.fieldId, model.Line(step.key), dataCase.separator,
+    CheckInputValues(Channel, step.key, step.fieldId, LineOf(model, step.key), dataCase.separator,
                      utf8);
 }
 
-void CheckClosedFile(const DataFileModel& model, const std::filesystem::path& path, bool saved,
+void CheckClosedFile(const Records& model, const std::string& name, bool saved,
                      const DataCase& dataCase, bool utf8) {
-    const std::string bytes = ReadBytes(path);
-    if (saved) CheckSavedForm(bytes, dataCase.separator, utf8);
-    DataFileModel after(dataCase.separator, utf8);
-    after.Load(bytes);
-    FUZZ_CHECK(after.Records() == model.Records());
-    FUZZ_CHECK(!std::filesystem::exists(path.string() + ".tmp"));
+    const std::string bytes = ReadBytes(name);
+    if (saved) FUZZ_CHECK(OmbraTest::SavedFormError(bytes, dataCase.separator, utf8).empty());
+    FUZZ_CHECK(OmbraTest::ReadRecords(bytes, dataCase.separator).lines == model);
+    FUZZ_CHECK(!WorkFolder().Exists(name + ".tmp"));
 }
 
 }  // namespace
@@ -121,15 +111,16 @@ void CheckClosedFile(const DataFileModel& model, const std::filesystem::path& pa
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BindModuleCode();
     const DataCase dataCase = ReadDataCase(data, size);
-    const std::filesystem::path path = WorkFolder() / "data.txt";
-    WriteBytes(path, dataCase.file);
+    const std::string name = "data.txt";
+    FUZZ_CHECK(WorkFolder().WriteFile(name, dataCase.file));
+    const std::string path = WorkFolder().PathOf(name);
     ZRHandle fileInfo = nullptr;
     FUZZ_CHECK(DataOmbraPlugin::OpenDataChannel(Channel, ZR::UniString(path.c_str(), CC_UTF8),
                                                 OpenParameters(dataCase.separator),
                                                 &fileInfo) == NoError);
-    const bool utf8 = dataCase.file.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    DataFileModel model(dataCase.separator, utf8);
-    model.Load(dataCase.file);
+    const OmbraTest::FileRecords before = OmbraTest::ReadRecords(dataCase.file, dataCase.separator);
+    const bool utf8 = before.utf8;
+    Records model = before.lines;
     LookUpKeys(model, dataCase, utf8);
     for (const OutputStep& step : dataCase.steps) ApplyStep(model, step, dataCase, utf8);
     const DataOmbraPlugin::ChannelInfo* info = DataOmbraPlugin::FindChannelRecord(Channel);
@@ -137,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool saved = info->modified != 0;
     DataOmbraPlugin::CloseDataChannel(Channel);
     FUZZ_CHECK(DataOmbraPlugin::FindChannelRecord(Channel) == nullptr);
-    CheckClosedFile(model, path, saved, dataCase, utf8);
+    CheckClosedFile(model, name, saved, dataCase, utf8);
     TakeReports();
     return 0;
 }

@@ -13,8 +13,9 @@ function(ombra_fuzz_executable target executable)
     set(sources open_parameters_fuzz.cpp ${module_code})
     set(libraries ${module_libraries})
   elseif(target STREQUAL "data_file")
-    set(sources data_file_fuzz.cpp data_file_case.cpp data_file_model.cpp input_check.cpp
-                ${module_code})
+    set(sources data_file_fuzz.cpp data_file_case.cpp input_check.cpp
+                ${CMAKE_SOURCE_DIR}/tests/support/data_file_model.cpp
+                ${CMAKE_SOURCE_DIR}/tests/support/temp_folder.cpp ${module_code})
     set(libraries ${module_libraries})
   elseif(target STREQUAL "remembered_locations")
     set(sources remembered_locations_fuzz.cpp)

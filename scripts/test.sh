@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The whole test suite: builds with g++ (warnings as errors) and runs every test, installs that
 # build into a temporary prefix, embeds and packages it (scripts/install_check.sh), runs the
-# end-to-end tests of that build under valgrind memcheck, fuzzes each fuzz target briefly, then
-# builds with clang and runs every test, and last runs them all again under AddressSanitizer and
-# UndefinedBehaviorSanitizer. OMBRA_CI_FUZZ_SECONDS sets the fuzzing time a target (20 s).
+# end-to-end tests of that build under valgrind memcheck, fuzzes each fuzz target briefly, and
+# last builds with clang (warnings as errors too) under AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs every test again. OMBRA_CI_FUZZ_SECONDS sets the fuzzing
+# time a target (20 s).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,6 +25,5 @@ echo "== valgrind"
 "$root/scripts/valgrind.sh" "$root/build/test-gcc"
 echo "== fuzz (${OMBRA_CI_FUZZ_SECONDS:-20} s a target)"
 "$root/scripts/fuzz.sh" "${OMBRA_CI_FUZZ_SECONDS:-20}"
-run_suite clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DOMBRA_BENCH=OFF
-run_suite sanitize -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DOMBRA_BENCH=OFF \
+run_suite clang-sanitize -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DOMBRA_BENCH=OFF \
     -DOMBRA_SANITIZE=ON

@@ -35,7 +35,6 @@ public:
     // Typed reads: exactly the bytes of the value, or a non-zero status (the channel's own, which
     // sticks, or ErrEndOfInput from a channel that hands over nothing without one). On failure
     // `value` is unchanged; ReadExactly may have filled part of `destination`.
-    ZRErrCode Read(Int32& value);
     ZRErrCode Read(UInt32& value);
     ZRErrCode Read(UInt16& value);
     ZRErrCode Read(UInt8& value);
@@ -54,7 +53,6 @@ public:
     // The first failure met by a write, or NoError.
     virtual ZRErrCode GetOutputStatus() const = 0;
 
-    ZRErrCode Write(Int32 value);
     ZRErrCode Write(UInt32 value);
     ZRErrCode Write(UInt16 value);
     ZRErrCode Write(UInt8 value);

@@ -40,13 +40,6 @@ ZRErrCode IChannel::ReadExactly(char* destination, USize count) {
     return NoError;
 }
 
-ZRErrCode IChannel::Read(Int32& value) {
-    UInt32 bits = 0;
-    const ZRErrCode status = ReadLittleEndian(*this, bits);
-    if (status == NoError) value = Int32(bits);
-    return status;
-}
-
 ZRErrCode IChannel::Read(UInt32& value) {
     return ReadLittleEndian(*this, value);
 }
@@ -57,9 +50,6 @@ ZRErrCode IChannel::Read(UInt8& value) {
     return ReadLittleEndian(*this, value);
 }
 
-ZRErrCode OChannel::Write(Int32 value) {
-    return WriteLittleEndian(*this, UInt32(value));
-}
 ZRErrCode OChannel::Write(UInt32 value) {
     return WriteLittleEndian(*this, value);
 }

@@ -38,3 +38,7 @@ bool ZR::MemoryBlocks::AllocationFailureDue() {
     if (--toFail == 0) armed.store(false, std::memory_order_relaxed);
     return true;
 }
+
+bool BMTakeAllocationFailure() {
+    return ZR::MemoryBlocks::AllocationFailureDue();
+}

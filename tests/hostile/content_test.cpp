@@ -92,7 +92,7 @@ protected:
         EXPECT_TRUE(LinesKept(file.bytes, saved, changedKeys));
         // Empty lines hold nothing INPUT can return; a save drops them, so that none stands
         // first and makes the next load take the whole file as unsorted.
-        const std::vector<std::string> lines = SplitLines(saved);
+        const std::vector<std::string> lines = OmbraTest::SplitLines(saved);
         EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string()), 0);
         ASSERT_EQ(host.Open(1, "hostile.txt", "MODE=RO"), NoError);
         std::vector<Probe> expected = changes;

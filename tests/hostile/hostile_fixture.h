@@ -9,17 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/data_file_model.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_host.h"
 
 namespace Hostile {
 
-// The lines of a file's bytes: CR, LF and CR LF each end a line, a last line without a
-// terminator is a line, and a leading byte-order mark is not part of the first line.
-std::vector<std::string> SplitLines(const std::string& bytes);
-
-// The newest line of every key of `before` (the key is the text before the first TAB) that is not
-// in `changedKeys` is a line of `after`, byte for byte.
+// The line of every record of `before` (read by the shared data-file model, keys before the first
+// TAB) whose key is not in `changedKeys` is a line of `after`, byte for byte.
 ::testing::AssertionResult LinesKept(const std::string& before, const std::string& after,
                                      const std::vector<std::string>& changedKeys);
 

@@ -1,16 +1,17 @@
-// The records a data file holds, as the reliability suites judge it: files made from records in
-// either encoding, and files read back into records with every line accounted for.
+// Data files as the reliability suites make and judge them, on the shared data-file model: files
+// made from records in either encoding, and the records of a state as the lines a file holds.
 #pragma once
 
-#include <map>
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "tests/support/data_file_model.h"
 
 namespace Reliability {
 
 // Key to field text, both UTF-8; one field per record (the suites store one value).
-using Records = std::map<std::string, std::string>;
+using OmbraTest::Records;
 
 enum class Encoding { Utf8, CodePage };
 
@@ -22,25 +23,10 @@ const char* EncodingName(Encoding encoding);
 std::string FileBytes(const std::vector<std::pair<std::string, std::string>>& lines,
                       Encoding encoding);
 
-// A data file read back: the records (the last line of a key counts, a deletion line removes
-// it), the lines that are neither a record of the form key TAB field nor a deletion line, and
-// the bytes after the last line end (the module ends every line it writes) or a mark cut short.
-struct ParsedFile {
-    Records records;
-    std::vector<std::string> strayLines;
-    std::string unendedTail;
-};
+// The lines a file in `encoding` holds for `records`, keyed as the shared model reads them.
+Records FileLines(const Records& records, Encoding encoding);
 
-// Reads `bytes` as the module writes them in `encoding`. A UTF-8 file must begin with its mark
-// and a code-page file must not; a file that breaks this rule is one stray line.
-ParsedFile ParseFile(const std::string& bytes, Encoding encoding);
-
-// The records of `parsed` when it holds exactly one of `states`, with no stray line and, unless
-// `unendedTailAllowed`, nothing after its last line end; the index of the first equal state.
-std::optional<std::size_t> MatchState(const ParsedFile& parsed, const std::vector<Records>& states,
-                                      bool unendedTailAllowed);
-
-// A readable dump of records for failure messages.
-std::string Describe(const Records& records);
+// The bytes after the last line end: what a failed write left behind the indexed end of the file.
+std::string UnendedTail(const std::string& bytes);
 
 }  // namespace Reliability

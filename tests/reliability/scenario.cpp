@@ -70,8 +70,8 @@ const std::vector<std::string>& AllowedMessages(StepKind kind) {
 
 void ApplyStep(const Step& step, Records& records) {
     if (step.kind == StepKind::Open && step.key == "MODE=WO") records.clear();
-    if (step.kind == StepKind::Output) records[step.key] = step.field;
-    if (step.kind == StepKind::Delete) records.erase(step.key);
+    if (step.kind == StepKind::Output) OmbraTest::Apply(records, {step.key, step.field});
+    if (step.kind == StepKind::Delete) OmbraTest::Apply(records, {step.key, std::nullopt});
 }
 
 }  // namespace

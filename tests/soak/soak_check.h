@@ -4,16 +4,16 @@
 // step can have happened.
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
 #include "tests/soak/soak_plan.h"
+#include "tests/support/data_file_model.h"
 
 namespace Soak {
 
 // Key to the value of every record that is present.
-using Records = std::map<std::string, std::string>;
+using OmbraTest::Records;
 
 struct RoundCheck {
     int recordsChecked = 0;  // keys compared with the model

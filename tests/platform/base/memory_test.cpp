@@ -92,32 +92,6 @@ TEST_F(MemoryBlocks, FailuresComeAfterTheSkippedAllocationsAndThenStop) {
     EXPECT_EQ(results[4], nullptr);
 }
 
-// An operation making three allocations, swept the way a fault test would sweep it.
-bool ThreeAllocations() {
-    ZRPtr blocks[3] = {};
-    bool ok = true;
-    for (ZRPtr& block : blocks) {
-        block = BMAllocatePtr(1, 0, 0);
-        ok = ok && block != nullptr;
-    }
-    for (ZRPtr& block : blocks) BMKillPtr(&block);
-    return ok;
-}
-
-TEST_F(MemoryBlocks, PendingFailuresTellASweepWhenToStop) {
-    UInt32 failAt = 0;
-    for (;; ++failAt) {
-        BMFailNextAllocations(failAt, 1);
-        const bool ok = ThreeAllocations();
-        if (BMPendingAllocationFailures() == 1) {
-            EXPECT_TRUE(ok);
-            break;
-        }
-        EXPECT_FALSE(ok);
-    }
-    EXPECT_EQ(failAt, 3u);
-}
-
 TEST_F(MemoryBlocks, ErrorIsPerThread) {
     BMFailNextAllocations(0, 1);
     EXPECT_EQ(BMAllocateHandle(1, 0, 0), nullptr);

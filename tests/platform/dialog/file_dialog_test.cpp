@@ -7,7 +7,7 @@
 
 #include "host/dialog.h"
 #include "platform/dialog/dialog_host.h"
-#include "tests/platform/filesystem/scratch_folder.h"
+#include "tests/platform/filesystem/file_helpers.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ protected:
     void SetUp() override {
         IO::fileSystem.GetSpecialLocation(IO::BaseFolderId, &previousBase);
         IO::fileSystem.SetBaseFolder(folder.Location());
-        ASSERT_TRUE(folder.Write("exists.txt", "x"));
+        ASSERT_TRUE(folder.WriteFile("exists.txt", "x"));
         ASSERT_EQ(mkdir(folder.PathOf("sub").c_str(), 0700), 0);
         DG::ClearAnswers();
         DG::TakeShownDialogs();
@@ -44,7 +44,7 @@ protected:
         return dialog.GetSelectedFile(0);
     }
 
-    FsTest::ScratchFolder folder;
+    OmbraTest::TempFolder folder;
     IO::Location previousBase;
 };
 

@@ -9,7 +9,7 @@
 
 #include "host/filesystem.h"
 #include "platform/filesystem/fault_injection.h"
-#include "tests/platform/filesystem/scratch_folder.h"
+#include "tests/platform/filesystem/file_helpers.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ protected:
         return FsTest::OpenFile(folder.LocationOf(name), mode);
     }
 
-    FsTest::ScratchFolder folder;
+    OmbraTest::TempFolder folder;
 };
 
 int OpenDescriptorCount() {
@@ -66,7 +66,7 @@ TEST_F(FaultInjectionTest, CountsEveryKindOfCall) {
 }
 
 TEST_F(FaultInjectionTest, FailsTheChosenCallOnceOrFromThenOn) {
-    ASSERT_TRUE(folder.Write("f", "x"));
+    ASSERT_TRUE(folder.WriteFile("f", "x"));
     struct Case {
         FI::Repeat repeat;
         bool anyKind;
@@ -96,7 +96,7 @@ TEST_F(FaultInjectionTest, FailedWritesStickUntilTheNextOpen) {
         int error;
         ZRErrCode status;
     } cases[] = {{ENOSPC, IO::ErrDiskFull}, {EACCES, IO::ErrAccessDenied}, {EIO, IO::ErrIO}};
-    ASSERT_TRUE(folder.Write("f", ""));
+    ASSERT_TRUE(folder.WriteFile("f", ""));
     for (const auto& test : cases) {
         auto file = Open("f", IO::File::WriteEmptyMode);
         ASSERT_TRUE(file);
@@ -104,21 +104,21 @@ TEST_F(FaultInjectionTest, FailedWritesStickUntilTheNextOpen) {
         FI::FailCall(Op::Write, 1, {test.error, FI::Repeat::Once, 3});  // a short write
         ASSERT_EQ(file->WriteBin("0123456789", 10), NoError);
         EXPECT_EQ(file->Flush(), test.status);
-        EXPECT_EQ(folder.Read("f"), "012");
+        EXPECT_EQ(folder.ReadFile("f"), "012");
         EXPECT_EQ(file->WriteBin("more", 4), test.status);
         EXPECT_EQ(file->GetOutputStatus(), test.status);
         EXPECT_EQ(file->Close(), test.status);
         EXPECT_FALSE(file->IsOpen());
-        EXPECT_EQ(folder.Read("f"), "012");
+        EXPECT_EQ(folder.ReadFile("f"), "012");
         ASSERT_EQ(file->Open(IO::File::ReadWriteMode), NoError);
         EXPECT_EQ(file->WriteBin("ab", 2), NoError);
         EXPECT_EQ(file->Close(), NoError);
-        EXPECT_EQ(folder.Read("f"), "ab2");
+        EXPECT_EQ(folder.ReadFile("f"), "ab2");
     }
 }
 
 TEST_F(FaultInjectionTest, FailedCloseStillReleasesTheDescriptor) {
-    ASSERT_TRUE(folder.Write("f", "x"));
+    ASSERT_TRUE(folder.WriteFile("f", "x"));
     const int before = OpenDescriptorCount();
     auto file = Open("f", IO::File::ReadMode);
     ASSERT_TRUE(file);
@@ -130,7 +130,7 @@ TEST_F(FaultInjectionTest, FailedCloseStillReleasesTheDescriptor) {
 }
 
 TEST_F(FaultInjectionTest, InterruptionsAreRetriedAndFailuresReachTheCaller) {
-    ASSERT_TRUE(folder.Write("f", "abc"));
+    ASSERT_TRUE(folder.WriteFile("f", "abc"));
     auto file = Open("f", IO::File::ReadMode);
     ASSERT_TRUE(file);
     FI::FailCall(Op::Read, 1, {EINTR});
@@ -180,26 +180,26 @@ TEST_F(FaultInjectionTest, EveryFailureOfASaveIsReportedAndLeavesOldOrNew) {
         if (status == NoError) status = IO::fileSystem.SyncFolder(folder.Location());
         return status;
     };
-    ASSERT_TRUE(folder.Write("t", "old"));
+    ASSERT_TRUE(folder.WriteFile("t", "old"));
     FI::StartCounting();
     ASSERT_EQ(save(), NoError);
     const UInt64 calls = FI::GetTotalCallCount();
     EXPECT_GE(calls, 8u);
     for (UInt64 n = 1; n <= calls; ++n) {
         SCOPED_TRACE(n);
-        ASSERT_TRUE(folder.Write("t", "old"));
+        ASSERT_TRUE(folder.WriteFile("t", "old"));
         unlink(folder.PathOf("t.tmp").c_str());
         FI::Reset();
         FI::FailAnyCall(n, {EIO});
         EXPECT_NE(save(), NoError);
-        const auto text = folder.Read("t");
+        const auto text = folder.ReadFile("t");
         EXPECT_TRUE(text == "old" || text == newText);
     }
 }
 
 TEST_F(FaultInjectionTest, PermissionsAreMappedForOrdinaryUsers) {
     if (geteuid() == 0) GTEST_SKIP() << "root bypasses file permissions";
-    ASSERT_TRUE(folder.Write("f", "x"));
+    ASSERT_TRUE(folder.WriteFile("f", "x"));
     ASSERT_EQ(chmod(folder.PathOf("f").c_str(), 0), 0);
     std::unique_ptr<IO::File> file;
     ASSERT_EQ(IO::File::New(file, folder.LocationOf("f"), IO::File::Fail), NoError);

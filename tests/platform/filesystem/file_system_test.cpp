@@ -6,7 +6,7 @@
 #include <string>
 
 #include "host/filesystem.h"
-#include "tests/platform/filesystem/scratch_folder.h"
+#include "tests/platform/filesystem/file_helpers.h"
 
 namespace {
 
@@ -15,12 +15,12 @@ IO::Name NameOf(const char* text) {
 }
 
 TEST(FileSystemTest, RenameReplacesTheTargetAndDeleteRemoves) {
-    FsTest::ScratchFolder folder;
-    ASSERT_TRUE(folder.Write("data.txt", "old"));
-    ASSERT_TRUE(folder.Write("data.txt.tmp", "new"));
+    OmbraTest::TempFolder folder;
+    ASSERT_TRUE(folder.WriteFile("data.txt", "old"));
+    ASSERT_TRUE(folder.WriteFile("data.txt.tmp", "new"));
     EXPECT_EQ(IO::fileSystem.Rename(folder.LocationOf("data.txt.tmp"), NameOf("data.txt")),
               NoError);
-    EXPECT_EQ(folder.Read("data.txt"), "new");
+    EXPECT_EQ(folder.ReadFile("data.txt"), "new");
     EXPECT_FALSE(IO::fileSystem.Exists(folder.LocationOf("data.txt.tmp")));
     EXPECT_EQ(IO::fileSystem.Rename(folder.LocationOf("gone"), NameOf("x")), IO::ErrNotFound);
     EXPECT_EQ(IO::fileSystem.Rename(folder.LocationOf("data.txt"), NameOf("a/b")), IO::ErrBadName);
@@ -35,8 +35,8 @@ TEST(FileSystemTest, RenameReplacesTheTargetAndDeleteRemoves) {
 }
 
 TEST(FileSystemTest, FoldersAreFoundAndCreated) {
-    FsTest::ScratchFolder folder;
-    ASSERT_TRUE(folder.Write("file", ""));
+    OmbraTest::TempFolder folder;
+    ASSERT_TRUE(folder.WriteFile("file", ""));
     EXPECT_EQ(IO::Folder(folder.LocationOf("file")).GetStatus(), IO::ErrNotAFolder);
     IO::Folder missing(folder.LocationOf("missing"));
     EXPECT_EQ(missing.GetStatus(), IO::ErrNotFound);

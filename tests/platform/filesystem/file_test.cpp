@@ -13,7 +13,7 @@
 
 #include "host/filesystem.h"
 #include "platform/filesystem/fault_injection.h"
-#include "tests/platform/filesystem/scratch_folder.h"
+#include "tests/platform/filesystem/file_helpers.h"
 
 namespace {
 
@@ -32,12 +32,12 @@ protected:
         return bytes;
     }
 
-    FsTest::ScratchFolder folder;
+    OmbraTest::TempFolder folder;
     std::unique_ptr<IO::File> file;
 };
 
 TEST_F(FileTest, NewFindsCreatesOrRefuses) {
-    ASSERT_TRUE(folder.Write("there", "x"));
+    ASSERT_TRUE(folder.WriteFile("there", "x"));
     ASSERT_EQ(mkdir(folder.PathOf("dir").c_str(), 0755), 0);
     struct Case {
         std::string name;
@@ -53,8 +53,8 @@ TEST_F(FileTest, NewFindsCreatesOrRefuses) {
         EXPECT_EQ(New(test.name, test.onNotFound), test.status);
         EXPECT_EQ(file != nullptr, test.status == NoError);
     }
-    EXPECT_EQ(folder.Read("made"), "");
-    EXPECT_EQ(folder.Read("there"), "x");  // Create leaves an existing file as it is
+    EXPECT_EQ(folder.ReadFile("made"), "");
+    EXPECT_EQ(folder.ReadFile("there"), "x");  // Create leaves an existing file as it is
     ASSERT_EQ(New("there", IO::File::Create), NoError);
     IO::Location location;
     EXPECT_EQ(file->GetLocation(&location), NoError);
@@ -63,7 +63,7 @@ TEST_F(FileTest, NewFindsCreatesOrRefuses) {
 }
 
 TEST_F(FileTest, ModesDecideWhatOpenKeepsAndAllows) {
-    ASSERT_TRUE(folder.Write("f", "old text"));
+    ASSERT_TRUE(folder.WriteFile("f", "old text"));
     auto reader = OpenFile(folder.LocationOf("f"), IO::File::ReadMode);
     ASSERT_TRUE(reader);
     EXPECT_EQ(reader->WriteBin("x", 1), IO::ErrAccessDenied);
@@ -75,16 +75,16 @@ TEST_F(FileTest, ModesDecideWhatOpenKeepsAndAllows) {
     ASSERT_TRUE(updater);
     EXPECT_EQ(updater->WriteBin("new", 3), NoError);
     EXPECT_EQ(updater->Close(), NoError);
-    EXPECT_EQ(folder.Read("f"), "new text");
+    EXPECT_EQ(folder.ReadFile("f"), "new text");
 
     auto writer = OpenFile(folder.LocationOf("f"), IO::File::WriteEmptyMode);
     ASSERT_TRUE(writer);
-    EXPECT_EQ(folder.Read("f"), "");
+    EXPECT_EQ(folder.ReadFile("f"), "");
     char byte;
     EXPECT_EQ(writer->ReadBin(&byte, 1), IO::ErrAccessDenied);
     EXPECT_EQ(writer->WriteBin("abc", 3), NoError);
     writer.reset();  // the destructor flushes and closes
-    EXPECT_EQ(folder.Read("f"), "abc");
+    EXPECT_EQ(folder.ReadFile("f"), "abc");
     EXPECT_EQ(reader->Close(), IO::ErrAccessDenied);  // the refused write is still reported
     EXPECT_EQ(reader->Close(), IO::ErrNotOpen);
     EXPECT_EQ(reader->Open(7), ErrParam);
@@ -92,7 +92,7 @@ TEST_F(FileTest, ModesDecideWhatOpenKeepsAndAllows) {
 }
 
 TEST_F(FileTest, PositionsInsideBeyondAndBeforeTheFile) {
-    ASSERT_TRUE(folder.Write("f", "0123456789"));
+    ASSERT_TRUE(folder.WriteFile("f", "0123456789"));
     auto handle = OpenFile(folder.LocationOf("f"), IO::File::ReadWriteMode);
     ASSERT_TRUE(handle);
     char bytes[4] = {};
@@ -115,17 +115,17 @@ TEST_F(FileTest, PositionsInsideBeyondAndBeforeTheFile) {
     EXPECT_EQ(handle->GetDataPosition(&position), NoError);
     EXPECT_EQ(position, 13u);
     EXPECT_EQ(handle->Close(), NoError);
-    EXPECT_EQ(folder.Read("f"), std::string("0123456789\0\0!", 13));
+    EXPECT_EQ(folder.ReadFile("f"), std::string("0123456789\0\0!", 13));
 }
 
 TEST_F(FileTest, ReadsSeeWrittenBytesAndFlushHandsThemOver) {
-    ASSERT_TRUE(folder.Write("f", "abcdef"));
+    ASSERT_TRUE(folder.WriteFile("f", "abcdef"));
     auto handle = OpenFile(folder.LocationOf("f"), IO::File::ReadWriteMode);
     ASSERT_TRUE(handle);
     char bytes[8] = {};
     ASSERT_EQ(handle->ReadBin(bytes, 2), NoError);
     ASSERT_EQ(handle->WriteBin("XY", 2), NoError);  // at position 2, over the read-ahead
-    EXPECT_EQ(folder.Read("f"), "abcdef");          // still in the buffer
+    EXPECT_EQ(folder.ReadFile("f"), "abcdef");          // still in the buffer
     USize got = 0;
     ASSERT_EQ(handle->ReadBin(bytes, 8, &got), NoError);
     EXPECT_EQ(std::string(bytes, got), "ef");
@@ -134,19 +134,19 @@ TEST_F(FileTest, ReadsSeeWrittenBytesAndFlushHandsThemOver) {
     EXPECT_EQ(std::string(bytes, got), "abXYef");
     ASSERT_EQ(handle->SetDataPosition(6), NoError);
     ASSERT_EQ(handle->WriteBin("gh", 2), NoError);
-    EXPECT_EQ(folder.Read("f"), "abXYef");
+    EXPECT_EQ(folder.ReadFile("f"), "abXYef");
     EXPECT_EQ(handle->Flush(), NoError);
-    EXPECT_EQ(folder.Read("f"), "abXYefgh");
+    EXPECT_EQ(folder.ReadFile("f"), "abXYefgh");
     const std::string big(3 * 65536 + 5, 'z');  // more than a buffer at once
     ASSERT_EQ(handle->WriteBin(big.data(), USize(big.size())), NoError);
     EXPECT_EQ(handle->Sync(), NoError);
-    EXPECT_EQ(folder.Read("f"), "abXYefgh" + big);
+    EXPECT_EQ(folder.ReadFile("f"), "abXYefgh" + big);
 }
 
 TEST_F(FileTest, FirstReadAfterASeekTakesExactlyTheBytesAskedFor) {
     std::string text;
     for (int i = 0; i < 2000; ++i) text += char('a' + i % 26);
-    ASSERT_TRUE(folder.Write("f", text));
+    ASSERT_TRUE(folder.WriteFile("f", text));
     struct Case {
         Int32 position;
         USize count;
@@ -181,7 +181,7 @@ TEST_F(FileTest, FirstReadAfterASeekTakesExactlyTheBytesAskedFor) {
 }
 
 TEST_F(FileTest, WrittenBytesAreSeenByTheFirstReadAfterASeek) {
-    ASSERT_TRUE(folder.Write("f", "0123456789"));
+    ASSERT_TRUE(folder.WriteFile("f", "0123456789"));
     auto handle = OpenFile(folder.LocationOf("f"), IO::File::ReadWriteMode);
     ASSERT_TRUE(handle);
     ASSERT_EQ(handle->SetDataPosition(2), NoError);
@@ -193,7 +193,7 @@ TEST_F(FileTest, WrittenBytesAreSeenByTheFirstReadAfterASeek) {
     ASSERT_EQ(handle->SetDataPosition(8), NoError);
     ASSERT_EQ(handle->WriteBin("xy", 2), NoError);
     ASSERT_EQ(handle->ReadBin(bytes, 1), IO::ErrEndOfFile);  // after the written bytes
-    EXPECT_EQ(folder.Read("f"), "01ab4567xy");
+    EXPECT_EQ(folder.ReadFile("f"), "01ab4567xy");
 }
 
 TEST_F(FileTest, TruncateCutsOrExtendsAndTakesBackAFailedWrite) {
@@ -212,7 +212,7 @@ TEST_F(FileTest, TruncateCutsOrExtendsAndTakesBackAFailedWrite) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(folder.Write("f", "0123456789"));
+        ASSERT_TRUE(folder.WriteFile("f", "0123456789"));
         auto handle = OpenFile(folder.LocationOf("f"), c.mode);
         ASSERT_TRUE(handle);
         char byte = 0;
@@ -225,26 +225,26 @@ TEST_F(FileTest, TruncateCutsOrExtendsAndTakesBackAFailedWrite) {
         char rest[16] = {};
         (void)handle->ReadBin(rest, sizeof rest, &got);
         EXPECT_EQ(std::string(rest, got), c.after.substr(std::min<size_t>(1, c.after.size())));
-        EXPECT_EQ(folder.Read("f"), c.after);
+        EXPECT_EQ(folder.ReadFile("f"), c.after);
     }
     ASSERT_EQ(New("f", IO::File::Fail), NoError);
     EXPECT_EQ(file->Truncate(0), IO::ErrNotOpen);
 }
 
 TEST_F(FileTest, TruncateAfterAShortWriteRestoresTheOldEnd) {
-    ASSERT_TRUE(folder.Write("f", "old\r"));
+    ASSERT_TRUE(folder.WriteFile("f", "old\r"));
     auto handle = OpenFile(folder.LocationOf("f"), IO::File::ReadWriteMode);
     ASSERT_TRUE(handle);
     ASSERT_EQ(handle->SetDataPosition(4), NoError);
     IO::FaultInjection::FailCall(IO::FaultInjection::Op::Write, 1, {ENOSPC, {}, 3});
     ASSERT_EQ(handle->WriteBin("new line\r", 9), NoError);  // buffered
     EXPECT_EQ(handle->Flush(), IO::ErrDiskFull);
-    EXPECT_EQ(folder.Read("f"), "old\rnew");
+    EXPECT_EQ(folder.ReadFile("f"), "old\rnew");
     IO::FaultInjection::FailCall(IO::FaultInjection::Op::Truncate, 1, {EIO});
     EXPECT_EQ(handle->Truncate(4), IO::ErrIO);
     IO::FaultInjection::Reset();
     EXPECT_EQ(handle->Truncate(4), NoError);
-    EXPECT_EQ(folder.Read("f"), "old\r");
+    EXPECT_EQ(folder.ReadFile("f"), "old\r");
     EXPECT_EQ(handle->GetOutputStatus(), IO::ErrDiskFull);  // still sticks until reopened
 }
 
@@ -257,7 +257,7 @@ void SetTimes(const std::string& path, std::time_t offset, long nanoseconds) {
 }
 
 TEST_F(FileTest, IdentityFollowsTheContentAndSettlesOnlyInThePast) {
-    ASSERT_TRUE(folder.Write("f", "abc"));
+    ASSERT_TRUE(folder.WriteFile("f", "abc"));
     ASSERT_EQ(New("f", IO::File::Fail), NoError);
     IO::FileIdentity before;
     EXPECT_EQ(file->GetIdentity(&before), IO::ErrNotOpen);
@@ -270,7 +270,7 @@ TEST_F(FileTest, IdentityFollowsTheContentAndSettlesOnlyInThePast) {
     ASSERT_EQ(file->GetIdentity(&same), NoError);
     EXPECT_TRUE(same.SameContent(before));
     // The same bytes with the same modification time: the change time still moves.
-    ASSERT_TRUE(folder.Write("f", "abd"));
+    ASSERT_TRUE(folder.WriteFile("f", "abd"));
     SetTimes(folder.PathOf("f"), -3600, 5);
     IO::FileIdentity after;
     ASSERT_EQ(file->GetIdentity(&after), NoError);

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "host/filesystem.h"
-#include "tests/platform/filesystem/scratch_folder.h"
+#include "tests/platform/filesystem/file_helpers.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ TEST(LocationTest, PathKeepsEveryByteOfANameAndResolvesRelativeOnes) {
 
     IO::Location previous;
     ASSERT_EQ(IO::fileSystem.GetSpecialLocation(IO::BaseFolderId, &previous), NoError);
-    FsTest::ScratchFolder folder;
+    OmbraTest::TempFolder folder;
     IO::fileSystem.SetBaseFolder(folder.Location());
     EXPECT_EQ(IO::Location(Text("x/y")).ToPath(), folder.Path() + "/x/y");
     EXPECT_EQ(IO::Location().ToPath(), folder.Path());

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "platform/interpreter/object_library.h"
-#include "tests/platform/filesystem/scratch_folder.h"
+#include "tests/platform/filesystem/file_helpers.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ protected:
     // Makes the file `name` (with its folders) in the scratch folder.
     void Make(const std::string& name) {
         fs::create_directories(fs::path(folder.PathOf(name)).parent_path());
-        ASSERT_TRUE(folder.Write(name, name));
+        ASSERT_TRUE(folder.WriteFile(name, name));
     }
     void MakeFolder(const std::string& name) { fs::create_directories(folder.PathOf(name)); }
 
@@ -41,7 +41,7 @@ protected:
         return path.substr(folder.Path().size() + 1);
     }
 
-    FsTest::ScratchFolder folder;
+    OmbraTest::TempFolder folder;
 };
 
 TEST_F(ObjectLibraryTest, PlainNameIsFoundBreadthFirstInSortedOrder) {

@@ -6,7 +6,7 @@
 #include "host/utility.h"
 #include "platform/filesystem/fault_injection.h"
 #include "platform/filesystem/file_impl.h"
-#include "tests/platform/filesystem/scratch_folder.h"
+#include "tests/platform/filesystem/file_helpers.h"
 
 namespace {
 
@@ -79,11 +79,11 @@ protected:
     void TearDown() override { FI::Reset(); }
 
     std::unique_ptr<IO::File> FileWith(const std::string& bytes) {
-        EXPECT_TRUE(folder.Write("f", bytes));
+        EXPECT_TRUE(folder.WriteFile("f", bytes));
         return FsTest::OpenFile(folder.LocationOf("f"), IO::File::ReadMode);
     }
 
-    FsTest::ScratchFolder folder;
+    OmbraTest::TempFolder folder;
 };
 
 TEST_F(TextLineFileTest, TerminatorsAcrossTheBufferBoundary) {

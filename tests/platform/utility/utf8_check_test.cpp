@@ -7,12 +7,12 @@
 
 #include "host/utility.h"
 #include "platform/filesystem/fault_injection.h"
-#include "tests/platform/filesystem/scratch_folder.h"
+#include "tests/platform/filesystem/file_helpers.h"
 
 namespace {
 
 TEST(CheckTextFileUTF8Test, OnlyAFileThatBeginsWithTheMarkIsUTF8) {
-    FsTest::ScratchFolder folder;
+    OmbraTest::TempFolder folder;
     const struct {
         const char* name;
         std::string bytes;
@@ -27,7 +27,7 @@ TEST(CheckTextFileUTF8Test, OnlyAFileThatBeginsWithTheMarkIsUTF8) {
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
-        ASSERT_TRUE(folder.Write(test.name, test.bytes));
+        ASSERT_TRUE(folder.WriteFile(test.name, test.bytes));
         EXPECT_EQ(IOUtil::CheckTextFileUTF8(folder.LocationOf(test.name)), test.utf8);
         // An open file: only the mark's bytes read, and the position left at 0.
         std::unique_ptr<IO::File> file;
