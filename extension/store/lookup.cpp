@@ -24,9 +24,13 @@ namespace {
 // where a buffered read would ask for a whole block), unless the span is longer than this.
 constexpr UInt32 MaxSpanBytes = 64 * 1024;
 
-// The file's bytes from offset `start` on, as the scan between two samples read them.
+// The file's bytes from offset `start` on, as the scan between two samples read them, in the
+// channel's scanBytes.
 struct SampleSpan {
-    std::string bytes;
+    // Empties the storage: a span holds nothing until the scan reads it.
+    explicit SampleSpan(std::string& storage) : bytes(storage) { bytes.clear(); }
+
+    std::string& bytes;
     UInt32 start = 0;
 
     // True for a line after the span's first (the sample's own line, which the scan never
@@ -211,14 +215,14 @@ ZRErrCode TakeSpanLine(const ChannelInfo& info, SampleSpan& span, UInt32 offset,
     if (!IsAscii(std::string_view(span.bytes).substr(from, length))) {
         return DecodeSpanLine(info, span, offset, line.Text());
     }
-    line.TakeBytes(std::move(span.bytes), from, length);
+    line.TakeBytes(std::string_view(span.bytes).substr(from, length));
     return NoError;
 }
 
 // FindRecordLine into a RecordLine; `line` changes only where FindRecordLine's would.
 ZRErrCode FindLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                    Int32* entryPosition, UInt8& searchedSorted, RecordLine& line) {
-    SampleSpan span;
+    SampleSpan span(info.scanBytes);
     ZRErrCode status = LocateRecord(info, key, offset, entryPosition, searchedSorted, &span);
     if (status != NoError || offset == MaxUIndex) return status;
     try {
@@ -250,9 +254,8 @@ ZRErrCode WithDecodedLine(ZR::UniString& line, Find find) {
 
 }  // namespace
 
-void RecordLine::TakeBytes(std::string&& storage, size_t from, size_t length) {
-    span = std::move(storage);
-    bytes = std::string_view(span).substr(from, length);
+void RecordLine::TakeBytes(std::string_view lineBytes) {
+    bytes = lineBytes;
     inBytes = true;
     text.Clear();
 }

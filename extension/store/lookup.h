@@ -1,7 +1,6 @@
 // Finding a record's line by key and reading it back from the data file.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 #include "extension/frame/channel_info.h"
@@ -23,24 +22,23 @@ ZRErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& of
                          Int32* entryPosition, UInt8& searchedSorted, ZR::UniString& line);
 
 // A record's line as it was found. A line that the scan between samples met and whose bytes are
-// all ASCII is kept as those bytes (`InBytes()`): byte i is then the line's character i in either
-// encoding a data file has, so it reads exactly as its decoded text would. Any other line is
-// decoded into `text`.
+// all ASCII is kept as those bytes (`InBytes()`), in the channel's scanBytes: byte i is then the
+// line's character i in either encoding a data file has, so it reads exactly as its decoded text
+// would. Any other line is decoded into `text`.
 class RecordLine {
 public:
     bool InBytes() const { return inBytes; }
     bool IsEmpty() const { return inBytes ? bytes.empty() : text.IsEmpty(); }
-    // The line's bytes; valid while this object lives and only when InBytes().
+    // The line's bytes when InBytes(); valid until the channel's next lookup or its end.
     std::string_view Bytes() const { return bytes; }
     // The decoded line; empty when InBytes().
     ZR::UniString& Text() { return text; }
 
-    // Keeps `storage` and takes the line as its bytes [from, from + length).
-    void TakeBytes(std::string&& storage, size_t from, size_t length);
+    // Takes the line as the bytes `lineBytes`.
+    void TakeBytes(std::string_view lineBytes);
 
 private:
     ZR::UniString text;
-    std::string span;  // the bytes the line lies in
     std::string_view bytes;
     bool inBytes = false;
 };
