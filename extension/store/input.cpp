@@ -89,7 +89,8 @@ ZRErrCode AddFieldValue(ValueList& list, std::string_view line, USize start, USi
                         std::string& expression, OmbraValueRecord& record) {
     const std::string_view field = line.substr(start, length);
     expression.assign(field);
-    const auto text = [&] { return ZR::UniString(field.data(), USize(field.size()), CC_Default); };
+    // ASCII bytes are their own code units: widened as they are, with no decoder.
+    const auto text = [&] { return ZR::UniString(std::u16string(field.begin(), field.end())); };
     return AddValue(list, expression, text, record);
 }
 
