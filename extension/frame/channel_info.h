@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "host/base.h"
 #include "host/filesystem.h"
@@ -99,6 +100,9 @@ struct ChannelInfo : RecordIndex {
     UInt8 endsWithLineEnd = 0;
     std::shared_ptr<const RecordIndex> sharedIndex;  // set only on a reading channel
     UInt8 loaded = 0;
+    // The bytes that the last scan between two samples read (extension/store/lookup.cpp): kept,
+    // so that the storage of at most one span (64 KiB) serves every lookup of the channel.
+    std::string scanBytes;
     // Text.
     UInt8 utf8 = 0;        // UTF-8 text after a byte-order mark; otherwise the default code page
     UInt8 bomPending = 0;  // the byte-order mark is still to be written by the first OUTPUT

@@ -99,7 +99,7 @@ Int16 ClaimFoundFile(UInt32 channel, MadeFile& made, const IO::Location& locatio
 }
 
 // The steps after the parameter string was found not empty; `errorName` becomes the resolved
-// file's name once the file has been found.
+// file's name when an exception leaves the steps after the file was found.
 Int16 OpenResolvedChannel(UInt32 channel, const ZR::UniString& fileName,
                           const ZR::UniString& parameters, ZRHandle* fileInfoHandle,
                           ZR::UniString& errorName, StringFetcherProc messageFetcher) {
@@ -118,8 +118,13 @@ Int16 OpenResolvedChannel(UInt32 channel, const ZR::UniString& fileName,
     if (made.status == ErrMemoryFull) return Fail(ErrorMemoryFull, errorName, messageFetcher);
     if (made.file == nullptr || made.status != NoError)
         return Fail(ErrorFileNotFound, errorName, messageFetcher);
-    errorName = ShownFileName(location);
-    return ClaimFoundFile(channel, made, location, settings, messageFetcher);
+    try {
+        return ClaimFoundFile(channel, made, location, settings, messageFetcher);
+    } catch (...) {
+        // Messages name the found file from here on; its shown name is made only for one.
+        errorName = ShownFileName(location);
+        throw;
+    }
 }
 
 // Reports the exception in flight: memory exhaustion as ErrorMemoryFull, anything else as

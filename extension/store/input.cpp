@@ -1,8 +1,10 @@
 #include "extension/store/input.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "extension/frame/channel_table.h"
@@ -15,33 +17,92 @@
 namespace DataOmbraPlugin {
 namespace {
 
-// Appends the value of one field: the evaluator's number, the integer 0 for an empty field, or
-// the field's text (taken over). `record` carries what the last evaluation left from one field to
-// the next.
-ZRErrCode AddFieldValue(ValueList& list, ZR::UniString& field, OmbraValueRecord& record) {
-    if (field.IsEmpty()) {
+// A line's fields are cut at positions, without copying the rest of the line. A line is its
+// decoded text (ZR::UniString) or its ASCII bytes (std::string_view), whose byte i is character i
+// in either encoding; both read alike.
+
+USize LengthOf(const ZR::UniString& line) {
+    return line.GetLength();
+}
+
+USize LengthOf(std::string_view line) {
+    return USize(line.size());
+}
+
+// The position of the first separator at or after `from`, or MaxUIndex when there is none.
+USize FindSeparator(const ZR::UniString& line, ZR::UniChar separator, USize from) {
+    return line.FindFirst(separator, from);
+}
+
+USize FindSeparator(std::string_view line, ZR::UniChar separator, USize from) {
+    // Only an ASCII separator can stand among ASCII bytes.
+    if (separator >= 0x80 || from >= line.size()) return MaxUIndex;
+    const void* found = std::memchr(line.data() + from, int(separator), line.size() - from);
+    return found == nullptr ? MaxUIndex : USize(static_cast<const char*>(found) - line.data());
+}
+
+// The start of field `n` (n >= 1: just after the n-th separator); false when the line holds fewer
+// separators.
+template <class Line>
+bool FindFieldStart(const Line& line, ZR::UniChar separator, Int32 n, USize& start) {
+    start = 0;
+    for (Int32 i = 0; i < n; ++i) {
+        const USize found = FindSeparator(line, separator, start);
+        if (found == MaxUIndex) return false;
+        start = found + 1;
+    }
+    return true;
+}
+
+// Appends the value of a field given by its text in the default code page (`expression`, which
+// the evaluator may change): the integer 0 for an empty field, the evaluator's number, or the
+// field's text that `makeText` returns. `record` carries what the last evaluation left from one
+// field to the next.
+template <class MakeText>
+ZRErrCode AddValue(ValueList& list, std::string& expression, MakeText makeText,
+                   OmbraValueRecord& record) {
+    if (expression.empty()) {
         record.value.integer = 0;
         record.valueType = ValueTypeNumeric;
         record.numericKind = NumericKindInteger;
         return AddNumericValue(list, record);
     }
-    std::string expression;
-    field.AppendBytes(expression, CC_Default);
     // The evaluator reads up to the first NUL: a field holding one is text, not the number before.
     const bool whole = expression.find('\0') == std::string::npos;
     if (whole && EEEvaluate(expression.data(), nullptr, nullptr, &record) == NoError) {
         return AddNumericValue(list, record);
     }
-    return AddStringValue(list, std::move(field));
+    return AddStringValue(list, makeText());
+}
+
+// AddValue for the field of `length` characters at `start`; `expression` is working storage.
+ZRErrCode AddFieldValue(ValueList& list, const ZR::UniString& line, USize start, USize length,
+                        std::string& expression, OmbraValueRecord& record) {
+    ZR::UniString field = line.GetSubstring(start, length);
+    expression.clear();
+    field.AppendBytes(expression, CC_Default);
+    return AddValue(
+        list, expression, [&] { return std::move(field); }, record);
+}
+
+ZRErrCode AddFieldValue(ValueList& list, std::string_view line, USize start, USize length,
+                        std::string& expression, OmbraValueRecord& record) {
+    const std::string_view field = line.substr(start, length);
+    expression.assign(field);
+    // ASCII bytes are their own code units: widened as they are, with no decoder.
+    const auto text = [&] { return ZR::UniString(std::u16string(field.begin(), field.end())); };
+    return AddValue(list, expression, text, record);
 }
 
 // Values that CollectValues makes room for before the first; more grow the lists as usual.
 constexpr Int32 MaxReservedValues = 16;
 
-// Collects `count` values from field `first` and the fields after it; `valuesRead` counts them.
-// Returns the status of the last append. An exception ends the collection early.
-ZRErrCode CollectValues(ValueList& list, ZR::UniChar separator, ZR::UniString& line,
-                        ZR::UniString& first, Int32 count, Int32& valuesRead) {
+// Collects `count` values from the field at `start` and the fields after it; `valuesRead` counts
+// them. Once the line is used up, every further field is empty. Returns the status of the last
+// append. An exception ends the collection early.
+template <class Line>
+ZRErrCode CollectValues(ValueList& list, ZR::UniChar separator, const Line& line, USize start,
+                        Int32 count, Int32& valuesRead) {
     OmbraValueRecord record{};
     record.valueType = ValueTypeNumeric;
     record.numericKind = NumericKindInteger;
@@ -52,12 +113,15 @@ ZRErrCode CollectValues(ValueList& list, ZR::UniChar separator, ZR::UniString& l
         const USize expected = USize(std::clamp(count, 0, MaxReservedValues));
         list.values.Reserve(expected);
         list.strings.Reserve(expected);
-        ZR::UniString field = std::move(first);
+        std::string expression;
+        const USize length = LengthOf(line);
+        USize at = start;  // the next field's start; the line's length once it is used up
         while (count != 0 && valuesRead < count) {
-            appended = AddFieldValue(list, field, record);
+            const USize separatorAt = FindSeparator(line, separator, at);
+            const USize end = separatorAt == MaxUIndex ? length : separatorAt;
+            appended = AddFieldValue(list, line, at, end - at, expression, record);
             ++valuesRead;
-            // Once the line is used up, every further field is empty.
-            if (valuesRead < count && !ExtractField(field, separator, line, 0)) field.Clear();
+            at = end < length ? end + 1 : end;
         }
     } catch (const std::exception&) {
         // The values collected so far are delivered.
@@ -97,7 +161,8 @@ Int16 ReportReadError(const InputCall& call) {
 }
 
 // Reads the values of the record's line from the call's field on.
-Int16 InputFromLine(InputCall& call, ZR::UniString& line, ZR::UniChar separator) {
+template <class Line>
+Int16 InputFromLine(InputCall& call, const Line& line, ZR::UniChar separator) {
     Int32 fieldNumber = 0;
     if (!ReadFieldNumber(call.fieldId, fieldNumber)) return StatusBadFieldId;
     if (fieldNumber < 1) {
@@ -105,10 +170,10 @@ Int16 InputFromLine(InputCall& call, ZR::UniString& line, ZR::UniChar separator)
         fieldNumber = 1;
     }
     *call.valuesRead = 0;
-    ZR::UniString field;
-    if (!ExtractField(field, separator, line, fieldNumber)) return NoError;
+    USize start = 0;
+    if (!FindFieldStart(line, separator, fieldNumber, start)) return NoError;
     ValueList list;
-    if (CollectValues(list, separator, line, field, call.count, *call.valuesRead) != NoError) {
+    if (CollectValues(list, separator, line, start, call.count, *call.valuesRead) != NoError) {
         *call.valuesRead = 0;
         return StatusReportedError;
     }
@@ -127,13 +192,14 @@ Int16 InputFromRecord(InputCall& call, UInt32 channel, const ZR::UniString& reco
     if (call.fetcher == nullptr) return StatusReportedError;
     // Messages name the file; its location is taken only when there is one to give.
     call.file = file;
-    ZR::UniString line;
+    RecordLine line;
     if (file == nullptr || !EnsureChannelLoaded(channel) ||
         ReadChannelRecord(channel, recordKey, line) != NoError) {
         return ReportReadError(call);
     }
     if (line.IsEmpty()) return NoError;  // absent, deleted or an empty line
-    return InputFromLine(call, line, settings.separator);
+    if (line.InBytes()) return InputFromLine(call, line.Bytes(), settings.separator);
+    return InputFromLine(call, line.Text(), settings.separator);
 }
 
 }  // namespace

@@ -1,40 +1,14 @@
 #include "extension/store/line_scan.h"
 
-#include <bit>
 #include <cstring>
 
 #include "host/filesystem.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace DataOmbraPlugin {
 namespace {
 
 constexpr char CarriageReturn = '\r';
 constexpr char LineFeed = '\n';
-
-// Index of the first of `size` bytes equal to `a`, `b` or `c`, or `size` when there is none.
-inline size_t FindFirstOf(const char* data, size_t size, char a, char b, char c) {
-    size_t i = 0;
-#if defined(__SSE2__)
-    // Sixteen bytes at a time: the mask has a bit for every byte equal to one of the three.
-    const __m128i as = _mm_set1_epi8(a), bs = _mm_set1_epi8(b), cs = _mm_set1_epi8(c);
-    for (; i + 16 <= size; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const __m128i hits =
-            _mm_or_si128(_mm_cmpeq_epi8(block, as),
-                         _mm_or_si128(_mm_cmpeq_epi8(block, bs), _mm_cmpeq_epi8(block, cs)));
-        const unsigned mask = unsigned(_mm_movemask_epi8(hits));
-        if (mask != 0) return i + size_t(std::countr_zero(mask));
-    }
-#endif
-    for (; i < size; ++i) {
-        if (data[i] == a || data[i] == b || data[i] == c) return i;
-    }
-    return size;
-}
 
 inline bool IsTerminator(char byte) {
     return byte == CarriageReturn || byte == LineFeed;
@@ -78,10 +52,6 @@ UInt32 SkipWholeBlocks(const char* data, size_t available, UInt32 wanted, size_t
 }
 
 }  // namespace
-
-size_t FindLineEnd(const char* data, size_t size) {
-    return FindFirstOf(data, size, CarriageReturn, LineFeed, LineFeed);
-}
 
 void LineCursor::Sync() {
     if (used > 0) channel.Advance(USize(used));

@@ -1,6 +1,8 @@
 #include "extension/store/lookup.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <string>
@@ -22,9 +24,13 @@ namespace {
 // where a buffered read would ask for a whole block), unless the span is longer than this.
 constexpr UInt32 MaxSpanBytes = 64 * 1024;
 
-// The file's bytes from offset `start` on, as the scan between two samples read them.
+// The file's bytes from offset `start` on, as the scan between two samples read them, in the
+// channel's scanBytes.
 struct SampleSpan {
-    std::string bytes;
+    // Empties the storage: a span holds nothing until the scan reads it.
+    explicit SampleSpan(std::string& storage) : bytes(storage) { bytes.clear(); }
+
+    std::string& bytes;
     UInt32 start = 0;
 
     // True for a line after the span's first (the sample's own line, which the scan never
@@ -62,6 +68,22 @@ bool EndsKey(char byte, int separatorByte) {
     return byte == '\r' || byte == '\n' || (separatorByte >= 0 && byte == char(separatorByte));
 }
 
+// True when the bytes from `at` on begin with `wanted`. Neighbouring keys of a sorted run share
+// their first bytes, so a key of eight bytes or more is compared by its last eight first: one
+// load that tells most lines apart before the whole key is compared.
+bool StartsWithKey(std::string_view bytes, size_t at, const std::string& wanted) {
+    const size_t length = wanted.size();
+    if (bytes.size() - at < length) return false;
+    if (length >= 8) {
+        std::uint64_t lineBytes;
+        std::uint64_t keyBytes;
+        std::memcpy(&lineBytes, bytes.data() + at + length - 8, 8);
+        std::memcpy(&keyBytes, wanted.data() + length - 8, 8);
+        if (lineBytes != keyBytes) return false;
+    }
+    return std::memcmp(bytes.data() + at, wanted.data(), length) == 0;
+}
+
 // ScanKeys over the span's bytes, for keys cut on a separator byte: each line's first bytes are
 // compared with the key's, and the rest of the line is passed by its line end, with no key cut
 // out. `wanted` is null for a key no line can have. The result is ScanKeys's over the span.
@@ -77,7 +99,7 @@ ZRErrCode ScanSpanBytes(const SampleSpan& span, const std::string* wanted, int s
     };
     for (size_t at = lineAfter(0); span.start + at < stop; at = lineAfter(at)) {
         if (at == bytes.size()) return IO::ErrEndOfFile;  // the file ended before the next entry
-        if (wanted == nullptr || bytes.compare(at, wanted->size(), *wanted) != 0) continue;
+        if (wanted == nullptr || !StartsWithKey(bytes, at, *wanted)) continue;
         const size_t after = at + wanted->size();
         if (after == bytes.size() || EndsKey(bytes[after], separatorByte)) {
             offset = span.start + UInt32(at);
@@ -170,7 +192,73 @@ ZRErrCode DecodeSpanLine(const ChannelInfo& info, const SampleSpan& span, UInt32
     return IOUtil::GetTextLine(channel, line, info.utf8 != 0);
 }
 
+// True when no byte has its high bit set; eight bytes are tested at a time.
+bool IsAscii(std::string_view bytes) {
+    constexpr std::uint64_t HighBits = 0x8080808080808080ull;
+    size_t at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + at, 8);
+        if ((word & HighBits) != 0) return false;
+    }
+    for (; at < bytes.size(); ++at) {
+        if ((static_cast<unsigned char>(bytes[at]) & 0x80) != 0) return false;
+    }
+    return true;
+}
+
+// Takes the line at `offset` from the span: as its bytes when they are ASCII, decoded otherwise.
+// The line runs to its first line end byte or the span's end, as the line reader ends it.
+ZRErrCode TakeSpanLine(const ChannelInfo& info, SampleSpan& span, UInt32 offset, RecordLine& line) {
+    const size_t from = offset - span.start;
+    const size_t length = FindLineEnd(span.bytes.data() + from, span.bytes.size() - from);
+    if (!IsAscii(std::string_view(span.bytes).substr(from, length))) {
+        return DecodeSpanLine(info, span, offset, line.Text());
+    }
+    line.TakeBytes(std::string_view(span.bytes).substr(from, length));
+    return NoError;
+}
+
+// FindRecordLine into a RecordLine; `line` changes only where FindRecordLine's would.
+ZRErrCode FindLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+                   Int32* entryPosition, UInt8& searchedSorted, RecordLine& line) {
+    SampleSpan span(info.scanBytes);
+    ZRErrCode status = LocateRecord(info, key, offset, entryPosition, searchedSorted, &span);
+    if (status != NoError || offset == MaxUIndex) return status;
+    try {
+        if (span.Holds(offset)) return TakeSpanLine(info, span, offset, line);
+    } catch (const std::exception&) {
+        return StatusReportedError;
+    }
+    return ReadTextLine(info, line.Text(), offset);
+}
+
+// Runs `find` on a RecordLine that starts with the caller's `line` and hands the line back decoded.
+template <class Find>
+ZRErrCode WithDecodedLine(ZR::UniString& line, Find find) {
+    RecordLine found;
+    found.Text() = std::move(line);
+    const ZRErrCode status = find(found);
+    try {
+        if (found.InBytes()) {
+            const std::string_view bytes = found.Bytes();
+            line.AssignBytes(bytes.data(), USize(bytes.size()), CC_Default);
+        } else {
+            line = std::move(found.Text());
+        }
+    } catch (const std::exception&) {
+        return StatusReportedError;
+    }
+    return status;
+}
+
 }  // namespace
+
+void RecordLine::TakeBytes(std::string_view lineBytes) {
+    bytes = lineBytes;
+    inBytes = true;
+    text.Clear();
+}
 
 ZRErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                      Int32* entryPosition, UInt8& searchedSorted) {
@@ -179,29 +267,30 @@ ZRErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset
 
 ZRErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                          Int32* entryPosition, UInt8& searchedSorted, ZR::UniString& line) {
-    SampleSpan span;
-    ZRErrCode status = LocateRecord(info, key, offset, entryPosition, searchedSorted, &span);
-    if (status != NoError || offset == MaxUIndex) return status;
-    try {
-        if (span.Holds(offset)) return DecodeSpanLine(info, span, offset, line);
-    } catch (const std::exception&) {
-        return StatusReportedError;
-    }
-    return ReadTextLine(info, line, offset);
+    return WithDecodedLine(line, [&](RecordLine& found) {
+        return FindLine(info, key, offset, entryPosition, searchedSorted, found);
+    });
 }
 
-ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, ZR::UniString& line) {
+ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, RecordLine& line) {
     EnsureLoaded(info);
     UInt32 offset = MaxUIndex;
     UInt8 searchedSorted = 0;
-    const ZRErrCode status = FindRecordLine(info, key, offset, nullptr, searchedSorted, line);
+    const ZRErrCode status = FindLine(info, key, offset, nullptr, searchedSorted, line);
     if (status != NoError || offset == MaxUIndex) return status;
+    // A deletion line holds the character of byte 0xFF: a line of ASCII bytes is never one.
+    if (line.InBytes()) return NoError;
     try {
-        if (IsDeletionLine(line, key, info.separator)) line.Clear();
+        if (IsDeletionLine(line.Text(), key, info.separator)) line.Text().Clear();
     } catch (const std::exception&) {
         return StatusReportedError;
     }
     return NoError;
+}
+
+ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, ZR::UniString& line) {
+    return WithDecodedLine(line,
+                           [&](RecordLine& found) { return ReadRecordLine(info, key, found); });
 }
 
 bool EnsureChannelLoaded(UInt32 channel) {
@@ -209,6 +298,12 @@ bool EnsureChannelLoaded(UInt32 channel) {
     if (info == nullptr) return false;
     EnsureLoaded(*info);
     return info->loaded != 0;
+}
+
+ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, RecordLine& line) {
+    ChannelInfo* info = FindChannelRecord(channel);
+    if (info == nullptr) return StatusReportedError;
+    return ReadRecordLine(*info, key, line);
 }
 
 ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, ZR::UniString& line) {

@@ -1,6 +1,8 @@
 // Finding a record's line by key and reading it back from the data file.
 #pragma once
 
+#include <string_view>
+
 #include "extension/frame/channel_info.h"
 
 namespace DataOmbraPlugin {
@@ -19,12 +21,37 @@ ZRErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset
 ZRErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                          Int32* entryPosition, UInt8& searchedSorted, ZR::UniString& line);
 
+// A record's line as it was found. A line that the scan between samples met and whose bytes are
+// all ASCII is kept as those bytes (`InBytes()`), in the channel's scanBytes: byte i is then the
+// line's character i in either encoding a data file has, so it reads exactly as its decoded text
+// would. Any other line is decoded into `text`.
+class RecordLine {
+public:
+    bool InBytes() const { return inBytes; }
+    bool IsEmpty() const { return inBytes ? bytes.empty() : text.IsEmpty(); }
+    // The line's bytes when InBytes(); valid until the channel's next lookup or its end.
+    std::string_view Bytes() const { return bytes; }
+    // The decoded line; empty when InBytes().
+    ZR::UniString& Text() { return text; }
+
+    // Takes the line as the bytes `lineBytes`.
+    void TakeBytes(std::string_view lineBytes);
+
+private:
+    ZR::UniString text;
+    std::string_view bytes;
+    bool inBytes = false;
+};
+
 // Loads the channel if needed and reads the line of `key` into `line`; the line stays empty when
 // the record is absent or deleted.
+ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, RecordLine& line);
+// ReadRecordLine with the line decoded.
 ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, ZR::UniString& line);
 
 // Channel-level forms: false / -7003 when the channel is not open.
 bool EnsureChannelLoaded(UInt32 channel);
+ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, RecordLine& line);
 ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, ZR::UniString& line);
 
 }  // namespace DataOmbraPlugin

@@ -34,21 +34,4 @@ ZRErrCode AddStringValue(ValueList& list, ZR::UniString&& text) {
     return NoError;
 }
 
-bool ExtractField(ZR::UniString& field, ZR::UniChar separator, ZR::UniString& line, Int32 n) {
-    USize start = 0;
-    for (Int32 i = 0; i < n; ++i) {
-        const USize found = line.FindFirst(separator, start);
-        if (found == MaxUIndex) return false;
-        start = found + 1;
-    }
-    const USize end = line.FindFirst(separator, start);
-    field = line.GetSubstring(start, end == MaxUIndex ? line.GetLength() - start : end - start);
-    if (end == MaxUIndex) {
-        line.Clear();
-    } else {
-        line.Delete(0, end + 1);
-    }
-    return true;
-}
-
 }  // namespace DataOmbraPlugin

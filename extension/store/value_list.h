@@ -16,9 +16,4 @@ ZRErrCode AddNumericValue(ValueList& list, const OmbraValueRecord& record);
 // Appends `text` (taken over) and a string record referring to it. 0, or ErrMemoryFull.
 ZRErrCode AddStringValue(ValueList& list, ZR::UniString&& text);
 
-// Takes field `n` of `line` (n <= 0: the text before the first separator) into `field` and
-// removes it, with the separator that ended it, from the line; a field that runs to the end of the
-// line empties it. False, with both unchanged, when the line has fewer than n separators.
-bool ExtractField(ZR::UniString& field, ZR::UniChar separator, ZR::UniString& line, Int32 n);
-
 }  // namespace DataOmbraPlugin

@@ -61,8 +61,9 @@ TEST_F(StoreTest, LineBetweenSamplesIsFoundWithOneReadOrThroughTheBuffer) {
         EXPECT_EQ(FI::GetCallCount(FI::Op::Read), c.reads);
         FI::Reset();
         EXPECT_EQ(line, Text(KeyOf(Between) + "\t" + c.field));
-        // The sample before and after, and a key between them that no line has.
-        for (int i : {Between - 1, Between + 1}) {
+        // The sample before and after, one near the start (within the length of the span just
+        // read), and a key between them that no line has.
+        for (int i : {Between - 1, Between + 1, 1}) {
             ASSERT_EQ(ReadRecordLine(*info, Text(KeyOf(i)), line), NoError);
             EXPECT_EQ(line, Text(KeyOf(i) + "\tv" + std::to_string(i)));
         }
