@@ -48,6 +48,8 @@ public:
     // absolute; empty components are dropped; "." and ".." stay names (the operating system
     // interprets them). Any text is accepted.
     explicit Location(const ZR::UniString& path);
+    // The location of an operating-system path (UTF-8 bytes, kept losslessly), parsed as above.
+    static Location FromPath(const std::string& path);
 
     bool IsEmpty() const { return names.empty() && !absolute; }
     bool IsAbsolute() const { return absolute; }
@@ -225,10 +227,10 @@ public:
 
 HOST_API extern FileSystem fileSystem;
 
-// An exclusive advisory lock on a file (flock on a descriptor of its own, so two holders in one
-// process exclude each other as two processes do), held until Release or destruction. It keeps
-// out other holders of this lock and of any flock on the file; fcntl record locks are a separate
-// kind and are not seen. It never stops anyone from reading or writing the file's bytes.
+// An exclusive advisory lock on a file, held until Release or destruction. Two holders exclude
+// each other whether they are in one process or in two; the lock follows the file, not its name,
+// and lasts while the file's other channels are closed and opened again. It never stops anyone
+// from reading or writing the file's bytes.
 class HOST_API FileLock {
 public:
     FileLock() = default;
@@ -243,10 +245,10 @@ public:
     // True when the lock is held on the file that `location` names now.
     bool Covers(const Location& location) const;
     void Release();
-    bool IsHeld() const { return fd >= 0; }
+    bool IsHeld() const { return held >= 0; }
 
 private:
-    int fd = -1;
+    Int32 held = -1;  // the platform's token for the lock; negative while none is held
 };
 
 // A readable channel over bytes in memory (not copied; they must outlive the channel). Reading

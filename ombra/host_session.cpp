@@ -18,14 +18,14 @@ namespace {
 
 std::vector<IO::Location> LocationsOf(const std::vector<std::string>& paths) {
     std::vector<IO::Location> locations;
-    for (const std::string& path : paths) locations.push_back(LocationOfPath(path));
+    for (const std::string& path : paths) locations.push_back(IO::Location::FromPath(path));
     return locations;
 }
 
 // Dialogs take the scripted answers first; then they ask on the terminal, prompting on standard
 // error so that standard output holds only what the script prints.
 void ConfigurePlatform(const HostSettings& settings) {
-    IO::fileSystem.SetBaseFolder(LocationOfPath(settings.baseFolder));
+    IO::fileSystem.SetBaseFolder(IO::Location::FromPath(settings.baseFolder));
     SetObjectLibraryFolders(LocationsOf(settings.libraryFolders));
     SetHostLibraryFolders(LocationsOf(settings.hostLibraryFolders));
     for (const std::string& answer : settings.answers) DG::QueueAnswer(answer);

@@ -82,8 +82,4 @@ bool ResolveSettings(const Options& options, HostSettings& settings, std::string
                           error);
 }
 
-IO::Location LocationOfPath(const std::string& path) {
-    return IO::Location(ZR::UniString(path.data(), USize(path.size()), CC_UTF8));
-}
-
 }  // namespace Ombra

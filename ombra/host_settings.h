@@ -28,7 +28,4 @@ struct HostSettings {
 // folder cannot be had; `settings` is then unspecified.
 bool ResolveSettings(const Options& options, HostSettings& settings, std::string& error);
 
-// The location of an operating-system path (UTF-8 bytes, kept losslessly).
-IO::Location LocationOfPath(const std::string& path);
-
 }  // namespace Ombra

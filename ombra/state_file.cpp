@@ -8,7 +8,6 @@
 #include <system_error>
 
 #include "host/filesystem.h"
-#include "ombra/host_settings.h"
 
 namespace Ombra {
 namespace {
@@ -80,7 +79,7 @@ std::string DefaultStateFile() {
 bool ReadStateFile(const std::string& path, ZRHandle& block, std::string& error) {
     block = nullptr;
     std::unique_ptr<IO::File> file;
-    ZRErrCode status = IO::File::New(file, LocationOfPath(path), IO::File::Fail);
+    ZRErrCode status = IO::File::New(file, IO::Location::FromPath(path), IO::File::Fail);
     if (status == IO::ErrNotFound) return true;
     if (status == NoError) status = file->Open(IO::File::ReadMode);
     if (status == NoError) status = ReadInto(*file, block);
@@ -94,7 +93,7 @@ bool WriteStateFile(const std::string& path, ZRHandle block, bool createFolders,
     if (createFolders) fs::create_directories(fs::path(path).parent_path(), folderError);
     if (folderError) return Fail(error, "write", path, folderError.message());
     // The process id keeps two runs that end at once from writing the same temporary file.
-    const IO::Location temporary = LocationOfPath(path + "." + std::to_string(getpid()) + ".tmp");
+    const IO::Location temporary = IO::Location::FromPath(path + "." + std::to_string(getpid()) + ".tmp");
     ZRErrCode status = WriteTemporary(temporary, block);
     const std::string name = fs::path(path).filename();
     if (status == NoError) {
@@ -102,7 +101,7 @@ bool WriteStateFile(const std::string& path, ZRHandle block, bool createFolders,
     }
     // The rename is durable only once the folder's entries are.
     if (status == NoError)
-        status = IO::fileSystem.SyncFolder(LocationOfPath(fs::path(path).parent_path()));
+        status = IO::fileSystem.SyncFolder(IO::Location::FromPath(fs::path(path).parent_path()));
     if (status != NoError) {
         (void)IO::fileSystem.Delete(temporary);
         return Fail(error, "write", path, StatusText(status));

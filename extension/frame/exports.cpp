@@ -4,7 +4,7 @@
 #include "extension/open/open.h"
 #include "extension/store/input.h"
 #include "extension/write/output.h"
-#include "platform/base/module_instance.h"
+#include "host/base/module_instance.h"
 
 #define DATA_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -11,13 +11,3 @@ ZRInstance ModuleInstanceOf(void* dlopenHandle) {
     if (dlinfo(dlopenHandle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) return nullptr;
     return reinterpret_cast<ZRInstance>(map->l_addr);
 }
-
-ZRInstance ModuleInstanceOfAddress(const void* anyAddressInModule) {
-    Dl_info info;
-    link_map* map = nullptr;
-    if (dladdr1(anyAddressInModule, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) == 0 ||
-        map == nullptr) {
-        return nullptr;
-    }
-    return reinterpret_cast<ZRInstance>(map->l_addr);
-}

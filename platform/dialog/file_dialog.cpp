@@ -6,9 +6,7 @@ namespace {
 
 // The absolute location an answer names; a relative path is taken from the base folder.
 IO::Location LocationOfAnswer(const std::string& answer) {
-    IO::Location location(ZR::UniString(answer.c_str(), USize(answer.size()), CC_UTF8));
-    std::string path = location.ToPath();
-    return IO::Location(ZR::UniString(path.c_str(), USize(path.size()), CC_UTF8));
+    return IO::Location::FromPath(IO::Location::FromPath(answer).ToPath());
 }
 
 bool IsExistingFile(const IO::Location& location) {

@@ -1,6 +1,8 @@
-// IO::FileLock: an flock on a descriptor that only the lock uses. flock belongs to the open file
-// description, so a second descriptor of the same file, in this process or another, is refused,
-// and closing the file's other descriptors (IO::File reopens its file often) leaves it held.
+// IO::FileLock: an flock on a descriptor that only the lock uses; the lock's token is that
+// descriptor. flock belongs to the open file description, so a second descriptor of the same
+// file, in this process or another, is refused, and closing the file's other descriptors (IO::File
+// reopens its file often) leaves it held. Other holders of any flock on the file are kept out too;
+// fcntl record locks are a separate kind and are not seen.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -56,8 +58,8 @@ ZRErrCode LockDescriptor(int fd) {
 // True when `fd` is the file that `path` names now.
 bool NamesDescriptor(const std::string& path, int fd) {
     struct stat named;
-    struct stat held;
-    return ::stat(path.c_str(), &named) == 0 && ::fstat(fd, &held) == 0 && SameFile(named, held);
+    struct stat locked;
+    return ::stat(path.c_str(), &named) == 0 && ::fstat(fd, &locked) == 0 && SameFile(named, locked);
 }
 
 // Locks the file `path` names. Between the open and the lock the name may have been given to a
@@ -81,12 +83,12 @@ FileLock::~FileLock() {
     Release();
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+FileLock::FileLock(FileLock&& other) noexcept : held(std::exchange(other.held, -1)) {}
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
     if (this != &other) {
         Release();
-        fd = std::exchange(other.fd, -1);
+        held = std::exchange(other.held, -1);
     }
     return *this;
 }
@@ -95,26 +97,26 @@ ZRErrCode FileLock::Acquire(const Location& location) {
     return CatchMemoryFull([&] {
         const std::string path = location.ToPath();
         if (path.find('\0') != std::string::npos) return ErrBadName;
-        if (fd >= 0 && NamesDescriptor(path, fd)) return NoError;
+        if (held >= 0 && NamesDescriptor(path, held)) return NoError;
         int taken = -1;
         const ZRErrCode status = LockNamedFile(path, &taken);
         if (status != NoError) return status;
         Release();
-        fd = taken;
+        held = taken;
         return NoError;
     });
 }
 
 bool FileLock::Covers(const Location& location) const {
-    if (fd < 0) return false;
+    if (held < 0) return false;
     const ZRErrCode status = CatchMemoryFull(
-        [&] { return NamesDescriptor(location.ToPath(), fd) ? NoError : ErrNotFound; });
+        [&] { return NamesDescriptor(location.ToPath(), held) ? NoError : ErrNotFound; });
     return status == NoError;
 }
 
 void FileLock::Release() {
-    CloseDescriptor(fd);
-    fd = -1;
+    CloseDescriptor(held);
+    held = -1;
 }
 
 }  // namespace IO

@@ -48,6 +48,10 @@ Location::Location(const ZR::UniString& path) {
     }
 }
 
+Location Location::FromPath(const std::string& path) {
+    return Location(ZR::UniString(path.data(), USize(path.size()), CC_UTF8));
+}
+
 ZRErrCode Location::AppendToLocal(const Name& name) {
     if (!IsValidName(name)) return ErrBadName;
     return CatchMemoryFull([&] {

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "platform/resources/resource_source.h"
+#include "tools/resources/resource_source.h"
 
 namespace {
 

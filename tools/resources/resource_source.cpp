@@ -1,4 +1,4 @@
-#include "platform/resources/resource_source.h"
+#include "tools/resources/resource_source.h"
 
 #include <charconv>
 #include <set>

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/resources/resource_note.h"
+#include "tools/resources/resource_note.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/resources/resource_note.h"
+#include "tools/resources/resource_note.h"
 
 #include <cstdio>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/resources/resource_source.h"
+#include "tools/resources/resource_source.h"
 
 namespace ResourceCompiler {
 
