@@ -101,13 +101,9 @@ std::vector<size_t> WriteDataFile(const std::string& path, size_t lines,
     return offsets;
 }
 
-IO::Location LocationOf(const std::string& path) {
-    return IO::Location(ZR::UniString(path.data(), USize(path.size()), CC_UTF8));
-}
-
 std::unique_ptr<IO::File> OpenForReading(const std::string& path) {
     std::unique_ptr<IO::File> file;
-    if (IO::File::New(file, LocationOf(path), IO::File::Fail) != NoError ||
+    if (IO::File::New(file, IO::Location::FromPath(path), IO::File::Fail) != NoError ||
         file->Open(IO::File::ReadMode) != NoError) {
         return nullptr;
     }

@@ -43,9 +43,6 @@ std::string Key(size_t number);
 std::vector<size_t> WriteDataFile(const std::string& path, size_t lines,
                                   const std::function<void(size_t, std::string&)>& appendLine);
 
-// The location of a UTF-8 `path`, as OPEN would hand it to the module.
-IO::Location LocationOf(const std::string& path);
-
 // A file object for `path`, opened for reading; null when that fails.
 std::unique_ptr<IO::File> OpenForReading(const std::string& path);
 

@@ -157,11 +157,12 @@ Int16 OpenDataChannel(UInt32 channel, const ZR::UniString& fileName,
     ZR::UniString errorName;
     StringFetcherProc messageFetcher = nullptr;
     try {
-        errorName = fileName;
+        // The fetcher first: a name that cannot be copied for want of memory is then reported.
         InterpreterServiceRecord record{};
         GetServiceRecord(record);
         messageFetcher = record.messageStringFetcher;
         if (messageFetcher == nullptr) return StatusReportedError;
+        errorName = fileName;
         if (parameters.IsEmpty()) return Fail(ErrorOpen, errorName, messageFetcher);
         return OpenResolvedChannel(channel, fileName, parameters, fileInfoHandle, errorName,
                                    messageFetcher);

@@ -84,13 +84,22 @@ ZRErrCode WriteTempFile(ChannelInfo& info, SaveFiles& files) {
     return KeepFirst(status, CloseIfOpen(data));
 }
 
+// Makes the rename in the folder of `file` durable, as far as it can. The save stands even when
+// the folder cannot be synced, for want of memory included: after a crash the name holds the old
+// text or the new one, and either holds every record. Never throws, because the save has taken
+// place and the channel must learn so.
+void SyncFolderOf(const IO::Location& file) noexcept {
+    try {
+        IO::Location folder = file;
+        if (folder.DeleteLastLocalName() == NoError) (void)IO::fileSystem.SyncFolder(folder);
+    } catch (...) {
+    }
+}
+
 ZRErrCode ReplaceDataFile(const SaveFiles& files) {
     const ZRErrCode status = IO::fileSystem.Rename(files.tempLocation, files.dataName);
     if (status != NoError) return status;
-    // The save stands even when the folder cannot be synced: after a crash the name holds the
-    // old text or the new one, and either holds every record.
-    IO::Location folder = files.dataLocation;
-    if (folder.DeleteLastLocalName() == NoError) IO::fileSystem.SyncFolder(folder);
+    SyncFolderOf(files.dataLocation);
     return NoError;
 }
 

@@ -150,52 +150,14 @@ protected:
     }
 };
 
-// Faults this sweep finds in the module that are not mended yet: the operations that show them
-// (which allocation does depends on the build) and what goes wrong. Their sweeps run with every
-// failure caught and must still show one; a sweep that shows none means the fault is mended, and
-// its line goes.
-struct KnownFault {
-    const char* scenarios;  // the names that begin so
-    const char* what;
-};
-const KnownFault KnownFaults[] = {
-    {"open_", "OPEN returns -7003 without its message: the fetcher was not yet fetched"},
-    {"output_compaction",
-     "the compaction's save fails after its rename, and CLOSE then loses the new record"},
-};
-
-const KnownFault* FindKnownFault(const std::string& scenario) {
-    for (const KnownFault& fault : KnownFaults)
-        if (scenario.starts_with(fault.scenarios)) return &fault;
-    return nullptr;
-}
-
 TEST_P(AllocationSweep, EachAllocationFailsInTurn) {
-    const KnownFault* known = FindKnownFault(GetParam().name);
-    std::size_t faulty = 0;  // cases of a known fault that showed it
     UInt32 failed = 0;
     for (bool more = true; more; ++failed) {
         SCOPED_TRACE("allocation " + std::to_string(failed + 1) + " of the module fails");
         // A countdown that never runs out would sweep for ever.
         ASSERT_LT(failed, 10000u) << "the failures never stop";
-        if (known == nullptr) {
-            more = RunBroken(failed);
-            if (HasFailure()) return;  // one broken case tells; the rest would repeat it
-            continue;
-        }
-        testing::TestPartResultArray results;
-        {
-            testing::ScopedFakeTestPartResultReporter intercept(
-                testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD,
-                &results);
-            more = RunBroken(failed);
-        }
-        if (results.size() > 0) ++faulty;
-    }
-    if (known != nullptr) {
-        EXPECT_GT(faulty, 0u) << "mended, so no longer a known fault: " << known->what;
-        std::printf("[reliability] allocation sweep %s: %zu cases show a known fault: %s\n",
-                    GetParam().name.c_str(), faulty, known->what);
+        more = RunBroken(failed);
+        if (HasFailure()) return;  // one broken case tells; the rest would repeat it
     }
     // The last run made fewer allocations than it skipped, so failed - 1 of them failed. A sweep
     // that failed none tested nothing: the hook or the operation has changed.

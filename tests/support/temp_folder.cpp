@@ -9,14 +9,6 @@
 
 namespace OmbraTest {
 
-namespace {
-
-IO::Location LocationOfPath(const std::string& path) {
-    return IO::Location(ZR::UniString(path.data(), USize(path.size()), CC_UTF8));
-}
-
-}  // namespace
-
 TempFolder::TempFolder() {
     std::error_code error;
     std::string pattern = (std::filesystem::temp_directory_path(error) / "ombra-test-XXXXXX");
@@ -40,11 +32,11 @@ std::string TempFolder::PathOf(const std::string& name) const {
 }
 
 IO::Location TempFolder::Location() const {
-    return LocationOfPath(path);
+    return IO::Location::FromPath(path);
 }
 
 IO::Location TempFolder::LocationOf(const std::string& name) const {
-    return LocationOfPath(PathOf(name));
+    return IO::Location::FromPath(PathOf(name));
 }
 
 bool TempFolder::WriteFile(const std::string& name, const std::string& bytes) const {

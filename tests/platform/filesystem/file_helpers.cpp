@@ -2,10 +2,6 @@
 
 namespace FsTest {
 
-IO::Location LocationOfPath(const std::string& path) {
-    return IO::Location(ZR::UniString(path.data(), USize(path.size()), CC_UTF8));
-}
-
 std::unique_ptr<IO::File> OpenFile(const IO::Location& location, Int32 mode) {
     std::unique_ptr<IO::File> file;
     if (IO::File::New(file, location, IO::File::Fail) != NoError) return nullptr;

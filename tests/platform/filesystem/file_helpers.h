@@ -1,5 +1,5 @@
-// What the file-system suites share beside the temporary folder of tests/support: locations of
-// operating-system paths, and files opened through the library.
+// What the file-system suites share beside the temporary folder of tests/support: files opened
+// through the library.
 #pragma once
 
 #include <memory>
@@ -9,9 +9,6 @@
 #include "tests/support/temp_folder.h"
 
 namespace FsTest {
-
-// The absolute location of an operating-system path.
-IO::Location LocationOfPath(const std::string& path);
 
 // File::New (Fail) for `location` and Open(mode), or null when either fails.
 std::unique_ptr<IO::File> OpenFile(const IO::Location& location, Int32 mode);
