@@ -9,7 +9,7 @@
 #include "extension/open/parameters.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/module_binding.h"
-#include "platform/interpreter/string_fetchers.h"
+#include "platform/extension_host/string_fetchers.h"
 
 namespace {
 

@@ -8,7 +8,7 @@ function(ombra_fuzz_executable target executable)
   # The module code bound in-process through the test binding of tests/support.
   set(module_code ${OMBRA_FUZZ_DIR}/module_binding.cpp
                   ${CMAKE_SOURCE_DIR}/tests/support/core_binding.cpp)
-  set(module_libraries data_extension_core data_module_resources host_interpreter)
+  set(module_libraries data_extension_core data_module_resources host_interpreter extension_host)
   if(target STREQUAL "open_parameters")
     set(sources open_parameters_fuzz.cpp ${module_code})
     set(libraries ${module_libraries})

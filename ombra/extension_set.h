@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/environment.h"
-#include "platform/interpreter/extension_loader.h"
+#include "platform/extension_host/extension_loader.h"
 
 namespace Ombra {
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "platform/interpreter/object_library.h"
-#include "platform/interpreter/string_fetchers.h"
+#include "platform/extension_host/string_fetchers.h"
 
 namespace Ombra {
 namespace {

@@ -1,6 +1,6 @@
 #include "ombra/module_data_statements.h"
 
-#include "platform/interpreter/value_records.h"
+#include "platform/extension_host/value_records.h"
 
 namespace Ombra {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "extension/frame/host_services.h"
 #include "platform/base/module_instance.h"
-#include "platform/interpreter/string_fetchers.h"
+#include "platform/extension_host/string_fetchers.h"
 
 namespace BenchSupport {
 

@@ -1,4 +1,4 @@
-#include "platform/interpreter/value_records.h"
+#include "platform/extension_host/value_records.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "platform/interpreter/string_fetchers.h"
+#include "platform/extension_host/string_fetchers.h"
 
 namespace OmbraTest {
 

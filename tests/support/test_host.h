@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "host/environment.h"
-#include "platform/interpreter/extension_loader.h"
-#include "platform/interpreter/value_records.h"
+#include "platform/extension_host/extension_loader.h"
+#include "platform/extension_host/value_records.h"
 
 namespace OmbraTest {
 

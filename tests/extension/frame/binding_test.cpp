@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/interpreter/string_fetchers.h"
+#include "platform/extension_host/string_fetchers.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_host.h"
 

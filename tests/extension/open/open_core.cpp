@@ -1,6 +1,6 @@
 #include "tests/extension/open/open_core.h"
 
-#include "platform/interpreter/string_fetchers.h"
+#include "platform/extension_host/string_fetchers.h"
 
 namespace OpenTest {
 

@@ -9,7 +9,7 @@
 #include "extension/frame/host_services.h"
 #include "platform/base/memory_faults.h"
 #include "platform/filesystem/fault_injection.h"
-#include "platform/interpreter/string_fetchers.h"
+#include "platform/extension_host/string_fetchers.h"
 #include "tests/extension/open/open_core.h"
 #include "tests/extension/open/open_fixture.h"
 

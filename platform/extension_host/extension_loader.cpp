@@ -1,4 +1,4 @@
-#include "platform/interpreter/extension_loader.h"
+#include "platform/extension_host/extension_loader.h"
 
 #include <dlfcn.h>
 
