@@ -52,6 +52,7 @@ bool ForTheModule(void* caller) {
 
 // Every form of operator new of this program, and so of the module it loads, goes through
 // Allocate; the sized and aligned forms are left to the library, which the module does not use.
+// None is inlined: the compiler would then pair a library operator new with an inlined free.
 [[gnu::noinline]] void* operator new(std::size_t size) {
     void* block = Allocate(size, __builtin_return_address(0));
     if (block == nullptr) throw std::bad_alloc();
@@ -68,22 +69,22 @@ bool ForTheModule(void* caller) {
 [[gnu::noinline]] void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return Allocate(size, __builtin_return_address(0));
 }
-void operator delete(void* block) noexcept {
+[[gnu::noinline]] void operator delete(void* block) noexcept {
     std::free(block);
 }
-void operator delete[](void* block) noexcept {
+[[gnu::noinline]] void operator delete[](void* block) noexcept {
     std::free(block);
 }
-void operator delete(void* block, std::size_t) noexcept {
+[[gnu::noinline]] void operator delete(void* block, std::size_t) noexcept {
     std::free(block);
 }
-void operator delete[](void* block, std::size_t) noexcept {
+[[gnu::noinline]] void operator delete[](void* block, std::size_t) noexcept {
     std::free(block);
 }
-void operator delete(void* block, const std::nothrow_t&) noexcept {
+[[gnu::noinline]] void operator delete(void* block, const std::nothrow_t&) noexcept {
     std::free(block);
 }
-void operator delete[](void* block, const std::nothrow_t&) noexcept {
+[[gnu::noinline]] void operator delete[](void* block, const std::nothrow_t&) noexcept {
     std::free(block);
 }
 
