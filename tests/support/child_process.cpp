@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 extern char** environ;
@@ -70,6 +71,9 @@ ChildResult Run(const ChildRun& run, Enter enter) {
     } else if (made) {
         made = pipe2(inPipe, O_CLOEXEC) == 0;
     }
+    // Output this program has buffered is written now, or the child would write it again when
+    // something in it flushes its copy of the buffers (valgrind's exit does).
+    std::fflush(nullptr);
     const pid_t child = made ? fork() : -1;
     if (child == 0) {
         const int in = run.terminal ? terminal : inPipe[0];
