@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <utility>
 
-#include "platform/interpreter/object_library.h"
 #include "platform/extension_host/string_fetchers.h"
+#include "platform/interpreter/object_library.h"
 
 namespace Ombra {
 namespace {

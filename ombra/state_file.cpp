@@ -93,7 +93,8 @@ bool WriteStateFile(const std::string& path, ZRHandle block, bool createFolders,
     if (createFolders) fs::create_directories(fs::path(path).parent_path(), folderError);
     if (folderError) return Fail(error, "write", path, folderError.message());
     // The process id keeps two runs that end at once from writing the same temporary file.
-    const IO::Location temporary = IO::Location::FromPath(path + "." + std::to_string(getpid()) + ".tmp");
+    const IO::Location temporary =
+        IO::Location::FromPath(path + "." + std::to_string(getpid()) + ".tmp");
     ZRErrCode status = WriteTemporary(temporary, block);
     const std::string name = fs::path(path).filename();
     if (status == NoError) {

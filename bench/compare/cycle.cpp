@@ -104,30 +104,34 @@ std::optional<double> FloorCycle(const std::string& path, const std::vector<Prob
     });
 }
 
+// One cycle of SQLite's: open read-only, prepare, the cycle's point SELECTs, finalize, close;
+// true when every SELECT delivered the record's four fields.
+bool RunSqliteCycle(const std::string& database, const std::vector<Probe>& probes, size_t cycle) {
+    sqlite3* handle = nullptr;
+    sqlite3_stmt* select = nullptr;
+    size_t delivered = 0;
+    if (sqlite3_open_v2(database.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(handle, SqliteSelectFields, -1, &select, nullptr) == SQLITE_OK) {
+        for (size_t input = 0; input < CycleInputs; ++input) {
+            delivered += SqliteSelectRecord(select, ProbeOf(probes, cycle, input).record.key);
+        }
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(handle);
+    return delivered == 4 * CycleInputs;
+}
+
 std::optional<double> SqliteCycle(const std::string& database, const std::vector<Probe>& probes,
                                   const Repeat& repeat) {
     const Repeat rounds = CycleRounds(repeat, 32);
     return PerOperation(rounds, [&](size_t round) {
-        return CycleRound(
-            "cycle.sqlite", round * rounds.batch, rounds.batch,
-            [&](size_t cycle, Stopwatch& watch) {
-                watch.Start();
-                sqlite3* handle = nullptr;
-                sqlite3_stmt* select = nullptr;
-                size_t delivered = 0;
-                if (sqlite3_open_v2(database.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr) ==
-                        SQLITE_OK &&
-                    sqlite3_prepare_v2(handle, SqliteSelectFields, -1, &select, nullptr) == SQLITE_OK) {
-                    for (size_t input = 0; input < CycleInputs; ++input) {
-                        delivered += SqliteSelectRecord(
-                            select, ProbeOf(probes, cycle, input).record.key);
-                    }
-                }
-                sqlite3_finalize(select);
-                sqlite3_close(handle);
-                watch.Stop();
-                return delivered == 4 * CycleInputs;
-            });
+        return CycleRound("cycle.sqlite", round * rounds.batch, rounds.batch,
+                          [&](size_t cycle, Stopwatch& watch) {
+                              watch.Start();
+                              const bool whole = RunSqliteCycle(database, probes, cycle);
+                              watch.Stop();
+                              return whole;
+                          });
     });
 }
 

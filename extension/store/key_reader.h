@@ -60,7 +60,7 @@ private:
     ZRCharCode charCode;
     // The separator as one byte; DecodeLines when it can be found only by decoding.
     int separatorByte;
-    bool atFileStart;        // the next line starts at offset 0
+    bool atFileStart;  // the next line starts at offset 0
     bool lastLineEmpty = false;
     ZR::UniString line;      // reused by ReadKeyByDecoding
     std::string decodedKey;  // the bytes of the last key that ReadKeyByDecoding read

@@ -109,7 +109,8 @@ Int16 Output(UInt32 channel, const ZR::UniString& recordId, const ZR::UniString&
     const ZRErrCode status = StoreRecord(info, channel, recordId, recordText);
     if (status == NoError) return NoError;
     KeepReadable(*info.file);
-    ReportError(status == ErrMemoryFull ? ErrorMemoryFull : ErrorWritePermission, location, fetcher);
+    ReportError(status == ErrMemoryFull ? ErrorMemoryFull : ErrorWritePermission, location,
+                fetcher);
     return StatusReportedError;
 }
 

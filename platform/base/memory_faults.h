@@ -1,7 +1,7 @@
 // Test hook of the memory blocks: makes BMAllocatePtr, BMAllocateHandle and BMReallocHandle fail
 // on request, as if memory had run out, and lets a test's own allocator (a replacement of the
-// global operator new) fail on the same countdown. A failing call returns nullptr, leaves any block it was
-// given unchanged and makes BMError() report ErrMemoryFull. Process-wide; when no failure is
+// global operator new) fail on the same countdown. A failing call returns nullptr, leaves any block
+// it was given unchanged and makes BMError() report ErrMemoryFull. Process-wide; when no failure is
 // armed the allocation functions pay one relaxed atomic load for the hook.
 #pragma once
 

@@ -59,7 +59,8 @@ ZRErrCode LockDescriptor(int fd) {
 bool NamesDescriptor(const std::string& path, int fd) {
     struct stat named;
     struct stat locked;
-    return ::stat(path.c_str(), &named) == 0 && ::fstat(fd, &locked) == 0 && SameFile(named, locked);
+    return ::stat(path.c_str(), &named) == 0 && ::fstat(fd, &locked) == 0 &&
+           SameFile(named, locked);
 }
 
 // Locks the file `path` names. Between the open and the lock the name may have been given to a
