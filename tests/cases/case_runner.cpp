@@ -6,6 +6,7 @@
 #include <fstream>
 #include <algorithm>
 #include <optional>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -51,13 +52,6 @@ struct Section {
     std::vector<std::string> lines;
     int lineNumber = 0;
 };
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // The arguments of a placeholder: words, or texts in single quotes (which may be empty).
 std::vector<std::string> PlaceholderWords(const std::string& text) {
@@ -135,10 +129,11 @@ std::string Expand(const std::string& text, const std::string& folder) {
         case '\\': out += '\\'; break;
         case '{': out += '{'; break;
         case 'x': {
-            const int high = at + 2 < text.size() ? HexDigit(text[at + 1]) : -1;
-            const int low = high >= 0 ? HexDigit(text[at + 2]) : -1;
-            if (low < 0) throw CaseError("\\x needs two hex digits: " + text);
-            out += char(high * 16 + low);
+            const std::string hex = text.substr(at + 1, 2);
+            if (hex.size() != 2 || hex.find_first_not_of("0123456789abcdefABCDEF") != hex.npos) {
+                throw CaseError("\\x needs two hex digits: " + text);
+            }
+            out += char(std::stoi(hex, nullptr, 16));
             at += 2;
             break;
         }
@@ -180,18 +175,11 @@ std::vector<Section> ReadSections(const std::string& path) {
             std::istringstream words(line.substr(4));
             words >> section.kind;
             std::getline(words >> std::ws, section.name);
-            for (const char* end : {"cr", "crlf", "lf", "none"}) {
-                const std::string suffix = std::string(" [") + end + "]";
-                const std::string alone = suffix.substr(1);
-                if (section.name.size() >= suffix.size() &&
-                    section.name.compare(section.name.size() - suffix.size(), suffix.size(),
-                                         suffix) == 0) {
-                    section.lineEnd = end;
-                    section.name.resize(section.name.size() - suffix.size());
-                } else if (section.name == alone) {
-                    section.lineEnd = end;
-                    section.name.clear();
-                }
+            static const std::regex ending(R"((.*?) ?\[(cr|crlf|lf|none)\])");
+            std::smatch match;
+            if (std::regex_match(section.name, match, ending)) {
+                section.lineEnd = match[2];
+                section.name = match[1].str();
             }
             sections.push_back(section);
         } else if (!sections.empty()) {
@@ -203,23 +191,28 @@ std::vector<Section> ReadSections(const std::string& path) {
     return sections;
 }
 
-// A line of an `each` section: "SCRIPT => STDOUT", or "SCRIPT =>N STDERR" for a run that ends
-// with exit status N; the script and the expected text each get a line end when not empty.
+// A line of an `each` section: "SCRIPT => STDOUT", "SCRIPT =>N STDERR" for a run that ends with
+// exit status N, or "SCRIPT => STDOUT =>N STDERR"; the script and each expected text get a line
+// end when not empty.
 Run EachRun(const std::string& line, const std::string& folder) {
-    const std::size_t arrow = line.find(" =>");
-    const std::size_t text = line.find(' ', arrow + 1);
-    if (arrow == std::string::npos || text == std::string::npos) {
-        throw CaseError("an each line needs 'SCRIPT => TEXT': " + line);
-    }
+    const CaseError malformed("an each line needs 'SCRIPT => TEXT': " + line);
+    std::size_t arrow = line.find(" =>");
+    if (arrow == std::string::npos) throw malformed;
     Run run;
     run.label = line.substr(0, arrow);
     run.script = Expand(run.label, folder) + "\n";
     run.scriptName = "t.omb";
-    const std::string status = line.substr(arrow + 3, text - arrow - 3);
-    std::string expected = Expand(line.substr(text + 1), folder);
-    if (!expected.empty()) expected += "\n";
-    (status.empty() ? run.out : run.err) = expected;
-    run.exitStatus = status.empty() ? 0 : Number(status);
+    while (arrow != std::string::npos) {
+        const std::size_t text = line.find(' ', arrow + 1);
+        if (text == std::string::npos) throw malformed;
+        const std::size_t next = line.find(" =>", text);
+        const std::string status = line.substr(arrow + 3, text - arrow - 3);
+        std::string expected = Expand(line.substr(text + 1, next - text - 1), folder);
+        if (!expected.empty()) expected += "\n";
+        (status.empty() ? run.out : run.err) = expected;
+        if (!status.empty()) run.exitStatus = Number(status);
+        arrow = next;
+    }
     return run;
 }
 
@@ -276,19 +269,10 @@ std::vector<Run> ReadRuns(const std::string& path, const std::string& folder) {
 std::string Shown(const std::string& bytes) {
     std::string out;
     for (const unsigned char c : bytes) {
-        if (c == '\n') {
-            out += "\\n\n    ";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0x20 || c == 0x7F || c >= 0x80) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else {
-            out += char(c);
-        }
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", c);
+        out += c == '\n' ? "\\n\n    " : c == '\r' ? "\\r" : c == '\t' ? "\\t"
+             : c < 0x20 || c >= 0x7F ? hex : std::string(1, char(c));
     }
     return out;
 }

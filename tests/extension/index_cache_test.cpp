@@ -30,7 +30,7 @@ class IndexCacheTest : public ::testing::Test {
 public:
     void SetUp() override { ASSERT_TRUE(host.IsLoaded()) << host.LoadError(); }
 
-    // Gives data.txt (or `name`) the modification time `seconds` from now.
+    // Gives `name` the modification time `seconds` from now.
     void SetModified(std::time_t seconds, const std::string& name = "data.txt") {
         const struct timespec times[2] = {{std::time(nullptr) + seconds, 123456789},
                                           {std::time(nullptr) + seconds, 123456789}};
@@ -46,6 +46,7 @@ public:
     }
 
     static void Settle() { std::this_thread::sleep_for(std::chrono::milliseconds(30)); }
+
 
     // A script's cycle: OPEN read-only, INPUT of field 1 of `key`, CLOSE. `reads` receives the
     // number of the file's read calls the cycle made.
@@ -112,6 +113,8 @@ const ChangeCase changes[] = {
     {"DeletedAndWrittenAgainWithEqualSizeAndTimes",
      [](IndexCacheTest& test, OmbraTest::TempFolder& folder) {
          std::remove(folder.PathOf("data.txt").c_str());
+         EXPECT_EQ(test.host.Open(1, "data.txt", "MODE=RO"), -7003);  // though its index is cached
+         EXPECT_EQ(test.host.TakeReports().size(), 1u);
          test.WriteSettled("A\t12\rB\t9\rC\t\r");
      },
      9},
@@ -125,13 +128,6 @@ TEST_P(IndexCacheChangeTest, NextChannelReadsTheChangedFile) {
 
 INSTANTIATE_TEST_SUITE_P(Changes, IndexCacheChangeTest, ::testing::ValuesIn(changes),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(IndexCacheTest, DeletedFileIsNotFoundThoughItsIndexIsCached) {
-    LoadCached();
-    std::remove(folder.PathOf("data.txt").c_str());
-    EXPECT_EQ(host.Open(1, "data.txt", "MODE=RO"), -7003);
-    EXPECT_EQ(host.TakeReports().size(), 1u);
-}
 
 // A file whose times are not safely in the past may change again within the same clock tick
 // without moving them: its index is never kept, so every cycle loads the file.
@@ -181,44 +177,35 @@ TEST_F(IndexCacheTest, FailedLoadIsNotKeptAndTheNextLoadIs) {
 namespace DataOmbraPlugin {
 namespace {
 
-IndexSource SourceOf(UInt64 inode) {
-    IndexSource source;
-    source.identity.inode = inode;
-    source.identity.settled = true;
-    return source;
-}
-
-// An index whose footprint is about `bytes`: one key of that size.
-std::shared_ptr<RecordIndex> IndexOfBytes(UInt64 bytes) {
-    auto index = std::make_shared<RecordIndex>();
-    index->recordKeys.Push(ZR::UniString(std::u16string(bytes / sizeof(char16_t), u'k')));
-    return index;
-}
-
+// Indexes of about `bytes` (one key of that size), of file `inode`; two of a third of the budget
+// fit, three do not; an unsettled file's, another separator's or one beyond the budget is none.
 TEST(IndexCacheBudgetTest, LeastRecentlyUsedGoFirstAndNothingBeyondTheBudgetStays) {
+    const auto source = [](UInt64 inode, bool settled = true, ZR::UniChar separator = u'\t') {
+        IndexSource source;
+        source.identity.inode = inode;
+        source.identity.settled = settled;
+        source.separator = separator;
+        return source;
+    };
+    const auto remember = [&](const IndexSource& at, UInt64 bytes) {
+        auto index = std::make_shared<RecordIndex>();
+        index->recordKeys.Push(ZR::UniString(std::u16string(bytes / sizeof(char16_t), u'k')));
+        RememberIndex(at, index);
+    };
     ClearIndexCache();
-    const UInt64 third = IndexCacheBudget / 3 + 1;  // two fit, three do not
-    RememberIndex(SourceOf(1), IndexOfBytes(third));
-    RememberIndex(SourceOf(2), IndexOfBytes(third));
-    ASSERT_NE(FindCachedIndex(SourceOf(1)), nullptr);  // now the most recently used
-    RememberIndex(SourceOf(3), IndexOfBytes(third));
-    EXPECT_EQ(FindCachedIndex(SourceOf(2)), nullptr);
-    EXPECT_NE(FindCachedIndex(SourceOf(1)), nullptr);
-    EXPECT_NE(FindCachedIndex(SourceOf(3)), nullptr);
+    const UInt64 third = IndexCacheBudget / 3 + 1;
+    remember(source(1), third);
+    remember(source(2), third);
+    ASSERT_NE(FindCachedIndex(source(1)), nullptr);  // now the most recently used
+    remember(source(3), third);
+    remember(source(4), IndexCacheBudget);
+    remember(source(5, false), 1);
+    for (const IndexSource& gone : {source(2), source(4), source(5), source(1, true, u';')})
+        EXPECT_EQ(FindCachedIndex(gone), nullptr) << gone.identity.inode;
+    EXPECT_NE(FindCachedIndex(source(1)), nullptr);
+    EXPECT_NE(FindCachedIndex(source(3)), nullptr);
     EXPECT_LE(CachedIndexBytes(), IndexCacheBudget);
     EXPECT_GE(CachedIndexBytes(), 2 * third);
-
-    RememberIndex(SourceOf(4), IndexOfBytes(IndexCacheBudget));  // larger than the whole budget
-    IndexSource unsettled = SourceOf(5);
-    unsettled.identity.settled = false;
-    RememberIndex(unsettled, IndexOfBytes(1));
-    IndexSource otherSeparator = SourceOf(1);
-    otherSeparator.separator = ';';
-    EXPECT_EQ(FindCachedIndex(SourceOf(4)), nullptr);
-    EXPECT_EQ(FindCachedIndex(SourceOf(5)), nullptr);
-    EXPECT_EQ(FindCachedIndex(otherSeparator), nullptr);
-    EXPECT_NE(FindCachedIndex(SourceOf(1)), nullptr);
-    EXPECT_NE(FindCachedIndex(SourceOf(3)), nullptr);
     ClearIndexCache();
     EXPECT_EQ(CachedIndexBytes(), 0u);
 }
