@@ -71,14 +71,4 @@ TEST(CodePage, RoundTripsAroundTheFastPathBoundaries) {
     }
 }
 
-TEST(CodePage, ZeroTerminatedConstructorStopsAtTheFirstNul) {
-    EXPECT_EQ(UniString("ab\xE9"), UniString(u"ab\u00E9"));
-    EXPECT_TRUE(UniString(static_cast<const char*>(nullptr)).IsEmpty());
-    EXPECT_TRUE(UniString(static_cast<const char*>(nullptr), 5, CC_Default).IsEmpty());
-}
-
-TEST(CodePage, OtherCharacterCodesMeanTheDefaultCodePage) {
-    EXPECT_EQ(UniString("\x80", 7), UniString(u"\u20AC"));
-}
-
 }  // namespace
