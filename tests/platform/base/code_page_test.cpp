@@ -10,14 +10,9 @@ namespace {
 
 using ZR::UniString;
 
-std::string AllBytes() {
+TEST(CodePage, AllBytesDecodeToDistinctUnitsAndBack) {
     std::string bytes;
     for (int value = 0; value < 256; ++value) bytes += char(value);
-    return bytes;
-}
-
-TEST(CodePage, AllBytesDecodeToDistinctUnitsAndBack) {
-    const std::string bytes = AllBytes();
     const UniString text(bytes.data(), USize(bytes.size()), CC_Default);
     ASSERT_EQ(text.GetLength(), 256u);
     EXPECT_EQ(std::set<char16_t>(text.Get().begin(), text.Get().end()).size(), 256u);

@@ -1,7 +1,7 @@
-// The file system library where the module's own tests do not reach every branch: the file's
-// buffers (what a read after a seek or a write sees, what a truncation takes back), folders, and
-// locations taken apart, edited and read back from their serialized form.
+// The file system where the module's suites miss branches: buffers, folders, the base folder,
+// locations parsed and read back from their serialized form.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -151,6 +151,15 @@ TEST_F(FileTest, TruncateAfterAShortWriteRestoresTheOldEnd) {
     EXPECT_EQ(folder.ReadFile("f"), "old\r");
     EXPECT_EQ(handle->GetOutputStatus(), IO::ErrDiskFull);  // still sticks until reopened
 }
+
+TEST(FileSystemTest, BaseFolderIsTheCurrentFolderUntilSet) {
+    IO::Location base;
+    ASSERT_EQ(IO::fileSystem.GetSpecialLocation(IO::BaseFolderId, &base), NoError);
+    char current[4096];
+    ASSERT_NE(getcwd(current, sizeof current), nullptr);
+    EXPECT_EQ(base.ToPath(), current);  // each test runs in a process of its own
+}
+
 TEST_F(FileTest, FoldersAreFoundAndCreated) {
     ASSERT_TRUE(folder.WriteFile("file", ""));
     EXPECT_EQ(IO::Folder(folder.LocationOf("file")).GetStatus(), IO::ErrNotAFolder);
