@@ -42,8 +42,7 @@ options=(
 suites=(
     "frame_tests BindingTest.*:ResourcesTest.*"
     "write_tests WriteModule.*"
-    "ombra_tests OmbraBinaryTest.*"
-    "ombra_host_tests ModuleFolderScriptTest.*:ModuleDataStatementsTest.*:ExtensionLoaderTest.*"
+    "ombra_tests OmbraBinaryTest.*:ExtensionModulesTest.*:ManualPage.*"
     "reliability_tests *FailureSweep*/close_save_utf8:*FailureSweep*/output_append_codepage:*KillSweep*/sequence_outputs_utf8"
 )
 

@@ -11,14 +11,13 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "ombra_run.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace Ombra {
 namespace {
@@ -94,22 +93,26 @@ std::string Ended(const std::vector<std::string>& lines, const std::string& end)
 TEST(ManualPage, ExamplesRunAsThePageShows) {
     std::ifstream page(DATA_MANUAL_PAGE);
     ASSERT_TRUE(page) << DATA_MANUAL_PAGE;
-    Testing::ScriptFolder folder;
-    Testing::RunResult last;
+    OmbraTest::TempFolder folder;
+    OmbraTest::ChildResult last;
     std::map<std::string, int> seen;
     for (const Block& block : ExampleBlocks(page)) {
         ++seen[block.role];
         if (block.role == "file") {
-            folder.WriteFile(block.name, kBom + Ended(block.lines, "\r\n"));
+            ASSERT_TRUE(folder.WriteFile(block.name, kBom + Ended(block.lines, "\r\n")));
         } else if (block.role == "script") {
-            folder.WriteFile("example.omb", Ended(block.lines, "\n"));
-            last = Testing::RunOmbra(folder, {"example.omb"});
-            EXPECT_EQ(last.exitStatus, 0) << Ended(block.lines, "\n");
+            ASSERT_TRUE(folder.WriteFile("example.omb", Ended(block.lines, "\n")));
+            OmbraTest::ChildRun run;
+            run.arguments = {OMBRA_BINARY, "example.omb"};
+            run.folder = folder.Path();
+            run.setEnvironment = {"XDG_STATE_HOME=" + folder.PathOf("state-home")};
+            last = OmbraTest::RunProgram(run);
+            EXPECT_EQ(last.Status(), 0) << Ended(block.lines, "\n");
             EXPECT_EQ(last.err, "") << Ended(block.lines, "\n");
         } else if (block.role == "output") {
             EXPECT_EQ(last.out, Ended(block.lines, "\n"));
         } else if (block.role == "saved") {
-            EXPECT_EQ(Testing::ReadBack(folder, block.name), kBom + Ended(block.lines, "\r")) << block.name;
+            EXPECT_EQ(folder.ReadFile(block.name), kBom + Ended(block.lines, "\r")) << block.name;
         } else {
             ADD_FAILURE() << "unknown example block: " << block.role;
         }

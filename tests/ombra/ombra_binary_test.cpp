@@ -13,53 +13,41 @@
 namespace Ombra {
 namespace {
 
-class OmbraBinaryTest : public ::testing::Test {
-protected:
-    // Runs ombra without a script on a pseudo-terminal, typing each line once a prompt ends
-    // what the terminal shows. Returns all it showed; `exitStatus` gets ombra's.
-    std::string RunOnTerminal(const std::vector<std::string>& lines, int& exitStatus) {
-        int terminal = -1;
-        const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
-        if (child == 0) {
-            setenv("TERM", "dumb", 1);
-            if (chdir(folder.Path().c_str()) == 0) execl(OMBRA_BINARY, OMBRA_BINARY, nullptr);
-            _exit(127);
-        }
-        std::string shown;
-        size_t typed = 0;
-        char buffer[256];
-        pollfd ready{terminal, POLLIN, 0};
-        // Reading fails (EIO) once ombra has ended; a silent ombra fails the test in 10 s.
-        while (child > 0 && poll(&ready, 1, 10000) > 0) {
-            const ssize_t count = read(terminal, buffer, sizeof buffer);
-            if (count <= 0) break;
-            shown.append(buffer, size_t(count));
-            if (typed < lines.size() && (shown.ends_with("ombra> ") || shown.ends_with("...> "))) {
-                const std::string line = lines[typed++] + "\r";
-                if (write(terminal, line.data(), line.size()) != ssize_t(line.size())) break;
-            }
-        }
-        close(terminal);
-        int status = 0;
-        exitStatus = child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)
-                         ? WEXITSTATUS(status)
-                         : -1;
-        return shown;
-    }
-
+// The session as a user at a terminal sees it, each line typed once a prompt shows: a block run
+// when closed, an error that does not end it, values and channels kept between statements, the
+// channel closed (its file saved in key order) at END.
+TEST(OmbraBinaryTest, InteractiveSessionOnATerminal) {
+    const std::vector<std::string> lines = {
+        "ch = OPEN(\"DATA\", \"t.txt\", \"SEPARATOR=';', MODE=WA\")", "FOR i = 2 TO 1 STEP -1",
+        "OUTPUT ch, \"K\" + STR(i), 1, i * 2.5", "NEXT i", "PRINT nope",
+        "n = INPUT(ch, \"K2\", 1, v)", "PRINT n, v", "END"};
     OmbraTest::TempFolder folder;
-};
-
-// The session as a user at a terminal sees it: prompts, a block run when closed, an error that
-// does not end it, values and channels kept between statements, the channel closed (its file
-// saved in key order) at END.
-TEST_F(OmbraBinaryTest, InteractiveSessionOnATerminal) {
-    int exitStatus = -1;
-    const std::string shown =
-        RunOnTerminal({"ch = OPEN(\"DATA\", \"t.txt\", \"SEPARATOR=';', MODE=WA\")",
-                       "FOR i = 2 TO 1 STEP -1", "OUTPUT ch, \"K\" + STR(i), 1, i * 2.5", "NEXT i",
-                       "PRINT nope", "n = INPUT(ch, \"K2\", 1, v)", "PRINT n, v", "END"},
-                      exitStatus);
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        setenv("TERM", "dumb", 1);
+        if (chdir(folder.Path().c_str()) == 0) execl(OMBRA_BINARY, OMBRA_BINARY, nullptr);
+        _exit(127);
+    }
+    std::string shown;
+    size_t typed = 0;
+    char buffer[256];
+    pollfd ready{terminal, POLLIN, 0};
+    // Reading fails (EIO) once ombra has ended; a silent ombra fails the test in 10 s.
+    while (child > 0 && poll(&ready, 1, 10000) > 0) {
+        const ssize_t count = read(terminal, buffer, sizeof buffer);
+        if (count <= 0) break;
+        shown.append(buffer, size_t(count));
+        if (typed < lines.size() && (shown.ends_with("ombra> ") || shown.ends_with("...> "))) {
+            const std::string line = lines[typed++] + "\r";
+            if (write(terminal, line.data(), line.size()) != ssize_t(line.size())) break;
+        }
+    }
+    close(terminal);
+    int status = 0;
+    const int exitStatus =
+        child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status)
+                                                                             : -1;
     EXPECT_EQ(exitStatus, 0) << shown;
     EXPECT_NE(shown.find("  ...> NEXT i"), std::string::npos) << shown;
     EXPECT_NE(shown.find("<stdin>:5: error: variable 'nope' is used before it is assigned"),

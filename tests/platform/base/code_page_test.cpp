@@ -10,14 +10,9 @@ namespace {
 
 using ZR::UniString;
 
-std::string AllBytes() {
+TEST(CodePage, AllBytesDecodeToDistinctUnitsAndBack) {
     std::string bytes;
     for (int value = 0; value < 256; ++value) bytes += char(value);
-    return bytes;
-}
-
-TEST(CodePage, AllBytesDecodeToDistinctUnitsAndBack) {
-    const std::string bytes = AllBytes();
     const UniString text(bytes.data(), USize(bytes.size()), CC_Default);
     ASSERT_EQ(text.GetLength(), 256u);
     EXPECT_EQ(std::set<char16_t>(text.Get().begin(), text.Get().end()).size(), 256u);
@@ -69,16 +64,6 @@ TEST(CodePage, RoundTripsAroundTheFastPathBoundaries) {
             EXPECT_EQ(text.ToCStr(CC_Default).GetBytes(), bytes);
         }
     }
-}
-
-TEST(CodePage, ZeroTerminatedConstructorStopsAtTheFirstNul) {
-    EXPECT_EQ(UniString("ab\xE9"), UniString(u"ab\u00E9"));
-    EXPECT_TRUE(UniString(static_cast<const char*>(nullptr)).IsEmpty());
-    EXPECT_TRUE(UniString(static_cast<const char*>(nullptr), 5, CC_Default).IsEmpty());
-}
-
-TEST(CodePage, OtherCharacterCodesMeanTheDefaultCodePage) {
-    EXPECT_EQ(UniString("\x80", 7), UniString(u"\u20AC"));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -160,50 +159,6 @@ TEST_F(FaultInjectionTest, CallbackSeesEveryCallWithItsPath) {
     const std::vector<std::string> expected = {"New 1 1 " + f, "Create 2 1 " + f,
                                                "Sync 3 1 " + folder.Path()};
     EXPECT_EQ(seen, expected);
-}
-
-// Every call of a save-like sequence fails in turn: the failure must reach the caller, and the
-// target must hold the complete old or the complete new text.
-TEST_F(FaultInjectionTest, EveryFailureOfASaveIsReportedAndLeavesOldOrNew) {
-    const std::string newText(100000, 'n');
-    const auto save = [&] {
-        std::unique_ptr<IO::File> file;
-        ZRErrCode status = IO::File::New(file, folder.LocationOf("t.tmp"), IO::File::Create);
-        if (status == NoError) status = file->Open(IO::File::WriteEmptyMode);
-        if (status == NoError) status = file->WriteBin(newText.data(), USize(newText.size()));
-        if (status == NoError) status = file->Sync();
-        const ZRErrCode closed = file ? file->Close() : NoError;
-        if (status == NoError) status = closed;
-        if (status == NoError)
-            status =
-                IO::fileSystem.Rename(folder.LocationOf("t.tmp"), IO::Name(ZR::UniString("t")));
-        if (status == NoError) status = IO::fileSystem.SyncFolder(folder.Location());
-        return status;
-    };
-    ASSERT_TRUE(folder.WriteFile("t", "old"));
-    FI::StartCounting();
-    ASSERT_EQ(save(), NoError);
-    const UInt64 calls = FI::GetTotalCallCount();
-    EXPECT_GE(calls, 8u);
-    for (UInt64 n = 1; n <= calls; ++n) {
-        SCOPED_TRACE(n);
-        ASSERT_TRUE(folder.WriteFile("t", "old"));
-        unlink(folder.PathOf("t.tmp").c_str());
-        FI::Reset();
-        FI::FailAnyCall(n, {EIO});
-        EXPECT_NE(save(), NoError);
-        const auto text = folder.ReadFile("t");
-        EXPECT_TRUE(text == "old" || text == newText);
-    }
-}
-
-TEST_F(FaultInjectionTest, PermissionsAreMappedForOrdinaryUsers) {
-    if (geteuid() == 0) GTEST_SKIP() << "root bypasses file permissions";
-    ASSERT_TRUE(folder.WriteFile("f", "x"));
-    ASSERT_EQ(chmod(folder.PathOf("f").c_str(), 0), 0);
-    std::unique_ptr<IO::File> file;
-    ASSERT_EQ(IO::File::New(file, folder.LocationOf("f"), IO::File::Fail), NoError);
-    EXPECT_EQ(file->Open(IO::File::ReadMode), IO::ErrAccessDenied);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
-// What the file-system suites share beside the temporary folder of tests/support: files opened
-// through the library.
+// A file opened through the library, for the platform suites.
 #pragma once
 
 #include <memory>
-#include <string>
 
 #include "host/filesystem.h"
 #include "tests/support/temp_folder.h"
@@ -11,6 +9,10 @@
 namespace FsTest {
 
 // File::New (Fail) for `location` and Open(mode), or null when either fails.
-std::unique_ptr<IO::File> OpenFile(const IO::Location& location, Int32 mode);
+inline std::unique_ptr<IO::File> OpenFile(const IO::Location& location, Int32 mode) {
+    std::unique_ptr<IO::File> file;
+    if (IO::File::New(file, location, IO::File::Fail) != NoError) return nullptr;
+    return file->Open(mode) == NoError ? std::move(file) : nullptr;
+}
 
 }  // namespace FsTest

@@ -1,15 +1,11 @@
+// The file system where the module's suites miss branches: buffers, folders, the base folder,
+// locations parsed and read back from their serialized form.
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/xattr.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
-#include <ctime>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include "host/filesystem.h"
 #include "platform/filesystem/fault_injection.h"
@@ -23,13 +19,6 @@ class FileTest : public testing::Test {
 protected:
     ZRErrCode New(const std::string& name, IO::File::OnNotFound onNotFound) {
         return IO::File::New(file, folder.LocationOf(name), onNotFound);
-    }
-    std::string ReadAll(IO::File& source) {
-        std::string bytes;
-        char block[1000];
-        USize got = 0;
-        while (source.ReadBin(block, sizeof block, &got) == NoError) bytes.append(block, got);
-        return bytes;
     }
 
     OmbraTest::TempFolder folder;
@@ -61,88 +50,6 @@ TEST_F(FileTest, NewFindsCreatesOrRefuses) {
     EXPECT_EQ(location, folder.LocationOf("there"));
     EXPECT_FALSE(file->IsOpen());
 }
-
-TEST_F(FileTest, ModesDecideWhatOpenKeepsAndAllows) {
-    ASSERT_TRUE(folder.WriteFile("f", "old text"));
-    auto reader = OpenFile(folder.LocationOf("f"), IO::File::ReadMode);
-    ASSERT_TRUE(reader);
-    EXPECT_EQ(reader->WriteBin("x", 1), IO::ErrAccessDenied);
-    EXPECT_EQ(reader->GetOutputStatus(), IO::ErrAccessDenied);
-    EXPECT_EQ(ReadAll(*reader), "old text");
-    EXPECT_EQ(reader->Open(IO::File::ReadMode), IO::ErrBusy);
-
-    auto updater = OpenFile(folder.LocationOf("f"), IO::File::ReadWriteMode);
-    ASSERT_TRUE(updater);
-    EXPECT_EQ(updater->WriteBin("new", 3), NoError);
-    EXPECT_EQ(updater->Close(), NoError);
-    EXPECT_EQ(folder.ReadFile("f"), "new text");
-
-    auto writer = OpenFile(folder.LocationOf("f"), IO::File::WriteEmptyMode);
-    ASSERT_TRUE(writer);
-    EXPECT_EQ(folder.ReadFile("f"), "");
-    char byte;
-    EXPECT_EQ(writer->ReadBin(&byte, 1), IO::ErrAccessDenied);
-    EXPECT_EQ(writer->WriteBin("abc", 3), NoError);
-    writer.reset();  // the destructor flushes and closes
-    EXPECT_EQ(folder.ReadFile("f"), "abc");
-    EXPECT_EQ(reader->Close(), IO::ErrAccessDenied);  // the refused write is still reported
-    EXPECT_EQ(reader->Close(), IO::ErrNotOpen);
-    EXPECT_EQ(reader->Open(7), ErrParam);
-    EXPECT_FALSE(reader->IsOpen());
-}
-
-TEST_F(FileTest, PositionsInsideBeyondAndBeforeTheFile) {
-    ASSERT_TRUE(folder.WriteFile("f", "0123456789"));
-    auto handle = OpenFile(folder.LocationOf("f"), IO::File::ReadWriteMode);
-    ASSERT_TRUE(handle);
-    char bytes[4] = {};
-    ASSERT_EQ(handle->ReadBin(bytes, 2), NoError);
-    EXPECT_EQ(handle->SetDataPosition(7), NoError);  // inside the read buffer
-    USize got = 0;
-    EXPECT_EQ(handle->ReadBin(bytes, 4, &got), NoError);
-    EXPECT_EQ(std::string(bytes, got), "789");
-    EXPECT_EQ(handle->ReadBin(bytes, 1), IO::ErrEndOfFile);
-    EXPECT_EQ(handle->SetDataPosition(-1), IO::ErrPosition);
-    UInt32 position = 0;
-    EXPECT_EQ(handle->GetDataPosition(&position), NoError);
-    EXPECT_EQ(position, 10u);
-    EXPECT_EQ(handle->SetDataPosition(12), NoError);  // beyond the end: a write leaves a hole
-    EXPECT_EQ(handle->ReadBin(bytes, 1), IO::ErrEndOfFile);
-    EXPECT_EQ(handle->WriteBin("!", 1), NoError);
-    UInt64 length = 0;
-    EXPECT_EQ(handle->GetDataLength(&length), NoError);
-    EXPECT_EQ(length, 13u);
-    EXPECT_EQ(handle->GetDataPosition(&position), NoError);
-    EXPECT_EQ(position, 13u);
-    EXPECT_EQ(handle->Close(), NoError);
-    EXPECT_EQ(folder.ReadFile("f"), std::string("0123456789\0\0!", 13));
-}
-
-TEST_F(FileTest, ReadsSeeWrittenBytesAndFlushHandsThemOver) {
-    ASSERT_TRUE(folder.WriteFile("f", "abcdef"));
-    auto handle = OpenFile(folder.LocationOf("f"), IO::File::ReadWriteMode);
-    ASSERT_TRUE(handle);
-    char bytes[8] = {};
-    ASSERT_EQ(handle->ReadBin(bytes, 2), NoError);
-    ASSERT_EQ(handle->WriteBin("XY", 2), NoError);  // at position 2, over the read-ahead
-    EXPECT_EQ(folder.ReadFile("f"), "abcdef");          // still in the buffer
-    USize got = 0;
-    ASSERT_EQ(handle->ReadBin(bytes, 8, &got), NoError);
-    EXPECT_EQ(std::string(bytes, got), "ef");
-    ASSERT_EQ(handle->SetDataPosition(0), NoError);
-    ASSERT_EQ(handle->ReadBin(bytes, 8, &got), NoError);
-    EXPECT_EQ(std::string(bytes, got), "abXYef");
-    ASSERT_EQ(handle->SetDataPosition(6), NoError);
-    ASSERT_EQ(handle->WriteBin("gh", 2), NoError);
-    EXPECT_EQ(folder.ReadFile("f"), "abXYef");
-    EXPECT_EQ(handle->Flush(), NoError);
-    EXPECT_EQ(folder.ReadFile("f"), "abXYefgh");
-    const std::string big(3 * 65536 + 5, 'z');  // more than a buffer at once
-    ASSERT_EQ(handle->WriteBin(big.data(), USize(big.size())), NoError);
-    EXPECT_EQ(handle->Sync(), NoError);
-    EXPECT_EQ(folder.ReadFile("f"), "abXYefgh" + big);
-}
-
 TEST_F(FileTest, FirstReadAfterASeekTakesExactlyTheBytesAskedFor) {
     std::string text;
     for (int i = 0; i < 2000; ++i) text += char('a' + i % 26);
@@ -179,7 +86,6 @@ TEST_F(FileTest, FirstReadAfterASeekTakesExactlyTheBytesAskedFor) {
         }
     }
 }
-
 TEST_F(FileTest, WrittenBytesAreSeenByTheFirstReadAfterASeek) {
     ASSERT_TRUE(folder.WriteFile("f", "0123456789"));
     auto handle = OpenFile(folder.LocationOf("f"), IO::File::ReadWriteMode);
@@ -195,7 +101,6 @@ TEST_F(FileTest, WrittenBytesAreSeenByTheFirstReadAfterASeek) {
     ASSERT_EQ(handle->ReadBin(bytes, 1), IO::ErrEndOfFile);  // after the written bytes
     EXPECT_EQ(folder.ReadFile("f"), "01ab4567xy");
 }
-
 TEST_F(FileTest, TruncateCutsOrExtendsAndTakesBackAFailedWrite) {
     struct Case {
         std::string name;
@@ -230,7 +135,6 @@ TEST_F(FileTest, TruncateCutsOrExtendsAndTakesBackAFailedWrite) {
     ASSERT_EQ(New("f", IO::File::Fail), NoError);
     EXPECT_EQ(file->Truncate(0), IO::ErrNotOpen);
 }
-
 TEST_F(FileTest, TruncateAfterAShortWriteRestoresTheOldEnd) {
     ASSERT_TRUE(folder.WriteFile("f", "old\r"));
     auto handle = OpenFile(folder.LocationOf("f"), IO::File::ReadWriteMode);
@@ -248,50 +152,113 @@ TEST_F(FileTest, TruncateAfterAShortWriteRestoresTheOldEnd) {
     EXPECT_EQ(handle->GetOutputStatus(), IO::ErrDiskFull);  // still sticks until reopened
 }
 
-// Times are set an hour back or ahead; `nanoseconds` 0 in both times marks a file system that
-// keeps whole seconds.
-void SetTimes(const std::string& path, std::time_t offset, long nanoseconds) {
-    const struct timespec times[2] = {{std::time(nullptr) + offset, nanoseconds},
-                                      {std::time(nullptr) + offset, nanoseconds}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+TEST(FileSystemTest, BaseFolderIsTheCurrentFolderUntilSet) {
+    IO::Location base;
+    ASSERT_EQ(IO::fileSystem.GetSpecialLocation(IO::BaseFolderId, &base), NoError);
+    char current[4096];
+    ASSERT_NE(getcwd(current, sizeof current), nullptr);
+    EXPECT_EQ(base.ToPath(), current);  // each test runs in a process of its own
 }
 
-TEST_F(FileTest, IdentityFollowsTheContentAndSettlesOnlyInThePast) {
-    ASSERT_TRUE(folder.WriteFile("f", "abc"));
-    ASSERT_EQ(New("f", IO::File::Fail), NoError);
-    IO::FileIdentity before;
-    EXPECT_EQ(file->GetIdentity(&before), IO::ErrNotOpen);
-    ASSERT_EQ(file->Open(IO::File::ReadMode), NoError);
-    SetTimes(folder.PathOf("f"), -3600, 5);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // the change time ages a tick
-    ASSERT_EQ(file->GetIdentity(&before), NoError);
-    EXPECT_TRUE(before.settled);
-    IO::FileIdentity same;
-    ASSERT_EQ(file->GetIdentity(&same), NoError);
-    EXPECT_TRUE(same.SameContent(before));
-    // The same bytes with the same modification time: the change time still moves.
-    ASSERT_TRUE(folder.WriteFile("f", "abd"));
-    SetTimes(folder.PathOf("f"), -3600, 5);
-    IO::FileIdentity after;
-    ASSERT_EQ(file->GetIdentity(&after), NoError);
-    EXPECT_FALSE(after.SameContent(before));
-    EXPECT_EQ(after.size, before.size);
-    SetTimes(folder.PathOf("f"), 3600, 5);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    ASSERT_EQ(file->GetIdentity(&after), NoError);
-    EXPECT_FALSE(after.settled);  // modified in the future
+TEST_F(FileTest, FoldersAreFoundAndCreated) {
+    ASSERT_TRUE(folder.WriteFile("file", ""));
+    EXPECT_EQ(IO::Folder(folder.LocationOf("file")).GetStatus(), IO::ErrNotAFolder);
+    IO::Folder missing(folder.LocationOf("missing"));
+    EXPECT_EQ(missing.GetStatus(), IO::ErrNotFound);
+    EXPECT_EQ(missing.CreateFolder(IO::Name(ZR::UniString("x"))), IO::ErrNotFound);
+    IO::Folder parent(folder.Location());
+    EXPECT_EQ(parent.CreateFolder(IO::Name(ZR::UniString("Data"))), NoError);
+    EXPECT_EQ(parent.CreateFolder(IO::Name(ZR::UniString("Data"))), IO::ErrExists);
+    EXPECT_EQ(parent.CreateFolder(IO::Name()), IO::ErrBadName);
+    EXPECT_EQ(IO::Folder(folder.LocationOf("Data")).GetStatus(), NoError);
 }
 
-TEST_F(FileTest, TypeAndCreatorAreKeptWhereTheFileSystemAllows) {
-    ASSERT_EQ(New("typed", IO::File::Create), NoError);
-    EXPECT_EQ(file->SetTypeAndCreator(FourCharCode("TEXT"), FourCharCode("ZROM")), NoError);
-    char value[16];
-    const ssize_t size =
-        getxattr(folder.PathOf("typed").c_str(), "user.ombra.type", value, sizeof value);
-    if (size < 0 && errno == ENOTSUP) GTEST_SKIP() << "no user attributes here";
-    EXPECT_EQ(std::string(value, size_t(std::max<ssize_t>(size, 0))), "TEXTZROM");
-    EXPECT_EQ(IO::fileSystem.Delete(folder.LocationOf("typed")), NoError);
-    EXPECT_EQ(file->SetTypeAndCreator(1, 2), NoError);  // where it cannot be kept, nothing fails
+ZR::UniString Text(const std::string& utf8) {
+    return ZR::UniString(utf8.data(), USize(utf8.size()), CC_UTF8);
 }
 
+// The components of `location`, first to last, taken apart with the public calls.
+std::vector<ZR::UniString> NamesOf(IO::Location location) {
+    std::vector<ZR::UniString> names;
+    IO::Name name;
+    while (location.GetLastLocalName(&name) == NoError) {
+        names.insert(names.begin(), name.GetText());
+        EXPECT_EQ(location.DeleteLastLocalName(), NoError);
+    }
+    EXPECT_EQ(location.GetLocalLength(), 0u);
+    return names;
+}
+
+struct ParseCase {
+    std::string text;
+    bool absolute;
+    std::vector<std::string> names;
+    std::string display;
+};
+
+TEST(LocationTest, ParsesBothSeparatorsAndDropsEmptyComponents) {
+    const std::string longName(300, 'x');
+    const std::vector<ParseCase> cases = {
+        {"a/b/c", false, {"a", "b", "c"}, "a/b/c"},
+        {"/a/b", true, {"a", "b"}, "/a/b"},
+        {"\\a\\b", true, {"a", "b"}, "/a/b"},
+        {"//a///b//", true, {"a", "b"}, "/a/b"},
+        {"", false, {}, ""},
+        {"/", true, {}, "/"},
+        {"C:\\dir\\f.txt", false, {"C:", "dir", "f.txt"}, "C:/dir/f.txt"},
+        {" a /b ", false, {" a ", "b "}, " a /b "},
+        {"/" + longName, true, {longName}, "/" + longName},
+    };
+    for (const ParseCase& test : cases) {
+        SCOPED_TRACE(test.text);
+        const IO::Location location(Text(test.text));
+        EXPECT_EQ(location.IsAbsolute(), test.absolute);
+        EXPECT_EQ(location.GetLocalLength(), test.names.size());
+        std::vector<ZR::UniString> expected;
+        for (const std::string& name : test.names) expected.push_back(Text(name));
+        EXPECT_EQ(NamesOf(location), expected);
+        EXPECT_EQ(location.ToDisplayText(), Text(test.display));
+    }
+}
+std::string Serialized(const IO::Location& location) {
+    IO::MemoryOChannel out;
+    EXPECT_EQ(location.Write(out), NoError);
+    return std::string(out.GetDestination(), out.GetDataSize());
+}
+
+ZRErrCode ReadFrom(const std::string& bytes, IO::Location& location) {
+    IO::MemoryIChannel in(bytes.data(), USize(bytes.size()));
+    return location.Read(in);
+}
+
+TEST(LocationTest, SerializedFormRoundTrips) {
+    for (const char* text : {"", "/", "a", "/a/b/c", "rel/\xC3\xA9/..", "/x\\y"}) {
+        SCOPED_TRACE(text);
+        const IO::Location original(Text(text));
+        IO::Location copy(Text("/something/else"));
+        EXPECT_EQ(ReadFrom(Serialized(original), copy), NoError);
+        EXPECT_EQ(copy, original);
+    }
+}
+TEST(LocationTest, CorruptInputFailsAndLeavesTheLocationUnchanged) {
+    const IO::Location sentinel(Text("/keep/me"));
+    const std::string valid = Serialized(IO::Location(Text("/ab/cd")));
+    std::vector<std::string> corrupt;
+    for (size_t size = 0; size < valid.size(); ++size) corrupt.push_back(valid.substr(0, size));
+    const auto patched = [&](size_t offset, const std::string& bytes) {
+        std::string copy = valid;
+        return copy.replace(offset, bytes.size(), bytes);
+    };
+    corrupt.push_back(patched(0, "\x02"));  // absolute flag neither 0 nor 1
+    corrupt.push_back(patched(1, std::string("\xFF\xFF\xFF\xFF")));  // count far beyond the input
+    corrupt.push_back(patched(5, std::string("\xFF\xFF\xFF\x7F")));  // huge component length
+    corrupt.push_back(patched(9, std::string("/\0", 2)));            // a name holding "/"
+    corrupt.push_back(patched(5, std::string("\0\0\0\0", 4)));       // an empty name
+    for (const std::string& bytes : corrupt) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        IO::Location location = sentinel;
+        EXPECT_NE(ReadFrom(bytes, location), NoError);
+        EXPECT_EQ(location, sentinel);
+    }
+}
 }  // namespace
