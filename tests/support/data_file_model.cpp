@@ -50,15 +50,6 @@ void Apply(Records& records, const Change& change) {
         records.erase(change.key);
 }
 
-std::vector<Records> StatesAfter(Records start, const std::vector<Change>& changes) {
-    std::vector<Records> states = {std::move(start)};
-    for (const Change& change : changes) {
-        states.push_back(states.back());
-        Apply(states.back(), change);
-    }
-    return states;
-}
-
 std::optional<std::size_t> FindState(const Records& records, const std::vector<Records>& states,
                                      std::size_t first, std::size_t last) {
     for (std::size_t i = first; i <= last && i < states.size(); ++i)

@@ -45,9 +45,6 @@ struct Change {
 };
 void Apply(Records& records, const Change& change);
 
-// The records before the changes (index 0) and after each of them (index i after change i).
-std::vector<Records> StatesAfter(Records start, const std::vector<Change>& changes);
-
 // The index of the first of states[first..last] equal to `records`.
 std::optional<std::size_t> FindState(const Records& records, const std::vector<Records>& states,
                                      std::size_t first, std::size_t last);
