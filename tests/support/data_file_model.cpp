@@ -75,6 +75,7 @@ std::string SavedFormError(std::string_view bytes, char separator, bool utf8) {
     std::u16string previous;
     bool first = true;
     for (const std::string& line : SplitLines(bytes)) {
+        if (line.empty()) return "an empty line";  // it holds nothing and would stand first
         const std::string key = KeyOf(line, separator);
         const std::u16string units =
             ZR::UniString(key.data(), USize(key.size()), utf8 ? CC_UTF8 : CC_Default).Get();
