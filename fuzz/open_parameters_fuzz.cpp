@@ -2,14 +2,15 @@
 // It must never fail, must give the same result twice, and may only give what the text asks for:
 // a mode of the table, a separator written as 'x' or '\t', flags whose keywords occur, and one
 // report at most per item, each of the two known kinds.
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "extension/open/parameters.h"
 #include "fuzz/fuzz_check.h"
-#include "fuzz/module_binding.h"
 #include "platform/extension_host/string_fetchers.h"
+#include "tests/support/core_binding.h"
 
 namespace {
 
@@ -36,16 +37,12 @@ Parsed Parse(const ZR::UniString& text) {
         text, &settings, &parsed.dialog, &parsed.library, fileName, FetchMessageString);
     parsed.separator = settings.separator;
     parsed.mode = settings.mode;
-    parsed.reports = OmbraFuzz::TakeReports();
+    parsed.reports = OmbraTest::TakeCoreReports();
     return parsed;
 }
 
 bool Contains(const std::u16string& text, std::u16string_view part) {
     return text.find(part) != std::u16string::npos;
-}
-
-bool StartsWith(const std::string& text, std::string_view prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
 }
 
 void CheckSettings(const std::u16string& upper, const Parsed& parsed) {
@@ -63,13 +60,11 @@ void CheckSettings(const std::u16string& upper, const Parsed& parsed) {
 }
 
 void CheckReports(const std::u16string& text, const Parsed& parsed) {
-    size_t items = 1;
-    for (char16_t ch : text) items += ch == u',' ? 1 : 0;
-    if (text.empty()) items = 0;
+    const size_t items = text.empty() ? 0 : 1 + std::count(text.begin(), text.end(), u',');
     FUZZ_CHECK(parsed.reports.size() <= items);
     for (const std::string& report : parsed.reports) {
-        FUZZ_CHECK(StartsWith(report, "Unknown keyword '") ||
-                   StartsWith(report, "Unknown file MODE '"));
+        FUZZ_CHECK(report.starts_with("Unknown keyword '") ||
+                   report.starts_with("Unknown file MODE '"));
         // A report is shortened to the 255 bytes its buffer holds, losing its end first.
         FUZZ_CHECK(report.size() <= 255);
         FUZZ_CHECK(report.find("while operating on file 'data.txt'.") != std::string::npos ||
@@ -80,7 +75,7 @@ void CheckReports(const std::u16string& text, const Parsed& parsed) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    OmbraFuzz::BindModuleCode();
+    FUZZ_CHECK(OmbraTest::BindCore());
     const ZR::UniString text(reinterpret_cast<const char*>(data), USize(size), CC_UTF8);
     const Parsed first = Parse(text);
     FUZZ_CHECK(Parse(text) == first);

@@ -6,14 +6,13 @@ set(OMBRA_FUZZ_TARGETS open_parameters data_file remembered_locations field_valu
 # Adds `executable`, the entry point of fuzz target `target`, with the sources given after it.
 function(ombra_fuzz_executable target executable)
   # The module code bound in-process through the test binding of tests/support.
-  set(module_code ${OMBRA_FUZZ_DIR}/module_binding.cpp
-                  ${CMAKE_SOURCE_DIR}/tests/support/core_binding.cpp)
+  set(module_code ${CMAKE_SOURCE_DIR}/tests/support/core_binding.cpp)
   set(module_libraries data_extension_core data_module_resources host_interpreter extension_host)
   if(target STREQUAL "open_parameters")
     set(sources open_parameters_fuzz.cpp ${module_code})
     set(libraries ${module_libraries})
   elseif(target STREQUAL "data_file")
-    set(sources data_file_fuzz.cpp data_file_case.cpp input_check.cpp
+    set(sources data_file_fuzz.cpp
                 ${CMAKE_SOURCE_DIR}/tests/support/data_file_model.cpp
                 ${CMAKE_SOURCE_DIR}/tests/support/temp_folder.cpp ${module_code})
     set(libraries ${module_libraries})

@@ -1,7 +1,7 @@
 // The crash soak: runs ombra on generated writing scripts, kills it with SIGKILL at random
 // moments, and checks after every kill that the data file holds every record whose OUTPUT had
-// completed (a record whose OUTPUT was under way may be old or new). The next round goes on from
-// the file as the kill left it.
+// completed (the one under way may be old or new). The next round goes on from the file as the
+// kill left it.
 //
 //   soak_harness --ombra PATH [--kills N] [--seed S] [--folder DIR]
 //
@@ -9,141 +9,206 @@
 // as failed-ROUND.txt in the folder, which then stays); 2 on a usage error.
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
+#include <vector>
 
-#include "tests/soak/soak_check.h"
-#include "tests/soak/soak_process.h"
+#include "tests/support/child_process.h"
+#include "tests/support/data_file_model.h"
 
 namespace {
 
-struct Options {
-    std::string ombra;
-    std::string folder;  // made in the temporary folder when not given
-    int kills = 1000;
-    std::uint64_t seed = 1;
+using OmbraTest::Records;
+
+constexpr int KeyCount = 1500;       // enough distinct tail keys for compactions
+constexpr int StepsPerRound = 4000;  // a round is usually killed long before its end
+const std::string OpenLine = "ch = OPEN(\"DATA\", \"soak.txt\", \"SEPARATOR=';', MODE=";
+
+// One step of a writing script: OUTPUT of a value, a deletion (no value), or CLOSE and a new
+// OPEN of the channel (no key).
+struct Step {
+    std::string key, value;
 };
 
-struct Totals {
-    int kills = 0;
-    int rounds = 0;
-    long recordsChecked = 0;
-    long stepsCompleted = 0;
-    int killsInSaves = 0;  // kills that left a temporary file of a save behind
-    std::filesystem::file_time_type lastTemporary;
-};
+std::string KeyOf(int index) {
+    char key[16];
+    std::snprintf(key, sizeof key, "k%04d", index);
+    return key;
+}
 
-bool ParseOptions(int argc, char** argv, Options& options) {
-    for (int index = 1; index + 1 < argc; index += 2) {
-        const std::string name = argv[index];
-        const char* value = argv[index + 1];
-        if (name == "--ombra")
-            options.ombra = value;
-        else if (name == "--folder")
-            options.folder = value;
-        else if (name == "--kills")
-            options.kills = std::atoi(value);
-        else if (name == "--seed")
-            options.seed = std::strtoull(value, nullptr, 10);
-        else
-            return false;
+// Values name the round and the step, padded to varying lengths so that some changes are
+// written in place and others appended. Mark N is printed after step N.
+std::string WritingScript(int round, std::mt19937_64& random, std::vector<Step>& steps) {
+    std::string script = OpenLine + "WA\")\n";
+    for (int n = 1; n <= StepsPerRound; ++n) {
+        Step step;
+        if (random() % 1000 < 3) {
+            script += "CLOSE ch\n" + OpenLine + "WA\")\n";
+        } else {
+            step.key = KeyOf(int(random() % KeyCount));
+            if (random() % 100 >= 15) {
+                step.value = "r" + std::to_string(round) + "s" + std::to_string(n) +
+                             std::string(random() % 10, 'x');
+            }
+            script += "OUTPUT ch, \"" + step.key + "\", " +
+                      (step.value.empty() ? "0" : "1, \"" + step.value + "\"") + "\n";
+        }
+        script += "PRINT " + std::to_string(n) + "\n";
+        steps.push_back(step);
     }
-    return argc % 2 == 1 && !options.ombra.empty() && options.kills > 0;
+    return script + "CLOSE ch\n";
 }
 
-bool MakeFolder(Options& options) {
-    if (!options.folder.empty())
-        return std::filesystem::create_directories(options.folder) ||
-               std::filesystem::is_directory(options.folder);
-    std::string pattern = (std::filesystem::temp_directory_path() / "soak-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) return false;
-    options.folder = pattern;
-    return true;
+// Every key's line "KEY COUNT [VALUE]".
+std::string ReadingScript() {
+    std::string script = OpenLine + "RO\")\n";
+    for (int i = 0; i < KeyCount; ++i) {
+        const std::string key = KeyOf(i);
+        script += "v = \"\"\nn = INPUT(ch, \"" + key + "\", 1, v)\nPRINT \"" + key + "\", n, v\n";
+    }
+    return script + "CLOSE ch\n";
 }
 
-// The records the data file holds, read through the module; none before the file exists.
-bool ObserveRecords(const Soak::Launch& launch, const Soak::PlanShape& shape,
-                    Soak::Records& observed, std::string& error) {
-    if (!std::filesystem::exists(launch.folder + "/" + Soak::DataFileName)) return true;
-    std::string output;
-    return Soak::RunToEnd(launch, Soak::ReadingScript(shape), output, error) &&
-           Soak::ParseRecords(output, shape, observed, error);
+void Apply(Records& records, const Step& step) {
+    if (!step.key.empty())
+        OmbraTest::Apply(records,
+                         {step.key, step.value.empty() ? std::nullopt : std::optional(step.value)});
 }
 
-// A save that the kill interrupted leaves its temporary file; one left earlier may still be there
-// unchanged, so it counts only when it was written since it was last seen.
-void CountSaveKill(const Soak::Launch& launch, Totals& totals) {
-    std::error_code error;
-    const auto written =
-        std::filesystem::last_write_time(launch.folder + "/" + Soak::DataFileName + ".tmp", error);
-    if (error || written == totals.lastTemporary) return;
-    totals.lastTemporary = written;
-    ++totals.killsInSaves;
-}
+class Soak {
+public:
+    Soak(std::string ombra, std::string folder)
+        : ombra(std::move(ombra)), folder(std::move(folder)) {}
 
-int Fail(const Soak::Launch& launch, int round, const std::string& what) {
-    const std::string kept = launch.folder + "/failed-" + std::to_string(round) + ".txt";
-    std::error_code ignored;
-    std::filesystem::copy_file(launch.folder + "/" + Soak::DataFileName, kept, ignored);
-    std::fprintf(stderr, "soak: round %d failed: %s\nsoak: kept in %s\n", round, what.c_str(),
-                 launch.folder.c_str());
-    return 1;
-}
+    // Runs `script` to its end, or kills it after `killMillis` (0: no limit).
+    OmbraTest::ChildResult Run(const std::string& script, int killMillis) const {
+        std::ofstream(folder + "/script.omb", std::ios::binary | std::ios::trunc) << script;
+        return OmbraTest::RunProgram(
+            {{ombra, "--base", folder, folder + "/script.omb"}, "", false, "", {}, killMillis});
+    }
 
-// One round: plan, run and kill, read back, check. Returns the failure text, empty when it held.
-std::string RunRound(const Soak::Launch& launch, const Soak::PlanShape& shape, Soak::Records& model,
-                     std::mt19937_64& random, Totals& totals) {
-    const std::vector<Soak::Step> steps = Soak::PlanRound(shape, totals.rounds, random);
-    Soak::KillPoint point;
-    point.afterMark = int(random() % std::uint64_t(shape.stepsPerRound * 5 / 8));
-    point.delayMicros = int(random() % 3000);
-    const Soak::WritingRun run = Soak::RunAndKill(launch, Soak::WritingScript(steps), point);
-    if (run.failed) return run.error + " (see ombra.log)";
-    if (run.killed) CountSaveKill(launch, totals);
-    Soak::Records observed;
-    std::string error;
-    if (!ObserveRecords(launch, shape, observed, error)) return error;
-    const Soak::RoundCheck check = Soak::CheckRound(model, steps, run.lastMark, observed, shape);
-    totals.recordsChecked += check.recordsChecked;
-    totals.stepsCompleted += run.lastMark;
-    totals.kills += run.killed ? 1 : 0;
-    if (check.failures.empty()) return {};
-    std::string text = std::to_string(check.failures.size()) + " records wrong after mark " +
-                       std::to_string(run.lastMark);
-    for (std::size_t index = 0; index < check.failures.size() && index < 10; ++index)
-        text += "\n  " + check.failures[index];
-    return text;
-}
+    // One round: plan, run and kill, read back, check. The failure text, empty when it held.
+    std::string Round(int round, std::mt19937_64& random, bool& killed) {
+        std::vector<Step> steps;
+        const std::string script = WritingScript(round, random, steps);
+        // The first round runs to its end and times a whole round; later ones are killed at a
+        // random moment within the first five eighths of it.
+        const int killMillis = fullRound == 0 ? 0 : 1 + int(random() % (fullRound * 5 / 8 + 1));
+        const auto start = std::chrono::steady_clock::now();
+        const OmbraTest::ChildResult run = Run(script, killMillis);
+        killed = run.signal == SIGKILL;
+        if (!killed && run.Status() != 0)
+            return "ombra ended with status " + std::to_string(run.Status()) + ": " + run.err;
+        if (fullRound == 0)
+            fullRound = int(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now() - start)
+                                .count()) +
+                        1;
+        int lastMark = 0;
+        // Marks of complete lines only: the kill may cut the last one short.
+        std::istringstream marks(run.out.substr(0, run.out.rfind('\n') + 1));
+        for (std::string line; std::getline(marks, line);) lastMark = std::atoi(line.c_str());
+        Records observed;
+        if (std::filesystem::exists(folder + "/soak.txt")) {
+            const OmbraTest::ChildResult read = Run(ReadingScript(), 0);
+            if (read.Status() != 0) return "the reading script failed: " + read.err;
+            std::istringstream lines(read.out);
+            int index = 0;
+            for (std::string line; std::getline(lines, line); ++index) {
+                std::istringstream fields(line);
+                std::string key, value;
+                int count = -1;
+                fields >> key >> count;
+                if (count == 1 && fields >> value) observed[key] = value;
+                if (key != KeyOf(index) || !(count == 0 || !value.empty()))
+                    return "unexpected line of the reading script: " + line;
+            }
+            if (index != KeyCount)
+                return "the reading script showed " + std::to_string(index) + " keys";
+        }
+        for (int n = 1; n <= lastMark; ++n) Apply(model, steps[std::size_t(n - 1)]);
+        std::vector<Records> states = {model, model};
+        if (lastMark < StepsPerRound) Apply(states[1], steps[std::size_t(lastMark)]);
+        checked += KeyCount;
+        completed += lastMark;
+        if (!OmbraTest::FindState(observed, states, 0, 1))
+            return "after mark " + std::to_string(lastMark) + " the file holds " +
+                   OmbraTest::Describe(observed) + ", expected " + OmbraTest::Describe(states[0]) +
+                   " or, with the step under way, " + OmbraTest::Describe(states[1]);
+        model = observed;
+        return {};
+    }
+
+    const std::string ombra, folder;
+    Records model;
+    int fullRound = 0;
+    long checked = 0, completed = 0;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (!ParseOptions(argc, argv, options)) {
+    std::string ombra, folder;
+    int kills = 1000;
+    std::uint64_t seed = 1;
+    bool usage = argc % 2 == 1;
+    for (int i = 1; usage && i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        if (name == "--ombra")
+            ombra = argv[i + 1];
+        else if (name == "--folder")
+            folder = argv[i + 1];
+        else if (name == "--kills")
+            kills = std::atoi(argv[i + 1]);
+        else if (name == "--seed")
+            seed = std::strtoull(argv[i + 1], nullptr, 10);
+        else
+            usage = false;
+    }
+    if (!usage || ombra.empty() || kills <= 0) {
         std::fprintf(stderr, "usage: %s --ombra PATH [--kills N] [--seed S] [--folder DIR]\n",
                      argv[0]);
         return 2;
     }
-    if (!MakeFolder(options)) return Fail({options.ombra, options.folder}, 0, "no folder");
-    const Soak::Launch launch{options.ombra, options.folder};
-    const Soak::PlanShape shape;
-    std::mt19937_64 random(options.seed);
-    Soak::Records model;
-    Totals totals;
-    // A round that ends before its kill point counts no kill; the bound only stops a harness
-    // whose kills never land.
-    for (; totals.kills < options.kills && totals.rounds < 4 * options.kills; ++totals.rounds) {
-        const std::string failure = RunRound(launch, shape, model, random, totals);
-        if (!failure.empty()) return Fail(launch, totals.rounds, failure);
+    if (folder.empty()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "soak-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) folder = pattern;
+    } else {
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+    }
+    if (folder.empty() || !std::filesystem::is_directory(folder)) {
+        std::fprintf(stderr, "soak: no folder\n");
+        return 1;
+    }
+    Soak soak(ombra, folder);
+    std::mt19937_64 random(seed);
+    int killed = 0, round = 0;
+    // A round that ends before its kill counts none; the bound stops a harness whose kills
+    // never land.
+    for (; killed < kills && round < 4 * kills; ++round) {
+        bool wasKilled = false;
+        const std::string failure = soak.Round(round, random, wasKilled);
+        killed += wasKilled;
+        if (failure.empty()) continue;
+        std::error_code ignored;
+        std::filesystem::copy_file(folder + "/soak.txt",
+                                   folder + "/failed-" + std::to_string(round) + ".txt", ignored);
+        std::fprintf(stderr, "soak: round %d failed: %s\nsoak: kept in %s\n", round,
+                     failure.c_str(), folder.c_str());
+        return 1;
     }
     std::printf(
-        "soak: %d kills in %d rounds (%d during a save), %ld records checked, %ld "
-        "completed steps, %zu records at the end, 0 failures\n",
-        totals.kills, totals.rounds, totals.killsInSaves, totals.recordsChecked,
-        totals.stepsCompleted, model.size());
-    std::filesystem::remove_all(options.folder);
-    return totals.kills == options.kills ? 0 : 1;
+        "soak: %d kills in %d rounds, %ld records checked, %ld completed steps, %zu "
+        "records at the end, 0 failures\n",
+        killed, round, soak.checked, soak.completed, soak.model.size());
+    std::filesystem::remove_all(folder);
+    return killed == kills ? 0 : 1;
 }

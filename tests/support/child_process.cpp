@@ -20,13 +20,9 @@ namespace {
 
 std::vector<std::string> ChildEnvironment(const ChildRun& run) {
     auto replaced = [&run](const std::string& entry) {
-        const std::string name = entry.substr(0, entry.find('='));
-        for (const std::string& unset : run.unsetEnvironment) {
-            if (unset == name) return true;
-        }
-        for (const std::string& set : run.setEnvironment) {
-            if (set.substr(0, set.find('=')) == name) return true;
-        }
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        for (const std::string& set : run.setEnvironment)
+            if (set.starts_with(name)) return true;
         return false;
     };
     std::vector<std::string> entries;
@@ -66,8 +62,7 @@ ChildResult Run(const ChildRun& run, Enter enter) {
     if (made && run.terminal) {
         // What is typed ahead waits in the terminal's line buffer until the child reads it.
         made = openpty(&controller, &terminal, nullptr, nullptr, nullptr) == 0 &&
-               write(controller, run.input.data(), run.input.size()) ==
-                   ssize_t(run.input.size());
+               write(controller, run.input.data(), run.input.size()) == ssize_t(run.input.size());
     } else if (made) {
         made = pipe2(inPipe, O_CLOEXEC) == 0;
     }
@@ -92,7 +87,8 @@ ChildResult Run(const ChildRun& run, Enter enter) {
     result.started = true;
 
     // A child that stops reading its input must not end this program with SIGPIPE.
-    struct sigaction ignore {}, previous{};
+    struct sigaction ignore {
+    }, previous{};
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGPIPE, &ignore, &previous);
     std::size_t written = 0;
@@ -101,12 +97,13 @@ ChildResult Run(const ChildRun& run, Enter enter) {
     while (outPipe[0] >= 0 || errPipe[0] >= 0) {
         pollfd fds[3] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}, {inPipe[1], POLLOUT, 0}};
         int wait = -1;
-        if (run.timeoutMilliseconds > 0) {
+        // Once killed, what it wrote before it died is still read.
+        if (run.timeoutMilliseconds > 0 && !result.timedOut) {
             wait = int(std::max(0LL, deadline - NowMilliseconds()));
             if (wait == 0) {
                 kill(child, SIGKILL);
                 result.timedOut = true;
-                break;
+                wait = -1;
             }
         }
         if (poll(fds, 3, wait) < 0 && errno != EINTR) break;
@@ -117,7 +114,8 @@ ChildResult Run(const ChildRun& run, Enter enter) {
             char buffer[4096];
             const ssize_t got = read(*sources[i], buffer, sizeof buffer);
             if (got > 0) sinks[i]->append(buffer, std::size_t(got));
-            if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) CloseIfOpen(*sources[i]);
+            if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN))
+                CloseIfOpen(*sources[i]);
         }
         if (fds[2].revents != 0) {
             const ssize_t put =
@@ -155,9 +153,8 @@ ChildResult RunProgram(const ChildRun& run) {
 
 ChildResult RunFunction(const ChildRun& run, const std::function<int()>& body) {
     std::vector<std::string> envTexts = ChildEnvironment(run);
-    const bool changesEnvironment = !run.setEnvironment.empty() || !run.unsetEnvironment.empty();
     return Run(run, [&] {
-        if (changesEnvironment) {
+        if (!run.setEnvironment.empty()) {
             clearenv();
             for (std::string& entry : envTexts) putenv(entry.data());
         }

@@ -15,10 +15,8 @@ struct ChildRun {
     std::string input;                   // the bytes on standard input
     bool terminal = false;               // standard input is a terminal with `input` typed ahead
     std::string folder;                  // the current folder of the child; empty: ours
-    // Entries "NAME=value" replacing or adding to our environment, and names to remove from it.
-    std::vector<std::string> setEnvironment;
-    std::vector<std::string> unsetEnvironment;
-    int timeoutMilliseconds = 0;         // killed (SIGKILL) after this long; 0: no limit
+    std::vector<std::string> setEnvironment;  // entries "NAME=value" replacing or adding to ours
+    int timeoutMilliseconds = 0;              // killed (SIGKILL) after this long; 0: no limit
 };
 
 struct ChildResult {

@@ -83,8 +83,9 @@ std::string ModuleMessage(Int16 list, Int16 index) {
     FetchMessageString(buffer, list, index, DataOmbraPlugin::GetResourceModule());
     if (buffer[0] == '\0') {
         // An expectation built from a missing message would match a module that reports nothing.
-        std::fprintf(stderr, "ModuleMessage: the module's resources hold no message %d of list %d\n",
-                     index, list);
+        std::fprintf(stderr,
+                     "ModuleMessage: the module's resources hold no message %d of list %d\n", index,
+                     list);
         std::abort();
     }
     return buffer;

@@ -31,7 +31,8 @@ std::string ModuleMessage(Int16 list, Int16 index);
 
 // The report the module makes for message `index` of list `list` about the file `fileName`:
 // the message without its four-character prefix, `argument` in place of its "%s" if it has one,
-// set in the message frame. Composed here from the resources, independently of the module's own code.
+// set in the message frame. Composed here from the resources, independently of the module's own
+// code.
 std::string ModuleReport(Int16 list, Int16 index, const std::string& fileName,
                          const std::string& argument = "");
 

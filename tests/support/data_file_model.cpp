@@ -50,15 +50,6 @@ void Apply(Records& records, const Change& change) {
         records.erase(change.key);
 }
 
-std::vector<Records> StatesAfter(Records start, const std::vector<Change>& changes) {
-    std::vector<Records> states = {std::move(start)};
-    for (const Change& change : changes) {
-        states.push_back(states.back());
-        Apply(states.back(), change);
-    }
-    return states;
-}
-
 std::optional<std::size_t> FindState(const Records& records, const std::vector<Records>& states,
                                      std::size_t first, std::size_t last) {
     for (std::size_t i = first; i <= last && i < states.size(); ++i)
@@ -84,6 +75,7 @@ std::string SavedFormError(std::string_view bytes, char separator, bool utf8) {
     std::u16string previous;
     bool first = true;
     for (const std::string& line : SplitLines(bytes)) {
+        if (line.empty()) return "an empty line";  // it holds nothing and would stand first
         const std::string key = KeyOf(line, separator);
         const std::u16string units =
             ZR::UniString(key.data(), USize(key.size()), utf8 ? CC_UTF8 : CC_Default).Get();

@@ -45,9 +45,6 @@ struct Change {
 };
 void Apply(Records& records, const Change& change);
 
-// The records before the changes (index 0) and after each of them (index i after change i).
-std::vector<Records> StatesAfter(Records start, const std::vector<Change>& changes);
-
 // The index of the first of states[first..last] equal to `records`.
 std::optional<std::size_t> FindState(const Records& records, const std::vector<Records>& states,
                                      std::size_t first, std::size_t last);
@@ -55,8 +52,8 @@ std::optional<std::size_t> FindState(const Records& records, const std::vector<R
 // A readable dump for failure messages (the first dozen records).
 std::string Describe(const Records& records);
 
-// Empty when `bytes` have the form of a saved file: the mark when `utf8`, every line ended by a
-// single CR, keys strictly ascending by their code units in the file's encoding (so each key
+// Empty when `bytes` have the form of a saved file: the mark when `utf8`, no empty line, every line
+// ended by a single CR, keys strictly ascending by their code units in the file's encoding (so each key
 // once). Otherwise what is wrong.
 std::string SavedFormError(std::string_view bytes, char separator, bool utf8);
 

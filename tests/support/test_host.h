@@ -17,8 +17,7 @@
 
 namespace OmbraTest {
 
-// An interpreter value as tests write it: an integer, a real or a UTF-8 text.
-using Value = InterpreterValue;
+using Value = InterpreterValue;  // an integer, a real or a UTF-8 text
 
 struct InputResult {
     Int16 status = 0;
@@ -38,9 +37,7 @@ using ModuleExports = ExtensionExports;
 
 class TestHost {
 public:
-    // Loads the module (see Load). Check IsLoaded()/LoadError() before using it.
-    TestHost();
-    // Unloads the module if loaded and frees the remembered-location handle.
+    TestHost();  // loads the module; check IsLoaded()/LoadError() before using it
     ~TestHost();
     TestHost(const TestHost&) = delete;
     TestHost& operator=(const TestHost&) = delete;
@@ -53,21 +50,18 @@ public:
     bool Load();
     // dlclose: the module's unload runs (resources removed, open channels closed unsaved).
     void Unload();
-    // Unload() then Load().
-    bool Reload();
+    bool Reload();  // Unload() then Load()
     bool IsLoaded() const { return loader.IsLoaded(); }
     const std::string& LoadError() const { return loader.Error(); }
 
     // The path of the module file (lib/ombra/extensions/DataInOut.so of the build).
     static const char* ModulePath();
 
-    // ---- Binding state ----
+    // Binding state: the exports, the entry table the module wrote, the environment table handed
+    // to SetLTEnvAddrs (pass it again to rebind), the status InitExtension returned in Load().
     const ModuleExports& Exports() const { return loader.Exports(); }
-    // The entry table the module wrote at binding.
     const ExtensionEntryTable& Entries() const { return loader.Entries(); }
-    // The environment table handed to SetLTEnvAddrs (pass it again to rebind).
     const HostEnvironment& Environment() const { return environment; }
-    // The status InitExtension returned during Load().
     Int16 InitStatus() const { return loader.InitStatus(); }
     // The configuration record "LTNF" 32500 as the resource service returned it at Load();
     // empty when it was missing.
@@ -81,9 +75,8 @@ public:
     // Slot 3. Default: returns 1 (not found) and leaves the location alone.
     std::function<Int16(const ZR::UniString& name, IO::Location& location)> libraryLookup;
 
-    // Returns and clears the texts sent to the report service, in order.
+    // Return and clear the texts sent to the report service / the full calls, in order.
     std::vector<std::string> TakeReports();
-    // Returns and clears the full report calls (text, flag, reserved), in order.
     std::vector<ReportCall> TakeReportCalls();
 
     // ---- Entry operations with UTF-8 arguments ----
@@ -95,10 +88,6 @@ public:
                  const std::vector<Value>& values);
     Int16 Close(UInt32 channel);
     Int16 ReleaseAll();  // ReleaseAllChannels
-
-    // The interpreter's memory-handle variable passed to every Open (nullptr until OPEN stores a
-    // remembered location). Owned by the host; tests may read or replace it.
-    ZRHandle& FileInfoHandle() { return fileInfoHandle; }
 
 private:
     friend struct TestHostServices;
