@@ -145,7 +145,7 @@ void MakeValueArrays(const OutputStep& step, bool utf8, ZR::Array<OmbraValueReco
 }
 
 // The line OUTPUT writes for `step`: the key, then the separator and each value's text.
-std::string RecordLine(const OutputStep& step, char separator) {
+std::string OutputLine(const OutputStep& step, char separator) {
     std::string line = step.key;
     for (const FuzzValue& value : step.values) line += separator + value.text;
     return line;
@@ -253,10 +253,10 @@ std::string LineOf(const Records& model, const std::string& key) {
 }
 
 void CheckLookup(const Records& model, const std::string& key, bool utf8) {
-    ZR::UniString line;
+    DataOmbraPlugin::RecordLine line;
     FUZZ_CHECK(DataOmbraPlugin::ReadChannelRecord(Channel, Decode(key, utf8), line) == NoError);
-    std::string bytes;
-    line.AppendBytes(bytes, utf8 ? CC_UTF8 : CC_Default);
+    std::string bytes(line.Bytes());  // a line of ASCII bytes is kept as read
+    if (!line.InBytes()) line.Text().AppendBytes(bytes, utf8 ? CC_UTF8 : CC_Default);
     FUZZ_CHECK(bytes == LineOf(model, key));
 }
 
@@ -285,7 +285,7 @@ void ApplyStep(Records& model, const OutputStep& step, const DataCase& dataCase,
         return;
     }
     FUZZ_CHECK(status == NoError);
-    const std::string line = RecordLine(step, dataCase.separator);
+    const std::string line = OutputLine(step, dataCase.separator);
     const bool deletes = field <= 0 || line.empty() ||
                          line == OmbraTest::DeletionLine(step.key, dataCase.separator, utf8);
     OmbraTest::Apply(model, {step.key, deletes ? std::nullopt : std::optional(line)});

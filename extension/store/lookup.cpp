@@ -288,11 +288,6 @@ ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, RecordLine
     return NoError;
 }
 
-ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, ZR::UniString& line) {
-    return WithDecodedLine(line,
-                           [&](RecordLine& found) { return ReadRecordLine(info, key, found); });
-}
-
 bool EnsureChannelLoaded(UInt32 channel) {
     ChannelInfo* info = FindChannelRecord(channel);
     if (info == nullptr) return false;
@@ -301,12 +296,6 @@ bool EnsureChannelLoaded(UInt32 channel) {
 }
 
 ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, RecordLine& line) {
-    ChannelInfo* info = FindChannelRecord(channel);
-    if (info == nullptr) return StatusReportedError;
-    return ReadRecordLine(*info, key, line);
-}
-
-ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, ZR::UniString& line) {
     ChannelInfo* info = FindChannelRecord(channel);
     if (info == nullptr) return StatusReportedError;
     return ReadRecordLine(*info, key, line);

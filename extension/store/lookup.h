@@ -46,12 +46,9 @@ private:
 // Loads the channel if needed and reads the line of `key` into `line`; the line stays empty when
 // the record is absent or deleted.
 ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, RecordLine& line);
-// ReadRecordLine with the line decoded.
-ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, ZR::UniString& line);
 
 // Channel-level forms: false / -7003 when the channel is not open.
 bool EnsureChannelLoaded(UInt32 channel);
 ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, RecordLine& line);
-ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, ZR::UniString& line);
 
 }  // namespace DataOmbraPlugin
