@@ -40,8 +40,7 @@ options=(
 
 # executable and gtest filter of each end-to-end suite
 suites=(
-    "frame_tests BindingTest.*:ResourcesTest.*"
-    "write_tests WriteModule.*"
+    "extension_tests BindingTest.*:TornAppend.*:WriteLock.*:Files/ModelTest.*/sorted_codepage"
     "ombra_tests OmbraBinaryTest.*:ExtensionModulesTest.*:ManualPage.*"
     "reliability_tests *FailureSweep*/close_save_utf8:*FailureSweep*/output_append_codepage:*KillSweep*/sequence_outputs_utf8"
 )
