@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
@@ -20,7 +19,6 @@
 #include "platform/filesystem/fault_injection.h"
 #include "tests/support/child_process.h"
 #include "tests/support/core_binding.h"
-#include "tests/support/data_file_model.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_host.h"
 
@@ -36,22 +34,6 @@ std::string Report(Int16 index, const std::string& name) {
     return OmbraTest::ModuleReport(3, index, name);
 }
 constexpr Int16 Used = 2, NotFound = 3, WriteError = 5;
-
-// The line of every record of `before` whose key is not in `changedKeys` is a line of `after`.
-testing::AssertionResult LinesKept(const std::string& before, const std::string& after,
-                                   const std::vector<std::string>& changedKeys) {
-    std::string_view text = after;
-    if (text.starts_with(OmbraTest::ByteOrderMark))
-        text.remove_prefix(OmbraTest::ByteOrderMark.size());
-    const std::vector<std::string> kept = OmbraTest::SplitLines(text);
-    for (const auto& [key, line] : OmbraTest::ReadRecords(before, '\t').lines) {
-        if (std::find(changedKeys.begin(), changedKeys.end(), key) != changedKeys.end()) continue;
-        if (std::find(kept.begin(), kept.end(), line) == kept.end())
-            return testing::AssertionFailure()
-                   << "line of key '" << key << "' (" << line.size() << " bytes) lost";
-    }
-    return testing::AssertionSuccess();
-}
 
 class HostileFile : public testing::Test {
 protected:
@@ -104,8 +86,7 @@ protected:
 // the data-file fuzz target's seeds serve the other odd bytes and every mix of line ends.
 TEST_F(HostileFile, TenMegabyteLineIsServedAndKept) {
     const std::string longField(10 * 1024 * 1024, 'x');
-    const std::string bytes = "a\t1st\rb\t" + longField + "\rc\t3rd\r";
-    ASSERT_TRUE(folder.WriteFile("long.txt", bytes));
+    ASSERT_TRUE(folder.WriteFile("long.txt", "a\t1st\rb\t" + longField + "\rc\t3rd\r"));
     ASSERT_EQ(host.Open(1, "long.txt", "MODE=WA"), NoError);
     ExpectProbes({{"a", "1st"}, {"b", longField}, {"c", "3rd"}, {"new", "<absent>"}});
     EXPECT_EQ(host.Output(1, "c", "1", {std::string("changed")}), NoError);
@@ -114,7 +95,8 @@ TEST_F(HostileFile, TenMegabyteLineIsServedAndKept) {
     ExpectProbes({{"a", "1st"}, {"b", longField}, {"c", "changed"}});
     host.Close(1);
     EXPECT_TRUE(host.TakeReports().empty());
-    EXPECT_TRUE(LinesKept(bytes, *folder.ReadFile("long.txt"), {"c"}));
+    // Compared without printing: a failure would show 10 MB twice.
+    EXPECT_TRUE(folder.ReadFile("long.txt") == "a\t1st\rb\t" + longField + "\rc\tchanged\r");
 }
 
 TEST_F(HostileFile, FolderAsDataFileIsNotFoundInEveryMode) {
