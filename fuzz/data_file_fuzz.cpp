@@ -70,11 +70,10 @@ std::vector<std::string> Split(std::string_view text, char divider, size_t limit
     return parts;
 }
 
-std::string WithoutBytes(const std::string& text, char separator) {
-    std::string kept;
-    for (char ch : text)
-        if (ch != separator && ch != '\r' && ch != '\n') kept += ch;
-    return kept;
+std::string WithoutBytes(std::string text, char separator) {
+    std::erase_if(text,
+                  [separator](char ch) { return ch == separator || ch == '\r' || ch == '\n'; });
+    return text;
 }
 
 std::string FormatNumber(double number) {
@@ -129,21 +128,6 @@ DataCase ReadDataCase(const uint8_t* data, size_t size) {
     return dataCase;
 }
 
-// The value records and texts of `step` as the interpreter hands them to OUTPUT, the strings
-// decoded in the file's encoding so that they are written back byte for byte.
-void MakeValueArrays(const OutputStep& step, bool utf8, ZR::Array<OmbraValueRecord>& records,
-                     ZR::Array<ZR::UniString>& strings) {
-    for (const FuzzValue& value : step.values) {
-        OmbraValueRecord record = value.record;
-        if (value.isString) {
-            record.value.stringIndex = UInt32(strings.GetSize());
-            strings.Push(ZR::UniString(value.text.data(), USize(value.text.size()),
-                                       utf8 ? CC_UTF8 : CC_Default));
-        }
-        records.Push(record);
-    }
-}
-
 // The line OUTPUT writes for `step`: the key, then the separator and each value's text.
 std::string OutputLine(const OutputStep& step, char separator) {
     std::string line = step.key;
@@ -152,15 +136,6 @@ std::string OutputLine(const OutputStep& step, char separator) {
 }
 
 constexpr Int32 Count = 3;  // values each INPUT reads
-
-std::vector<std::string> Fields(const std::string& line, char separator) {
-    std::vector<std::string> fields;
-    size_t start = 0;
-    for (size_t end; (end = line.find(separator, start)) != std::string::npos; start = end + 1)
-        fields.push_back(line.substr(start, end - start));
-    fields.push_back(line.substr(start));
-    return fields;
-}
 
 bool SameNumber(const OmbraValueRecord& actual, const OmbraValueRecord& expected) {
     if (actual.valueType != ValueTypeNumeric) return false;
@@ -208,7 +183,7 @@ void CheckInputValues(UInt32 channel, const std::string& key, const std::string&
     FUZZ_CHECK(status == (line.empty() || numbered ? NoError : -1111));
     // A number beyond 32 bits is taken at the nearest limit: a huge one reads nothing.
     field = std::clamp(field, long(INT32_MIN), long(INT32_MAX));
-    const std::vector<std::string> fields = Fields(line, separator);
+    const std::vector<std::string> fields = Split(line, separator, SIZE_MAX);
     const size_t first = size_t(std::max(field, 1L));
     if (line.empty() || !numbered || fields.size() <= first) {
         FUZZ_CHECK(valuesRead == 0);
@@ -232,18 +207,8 @@ const OmbraTest::TempFolder& WorkFolder() {
     return folder;
 }
 
-std::string ReadBytes(const std::string& name) {
-    const std::optional<std::string> bytes = WorkFolder().ReadFile(name);
-    FUZZ_CHECK(bytes.has_value());
-    return *bytes;
-}
-
 ZR::UniString Decode(const std::string& bytes, bool utf8) {
     return ZR::UniString(bytes.data(), USize(bytes.size()), utf8 ? CC_UTF8 : CC_Default);
-}
-
-ZR::UniString OpenParameters(char separator) {
-    return ZR::UniString((std::string("SEPARATOR='") + separator + "', MODE=WA").c_str());
 }
 
 // The line of `key`, or "" when the record is absent or deleted.
@@ -272,9 +237,18 @@ void LookUpKeys(const Records& model, const DataCase& dataCase, bool utf8) {
 
 // One OUTPUT; the model follows what it was asked to do.
 void ApplyStep(Records& model, const OutputStep& step, const DataCase& dataCase, bool utf8) {
+    // The values as the interpreter hands them over, the strings decoded in the file's encoding
+    // so that they are written back byte for byte.
     ZR::Array<OmbraValueRecord> records;
     ZR::Array<ZR::UniString> strings;
-    MakeValueArrays(step, utf8, records, strings);
+    for (const FuzzValue& value : step.values) {
+        OmbraValueRecord record = value.record;
+        if (value.isString) {
+            record.value.stringIndex = UInt32(strings.GetSize());
+            strings.Push(Decode(value.text, utf8));
+        }
+        records.Push(record);
+    }
     const ZR::UniString fieldId(step.fieldId.data(), USize(step.fieldId.size()), CC_Default);
     const Int16 status = DataOmbraPlugin::OutputToChannel(Channel, Decode(step.key, utf8), fieldId,
                                                           &records, &strings);
@@ -296,9 +270,10 @@ void ApplyStep(Records& model, const OutputStep& step, const DataCase& dataCase,
 
 void CheckClosedFile(const Records& model, const std::string& name, bool saved,
                      const DataCase& dataCase, bool utf8) {
-    const std::string bytes = ReadBytes(name);
-    if (saved) FUZZ_CHECK(OmbraTest::SavedFormError(bytes, dataCase.separator, utf8).empty());
-    FUZZ_CHECK(OmbraTest::ReadRecords(bytes, dataCase.separator).lines == model);
+    const std::optional<std::string> bytes = WorkFolder().ReadFile(name);
+    FUZZ_CHECK(bytes.has_value());
+    if (saved) FUZZ_CHECK(OmbraTest::SavedFormError(*bytes, dataCase.separator, utf8).empty());
+    FUZZ_CHECK(OmbraTest::ReadRecords(*bytes, dataCase.separator).lines == model);
     FUZZ_CHECK(!WorkFolder().Exists(name + ".tmp"));
 }
 
@@ -310,9 +285,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string name = "data.txt";
     FUZZ_CHECK(WorkFolder().WriteFile(name, dataCase.file));
     const std::string path = WorkFolder().PathOf(name);
+    const std::string parameters = std::string("SEPARATOR='") + dataCase.separator + "', MODE=WA";
     ZRHandle fileInfo = nullptr;
     FUZZ_CHECK(DataOmbraPlugin::OpenDataChannel(Channel, ZR::UniString(path.c_str(), CC_UTF8),
-                                                OpenParameters(dataCase.separator),
+                                                ZR::UniString(parameters.c_str()),
                                                 &fileInfo) == NoError);
     const OmbraTest::FileRecords before = OmbraTest::ReadRecords(dataCase.file, dataCase.separator);
     const bool utf8 = before.utf8;

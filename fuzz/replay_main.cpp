@@ -1,6 +1,6 @@
-// Runs a fuzz target's entry point once on every file of the folders (or files) named on the
-// command line, in name order, without libFuzzer: the seed corpora become ordinary test cases.
-// A broken invariant aborts inside the entry point.
+// Runs a fuzz target's entry point once on every file of the seed corpus folder named on the
+// command line, in name order, without libFuzzer: the corpus becomes an ordinary test case. A
+// broken invariant aborts inside the entry point; so does a folder that cannot be read.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -13,25 +13,17 @@
 
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
-    std::vector<fs::path> inputs;
-    for (int i = 1; i < argc; ++i) {
-        std::error_code error;
-        if (fs::is_regular_file(argv[i], error))
-            inputs.emplace_back(argv[i]);
-        else
-            for (const fs::directory_entry& entry : fs::directory_iterator(argv[i], error))
-                if (entry.is_regular_file()) inputs.push_back(entry.path());
-        if (error) {
-            std::cerr << argv[i] << ": " << error.message() << "\n";
-            return 2;
-        }
+    if (argc != 2) {
+        std::cerr << "usage: " << argv[0] << " CORPUS_FOLDER\n";
+        return 2;
     }
+    std::vector<fs::path> inputs(fs::directory_iterator(argv[1]), fs::directory_iterator{});
     std::sort(inputs.begin(), inputs.end());
     for (const fs::path& input : inputs) {
         std::ifstream stream(input, std::ios::binary);
         const std::string bytes{std::istreambuf_iterator<char>(stream),
                                 std::istreambuf_iterator<char>()};
-        if (stream.bad()) {
+        if (!stream.is_open() || stream.bad()) {
             std::cerr << input.string() << ": cannot be read\n";
             return 1;
         }

@@ -9,9 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "tests/reliability/sweep.h"
@@ -31,53 +29,47 @@ using Faults::Op;
 // effect.
 class PowerLossJournal {
 public:
-    explicit PowerLossJournal(fs::path folder) : folder(std::move(folder)) {}
+    explicit PowerLossJournal(const OmbraTest::TempFolder& folder) : folder(folder) {}
 
     // Takes the folder as it is now as durable.
     void Start() {
         live.clear();
         durableContent.clear();
         pending = faulty = false;
-        for (const auto& entry : fs::directory_iterator(folder))
+        for (const auto& entry : fs::directory_iterator(folder.Path()))
             if (entry.is_regular_file())
-                durableContent[live[entry.path().filename()] = nextId++] = Read(entry.path());
+                durableContent[live[entry.path().filename()] = nextId++] =
+                    folder.ReadFile(entry.path().filename()).value_or("");
         durable = live;
     }
 
     void Observe(const Faults::CallInfo& call) {
         Commit();
         const fs::path path(call.path);
-        const bool isFolder = path == folder;
-        name = isFolder || path.parent_path() != folder ? std::string() : path.filename().string();
+        const bool isFolder = path == folder.Path();
+        name = isFolder || path.parent_path() != folder.Path() ? std::string()
+                                                               : path.filename().string();
         if (!isFolder && name.empty()) return;  // outside the folder: not modelled
         pending = true;
         op = call.op;
-        existed = !isFolder && fs::exists(folder / name);
+        existed = !isFolder && folder.Exists(name);
         // Sync passes its checkpoint after the flush: the bytes it makes durable are on disk now.
-        if (op == Op::Sync && existed) content = Read(folder / name);
+        if (op == Op::Sync && existed) content = folder.ReadFile(name).value_or("");
     }
 
     // Puts the folder back to what the disk keeps; false when the run made a call the journal
     // cannot model.
     bool LoseUnsynced() {
         if (faulty) return false;
-        for (const auto& entry : fs::directory_iterator(folder))
+        for (const auto& entry : fs::directory_iterator(folder.Path()))
             if (entry.is_regular_file()) fs::remove(entry.path());
         bool written = true;
-        for (const auto& [file, id] : durable) {
-            std::ofstream out(folder / file, std::ios::binary | std::ios::trunc);
-            written = bool(out << durableContent[id]) && written;
-        }
+        for (const auto& [file, id] : durable)
+            written = folder.WriteFile(file, durableContent[id]) && written;
         return written;
     }
 
 private:
-    static std::string Read(const fs::path& path) {
-        std::ostringstream bytes;
-        bytes << std::ifstream(path, std::ios::binary).rdbuf();
-        return bytes.str();
-    }
-
     void Commit() {
         if (!pending) return;
         pending = false;
@@ -100,7 +92,7 @@ private:
         }
     }
 
-    const fs::path folder;
+    const OmbraTest::TempFolder& folder;
     int nextId = 0;
     std::map<std::string, int> live;            // name -> file, as the run sees the folder
     std::map<std::string, int> durable;         // name -> file, as of the last folder sync
@@ -178,7 +170,7 @@ TEST_P(KillSweep, CrashAtEachCallKeepsEveryReturnedStep) {
 
 TEST_P(KillSweep, PowerLossAtEachCallKeepsSavesWhole) {
     const std::vector<Faults::Op> calls = TraceScenario();
-    PowerLossJournal journal(folder.Path());
+    PowerLossJournal journal(folder);
     // A scenario whose one step is a save (CLOSE of a changed file, the OUTPUT that compacts)
     // must come out old or new at every call.
     const std::string& name = GetParam().name;
@@ -206,13 +198,7 @@ TEST_P(KillSweep, PowerLossAtEachCallKeepsSavesWhole) {
     Tally("power loss", calls.size(), cases);
 }
 
-std::vector<Scenario> AllScenarios() {
-    std::vector<Scenario> scenarios = SingleOperations();
-    for (Scenario& sequence : Sequences()) scenarios.push_back(std::move(sequence));
-    return scenarios;
-}
-
-INSTANTIATE_TEST_SUITE_P(Operations, KillSweep, testing::ValuesIn(AllScenarios()),
+INSTANTIATE_TEST_SUITE_P(Operations, KillSweep, testing::ValuesIn(Operations(true)),
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace

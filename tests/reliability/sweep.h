@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -46,9 +45,9 @@ void PrintTo(const Scenario& scenario, std::ostream* out);
 
 // One operation each (OPEN in every mode, the first INPUT, OUTPUT in place, appended, deleting,
 // compacting and on a new file, CLOSE with and without a save), in both encodings where it
-// matters; and sequences of several OUTPUTs, a deletion, a compaction and CLOSE.
-std::vector<Scenario> SingleOperations();
-std::vector<Scenario> Sequences();
+// matters; with them (`withSequences`) sequences of several OUTPUTs, a deletion, a compaction and
+// CLOSE.
+std::vector<Scenario> Operations(bool withSequences = false);
 
 // The records after the prepared steps (index 0) and after each step under test (index i).
 std::vector<Records> ModelStates(const Scenario& scenario);
@@ -67,8 +66,6 @@ testing::AssertionResult HoldsOneOf(const std::string& bytes, Encoding encoding,
                                     std::size_t last, std::size_t* matched = nullptr,
                                     bool unendedTail = false);
 
-// The kind of each file-system call that `run` makes, in order; leaves injection disarmed.
-std::vector<Faults::Op> TraceCalls(const std::function<void()>& run);
 // The call numbers (from 1) a sweep breaks: all of them when OMBRA_FULL_SWEEP is set or there are
 // at most 200; otherwise the first and last 40 (opening, loading, the temporary file, renaming,
 // closing) and every 47th between (the lines of a merge).
@@ -88,14 +85,18 @@ protected:
     std::string DataBytes() const { return folder.ReadFile("data.txt").value_or(""); }
 
     // The step's result is one its failure table allows: 0 and no message, or -7003 and the one
-    // message that goes with it; an INPUT that succeeded delivered the record of `before`.
-    void ExpectAllowedResult(const Step& step, const StepResult& result, const Records& before);
+    // message that goes with it; an INPUT that succeeded delivered the record of `before`. When
+    // memory ran out, any step may also report the memory-full message, whose file name is not
+    // compared (memory may run out before it is known), and an INPUT may fail without a message
+    // (its value could not be stored), return -1111 (its load failed), or deliver nothing.
+    void ExpectAllowedResult(const Step& step, const StepResult& result, const Records& before,
+                             bool outOfMemory = false);
     // Goes on without faults from what a broken run left: CLOSE, OPEN "WA", OUTPUT of a new
     // record, CLOSE. The file must hold `state` and the new record, no temporary file may
     // remain, and an OPEN "RO" finds every record the scenario touches through INPUT.
     void ExpectContinuesFrom(const Records& state);
-    // The scenario's calls, traced on a run without faults; that run must reach the last state
-    // and go on from it.
+    // The kind of each file-system call of the scenario's steps, traced on a run without faults;
+    // that run must reach the last state and go on from it.
     std::vector<Faults::Op> TraceScenario();
     // Prints the case count of a sweep for the reliability figures.
     void Tally(const char* suite, std::size_t calls, std::size_t cases) const;

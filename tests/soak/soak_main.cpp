@@ -3,10 +3,10 @@
 // completed (the one under way may be old or new). The next round goes on from the file as the
 // kill left it.
 //
-//   soak_harness --ombra PATH [--kills N] [--seed S] [--folder DIR]
+//   soak_harness --ombra PATH [--kills N] [--seed S]
 //
 // Exit status 0 when every check held; 1 on the first round that failed (its data file is kept
-// as failed-ROUND.txt in the folder, which then stays); 2 on a usage error.
+// as failed-ROUND.txt in the temporary folder, which then stays); 2 on a usage error.
 #include <unistd.h>
 
 #include <chrono>
@@ -31,16 +31,12 @@ constexpr int KeyCount = 1500;       // enough distinct tail keys for compaction
 constexpr int StepsPerRound = 4000;  // a round is usually killed long before its end
 const std::string OpenLine = "ch = OPEN(\"DATA\", \"soak.txt\", \"SEPARATOR=';', MODE=";
 
-// One step of a writing script: OUTPUT of a value, a deletion (no value), or CLOSE and a new
-// OPEN of the channel (no key).
-struct Step {
-    std::string key, value;
-};
+// A step of a writing script is an OUTPUT of a value, a deletion (no value), or CLOSE and a new
+// OPEN of the channel (no key, no value: the model then changes nothing).
+using Step = OmbraTest::Change;
 
-std::string KeyOf(int index) {
-    char key[16];
-    std::snprintf(key, sizeof key, "k%04d", index);
-    return key;
+std::string KeyOf(int index) {  // k0000, k0001, ...
+    return "k" + std::to_string(10000 + index).substr(1);
 }
 
 // Values name the round and the step, padded to varying lengths so that some changes are
@@ -58,7 +54,7 @@ std::string WritingScript(int round, std::mt19937_64& random, std::vector<Step>&
                              std::string(random() % 10, 'x');
             }
             script += "OUTPUT ch, \"" + step.key + "\", " +
-                      (step.value.empty() ? "0" : "1, \"" + step.value + "\"") + "\n";
+                      (step.value ? "1, \"" + *step.value + "\"" : "0") + "\n";
         }
         script += "PRINT " + std::to_string(n) + "\n";
         steps.push_back(step);
@@ -74,12 +70,6 @@ std::string ReadingScript() {
         script += "v = \"\"\nn = INPUT(ch, \"" + key + "\", 1, v)\nPRINT \"" + key + "\", n, v\n";
     }
     return script + "CLOSE ch\n";
-}
-
-void Apply(Records& records, const Step& step) {
-    if (!step.key.empty())
-        OmbraTest::Apply(records,
-                         {step.key, step.value.empty() ? std::nullopt : std::optional(step.value)});
 }
 
 class Soak {
@@ -133,9 +123,9 @@ public:
             if (index != KeyCount)
                 return "the reading script showed " + std::to_string(index) + " keys";
         }
-        for (int n = 1; n <= lastMark; ++n) Apply(model, steps[std::size_t(n - 1)]);
+        for (int n = 1; n <= lastMark; ++n) OmbraTest::Apply(model, steps[std::size_t(n - 1)]);
         std::vector<Records> states = {model, model};
-        if (lastMark < StepsPerRound) Apply(states[1], steps[std::size_t(lastMark)]);
+        if (lastMark < StepsPerRound) OmbraTest::Apply(states[1], steps[std::size_t(lastMark)]);
         checked += KeyCount;
         completed += lastMark;
         if (!OmbraTest::FindState(observed, states, 0, 1))
@@ -155,7 +145,7 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string ombra, folder;
+    std::string ombra;
     int kills = 1000;
     std::uint64_t seed = 1;
     bool usage = argc % 2 == 1;
@@ -163,8 +153,6 @@ int main(int argc, char** argv) {
         const std::string name = argv[i];
         if (name == "--ombra")
             ombra = argv[i + 1];
-        else if (name == "--folder")
-            folder = argv[i + 1];
         else if (name == "--kills")
             kills = std::atoi(argv[i + 1]);
         else if (name == "--seed")
@@ -173,19 +161,12 @@ int main(int argc, char** argv) {
             usage = false;
     }
     if (!usage || ombra.empty() || kills <= 0) {
-        std::fprintf(stderr, "usage: %s --ombra PATH [--kills N] [--seed S] [--folder DIR]\n",
-                     argv[0]);
+        std::fprintf(stderr, "usage: %s --ombra PATH [--kills N] [--seed S]\n", argv[0]);
         return 2;
     }
-    if (folder.empty()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "soak-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) folder = pattern;
-    } else {
-        std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
-    }
-    if (folder.empty() || !std::filesystem::is_directory(folder)) {
-        std::fprintf(stderr, "soak: no folder\n");
+    std::string folder = (std::filesystem::temp_directory_path() / "soak-XXXXXX").string();
+    if (::mkdtemp(folder.data()) == nullptr) {
+        std::perror("soak: no folder");
         return 1;
     }
     Soak soak(ombra, folder);
