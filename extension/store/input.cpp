@@ -106,13 +106,17 @@ ZRErrCode CollectValues(ValueList& list, ZR::UniChar separator, const Line& line
     OmbraValueRecord record{};
     record.valueType = ValueTypeNumeric;
     record.numericKind = NumericKindInteger;
-    ZRErrCode appended = NoError;
     try {
         // Every value asked for is delivered (empty fields after the line's end): room for the
-        // usual few at once.
+        // usual few at once. Without it the first append would fail, and so the call fails.
         const USize expected = USize(std::clamp(count, 0, MaxReservedValues));
         list.values.Reserve(expected);
         list.strings.Reserve(expected);
+    } catch (const std::exception&) {
+        return ErrMemoryFull;
+    }
+    ZRErrCode appended = NoError;
+    try {
         std::string expression;
         const USize length = LengthOf(line);
         USize at = start;  // the next field's start; the line's length once it is used up

@@ -88,7 +88,8 @@ protected:
     // message that goes with it; an INPUT that succeeded delivered the record of `before`. When
     // memory ran out, any step may also report the memory-full message, whose file name is not
     // compared (memory may run out before it is known), and an INPUT may fail without a message
-    // (its value could not be stored), return -1111 (its load failed), or deliver nothing.
+    // (its value could not be stored) or return -1111 (its load failed); one that returns 0
+    // still delivers the record.
     void ExpectAllowedResult(const Step& step, const StepResult& result, const Records& before,
                              bool outOfMemory = false);
     // Goes on without faults from what a broken run left: CLOSE, OPEN "WA", OUTPUT of a new
