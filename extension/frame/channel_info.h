@@ -113,6 +113,8 @@ struct ChannelInfo : RecordIndex {
     void DropContent();
     // Where the first line starts: after the byte-order mark of a UTF-8 file.
     UInt32 DataStart() const { return utf8 ? 3 : 0; }
+    // The character code of the channel's text: UTF-8 or the default code page.
+    ZRCharCode CharCode() const { return utf8 ? CC_UTF8 : CC_Default; }
 };
 
 // Closes `file` (its status is not looked at) and destroys the file object; the file on disk

@@ -73,7 +73,7 @@ KeyReader::KeyReader(ChannelInfo& info, ZR::IChannel& channel, UInt64 fileOffset
     : info(info),
       fileOffset(fileOffset),
       cursor(channel),
-      charCode(info.utf8 ? CC_UTF8 : CC_Default),
+      charCode(info.CharCode()),
       separatorByte(FindSeparatorByte(info.separator, info.utf8 != 0, DecodeLines)) {
     UInt64 offset = 0;
     atFileStart = channel.GetReadOffset(&offset) == NoError && fileOffset + offset == 0;

@@ -23,7 +23,7 @@ RunStream::RunStream(ChannelInfo& info)
       end(info.sortedIndex.GetLast().filePos),
       deletion(MakeDeletionLine(ZR::UniString(), info.separator)) {
     deletion.GetSubstring(1, deletion.GetLength() - 1)
-        .AppendBytes(deletionMarker, info.utf8 ? CC_UTF8 : CC_Default);
+        .AppendBytes(deletionMarker, info.CharCode());
 }
 
 ZRErrCode RunStream::Start() {
@@ -93,7 +93,7 @@ ZRErrCode RunStream::ReadLine() {
     std::string_view line;
     ZRErrCode status = cursor.Next(&line, NoSeparatorByte);
     if (status != NoError) return status;
-    text.AssignBytes(line.data(), USize(line.size()), info.utf8 ? CC_UTF8 : CC_Default);
+    text.AssignBytes(line.data(), USize(line.size()), info.CharCode());
     bytes.assign(line);
     bytes.push_back('\r');
     cursor.Sync();

@@ -20,7 +20,7 @@ public:
     bool HasMore() const { return next <= count; }
     const ZR::UniString& Key() const { return info.tailIndex[next].GetKey(); }
     ZR::UniString& Line() { return line; }
-    bool IsDeleted() const { return line == MakeDeletionLine(Key(), info.separator); }
+    bool IsDeleted() const { return IsDeletionLine(line, Key(), info.separator); }
     void Take() {
         pending = false;
         ++next;

@@ -12,7 +12,7 @@ namespace {
 ZRErrCode EncodeLine(const ChannelInfo& info, const ZR::UniString& text, std::string& bytes) {
     try {
         bytes.clear();
-        text.AppendBytes(bytes, ChannelCharCode(info));
+        text.AppendBytes(bytes, info.CharCode());
         return NoError;
     } catch (const std::exception&) {
         return ErrMemoryFull;

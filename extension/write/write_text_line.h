@@ -20,11 +20,6 @@ ZRErrCode WriteByteOrderMark(IO::File& file);
 // it is left closed.
 void WritePendingMark(ChannelInfo& info);
 
-// The character code of the channel's text: UTF-8 or the default code page.
-inline ZRCharCode ChannelCharCode(const ChannelInfo& info) {
-    return info.utf8 ? CC_UTF8 : CC_Default;
-}
-
 // Sets `length` to the number of bytes that WriteTextLine writes for `text` (every code unit
 // counts, NUL included). ErrMemoryFull when the encoded text cannot be had.
 ZRErrCode EncodedLength(const ChannelInfo& info, const ZR::UniString& text, UInt32& length);
