@@ -34,7 +34,6 @@ const char* const Characters[] = {"a", "b", "Z", "7", " ", "\xC3\xA9", "\xC3\xBF
 
 class ModelTest : public ::testing::TestWithParam<ModelCase> {
 protected:
-    void SetUp() override { ASSERT_TRUE(host.IsLoaded()) << host.LoadError(); }
 
     // The bytes of UTF-8 `text` in the file's encoding.
     std::string Encode(const std::string& text) const {

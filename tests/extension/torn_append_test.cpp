@@ -14,7 +14,6 @@ using Values = std::vector<OmbraTest::Value>;
 
 class TornAppend : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(host.IsLoaded()) << host.LoadError(); }
     void TearDown() override { FI::Reset(); }
 
     // Opens `bytes` as data.txt for writing, loads its index, and fails its next OUTPUT's write

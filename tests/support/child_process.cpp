@@ -94,15 +94,16 @@ ChildResult Run(const ChildRun& run, Enter enter) {
     std::size_t written = 0;
     if (inPipe[1] >= 0 && run.input.empty()) CloseIfOpen(inPipe[1]);
     const long long deadline = NowMilliseconds() + run.timeoutMilliseconds;
+    bool killed = false;
     while (outPipe[0] >= 0 || errPipe[0] >= 0) {
         pollfd fds[3] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}, {inPipe[1], POLLOUT, 0}};
         int wait = -1;
         // Once killed, what it wrote before it died is still read.
-        if (run.timeoutMilliseconds > 0 && !result.timedOut) {
+        if (run.timeoutMilliseconds > 0 && !killed) {
             wait = int(std::max(0LL, deadline - NowMilliseconds()));
             if (wait == 0) {
                 kill(child, SIGKILL);
-                result.timedOut = true;
+                killed = true;
                 wait = -1;
             }
         }
@@ -152,14 +153,7 @@ ChildResult RunProgram(const ChildRun& run) {
 }
 
 ChildResult RunFunction(const ChildRun& run, const std::function<int()>& body) {
-    std::vector<std::string> envTexts = ChildEnvironment(run);
-    return Run(run, [&] {
-        if (!run.setEnvironment.empty()) {
-            clearenv();
-            for (std::string& entry : envTexts) putenv(entry.data());
-        }
-        _exit(body());
-    });
+    return Run(run, [&] { _exit(body()); });
 }
 
 }  // namespace OmbraTest
