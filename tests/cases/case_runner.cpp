@@ -150,20 +150,11 @@ std::vector<Section> ReadSections(const std::string& path) {
     if (!file) throw CaseError("cannot read " + path);
     std::vector<Section> sections;
     std::string line;
+    static const std::regex header(R"(--- (\S+) *(.*?) *(?:\[(cr|crlf|lf|none)\])?)");
+    std::smatch match;
     for (int number = 1; std::getline(file, line); ++number) {
-        if (line.rfind("--- ", 0) == 0) {
-            Section section;
-            section.lineNumber = number;
-            std::istringstream words(line.substr(4));
-            words >> section.kind;
-            std::getline(words >> std::ws, section.name);
-            static const std::regex ending(R"((.*?) ?\[(cr|crlf|lf|none)\])");
-            std::smatch match;
-            if (std::regex_match(section.name, match, ending)) {
-                section.lineEnd = match[2];
-                section.name = match[1].str();
-            }
-            sections.push_back(section);
+        if (std::regex_match(line, match, header)) {
+            sections.push_back({match[1].str(), match[2].str(), match[3].str(), {}, number});
         } else if (!sections.empty()) {
             sections.back().lines.push_back(line);
         } else if (!line.empty() && line[0] != '#') {
