@@ -55,21 +55,12 @@ struct Section {
 
 // The arguments of a placeholder: words, or texts in single quotes (which may be empty).
 std::vector<std::string> PlaceholderWords(const std::string& text) {
+    if (std::count(text.begin(), text.end(), '\'') % 2 != 0)
+        throw CaseError("unclosed quote in {" + text + "}");
+    static const std::regex word("'([^']*)'|([^ ']+)");
     std::vector<std::string> words;
-    for (std::size_t at = 0; at < text.size();) {
-        if (text[at] == ' ') {
-            ++at;
-        } else if (text[at] == '\'') {
-            const std::size_t end = text.find('\'', at + 1);
-            if (end == std::string::npos) throw CaseError("unclosed quote in {" + text + "}");
-            words.push_back(text.substr(at + 1, end - at - 1));
-            at = end + 1;
-        } else {
-            const std::size_t end = std::min(text.find(' ', at), text.size());
-            words.push_back(text.substr(at, end - at));
-            at = end;
-        }
-    }
+    for (std::sregex_iterator at(text.begin(), text.end(), word), end; at != end; ++at)
+        words.push_back((*at)[1].matched ? (*at)[1].str() : (*at)[2].str());
     return words;
 }
 
@@ -111,8 +102,7 @@ std::string Expand(const std::string& text, const std::string& folder) {
                 else if (text[end] == '}' && --depth == 0) break;
             }
             if (end >= text.size()) throw CaseError("unclosed {: " + text);
-            std::string inner = Expand(text.substr(at + 1, end - at - 1), folder);
-            out += Placeholder(inner, folder);
+            out += Placeholder(Expand(text.substr(at + 1, end - at - 1), folder), folder);
             at = end;
             continue;
         }
@@ -121,24 +111,18 @@ std::string Expand(const std::string& text, const std::string& folder) {
             continue;
         }
         if (++at == text.size()) throw CaseError("a lone backslash ends: " + text);
-        switch (text[at]) {
-        case 'r': out += '\r'; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case '0': out += '\0'; break;
-        case '\\': out += '\\'; break;
-        case '{': out += '{'; break;
-        case 'x': {
-            const std::string hex = text.substr(at + 1, 2);
-            if (hex.size() != 2 || hex.find_first_not_of("0123456789abcdefABCDEF") != hex.npos) {
-                throw CaseError("\\x needs two hex digits: " + text);
-            }
-            out += char(std::stoi(hex, nullptr, 16));
-            at += 2;
-            break;
+        static const std::string escapes = "rnt0\\{", bytes("\r\n\t\0\\{", 6);
+        if (const std::size_t which = escapes.find(text[at]); which != std::string::npos) {
+            out += bytes[which];
+            continue;
         }
-        default: throw CaseError(std::string("unknown escape \\") + text[at]);
+        const std::string hex = text.substr(at + 1, 2);
+        if (text[at] != 'x') throw CaseError(std::string("unknown escape \\") + text[at]);
+        if (hex.size() != 2 || hex.find_first_not_of("0123456789abcdefABCDEF") != hex.npos) {
+            throw CaseError("\\x needs two hex digits: " + text);
         }
+        out += char(std::stoi(hex, nullptr, 16));
+        at += 2;
     }
     return out;
 }
@@ -152,10 +136,8 @@ std::string Bytes(const Section& section, const std::string& folder) {
                                                             : "\n";
     std::string bytes;
     for (std::string line : section.lines) {
-        std::size_t backslashes = 0;
-        while (backslashes < line.size() && line[line.size() - 1 - backslashes] == '\\') {
-            ++backslashes;
-        }
+        // npos + 1 wraps to 0: a line of backslashes alone counts them all.
+        const std::size_t backslashes = line.size() - 1 - line.find_last_not_of('\\');
         const bool joined = backslashes % 2 == 1;
         if (joined) line.pop_back();
         bytes += Expand(line, folder) + (joined ? "" : lineEnd);
@@ -168,20 +150,11 @@ std::vector<Section> ReadSections(const std::string& path) {
     if (!file) throw CaseError("cannot read " + path);
     std::vector<Section> sections;
     std::string line;
+    static const std::regex header(R"(--- (\S+) *(.*?) *(?:\[(cr|crlf|lf|none)\])?)");
+    std::smatch match;
     for (int number = 1; std::getline(file, line); ++number) {
-        if (line.rfind("--- ", 0) == 0) {
-            Section section;
-            section.lineNumber = number;
-            std::istringstream words(line.substr(4));
-            words >> section.kind;
-            std::getline(words >> std::ws, section.name);
-            static const std::regex ending(R"((.*?) ?\[(cr|crlf|lf|none)\])");
-            std::smatch match;
-            if (std::regex_match(section.name, match, ending)) {
-                section.lineEnd = match[2];
-                section.name = match[1].str();
-            }
-            sections.push_back(section);
+        if (std::regex_match(line, match, header)) {
+            sections.push_back({match[1].str(), match[2].str(), match[3].str(), {}, number});
         } else if (!sections.empty()) {
             sections.back().lines.push_back(line);
         } else if (!line.empty() && line[0] != '#') {
@@ -295,15 +268,13 @@ int RunCase(const std::string& ombra, const std::string& path) {
         const Run& run = runs[index];
         const std::string number =
             run.label.empty() ? "run " + std::to_string(index + 1) : "'" + run.label + "'";
+        std::error_code error;
         if (run.emptied) {
-            std::error_code error;
-            for (const auto& entry : std::filesystem::directory_iterator(folder.Path(), error)) {
-                std::filesystem::remove_all(entry.path(), error);
-            }
-            if (error) throw CaseError("cannot empty the folder");
+            std::filesystem::remove_all(folder.Path(), error);
+            if (error || !std::filesystem::create_directory(folder.Path(), error))
+                throw CaseError("cannot empty the folder");
         }
         for (const std::string& name : run.removed) {
-            std::error_code error;
             if (!std::filesystem::remove_all(folder.PathOf(name), error) || error) {
                 throw CaseError("cannot remove " + name);
             }

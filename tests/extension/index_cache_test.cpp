@@ -28,7 +28,6 @@ constexpr UInt64 LookupReads = 3;
 
 class IndexCacheTest : public ::testing::Test {
 public:
-    void SetUp() override { ASSERT_TRUE(host.IsLoaded()) << host.LoadError(); }
 
     // Gives `name` the modification time `seconds` from now.
     void SetModified(std::time_t seconds, const std::string& name = "data.txt") {

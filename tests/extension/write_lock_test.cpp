@@ -16,10 +16,7 @@ namespace {
 
 class WriteLock : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
-        ASSERT_TRUE(folder.WriteFile("held.txt", "A\t1\rB\t2\r"));
-    }
+    void SetUp() override { ASSERT_TRUE(folder.WriteFile("held.txt", "A\t1\rB\t2\r")); }
     // Runs `take` on a descriptor of its own for held.txt; its result, the descriptor closed.
     bool Foreign(const std::function<bool(int)>& take, const std::function<void()>& meanwhile = {}) {
         const int fd = ::open(folder.PathOf("held.txt").c_str(), O_RDWR | O_CLOEXEC);

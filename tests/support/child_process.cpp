@@ -5,13 +5,12 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
-#include <cstring>
 
 extern char** environ;
 
@@ -38,12 +37,6 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     for (std::string& text : texts) pointers.push_back(text.data());
     pointers.push_back(nullptr);
     return pointers;
-}
-
-long long NowMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
 void CloseIfOpen(int& fd) {
@@ -93,16 +86,19 @@ ChildResult Run(const ChildRun& run, Enter enter) {
     sigaction(SIGPIPE, &ignore, &previous);
     std::size_t written = 0;
     if (inPipe[1] >= 0 && run.input.empty()) CloseIfOpen(inPipe[1]);
-    const long long deadline = NowMilliseconds() + run.timeoutMilliseconds;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(run.timeoutMilliseconds);
+    bool killed = false;
     while (outPipe[0] >= 0 || errPipe[0] >= 0) {
         pollfd fds[3] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}, {inPipe[1], POLLOUT, 0}};
         int wait = -1;
         // Once killed, what it wrote before it died is still read.
-        if (run.timeoutMilliseconds > 0 && !result.timedOut) {
-            wait = int(std::max(0LL, deadline - NowMilliseconds()));
+        if (run.timeoutMilliseconds > 0 && !killed) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            wait = int(std::max<long long>(0, left.count()));
             if (wait == 0) {
                 kill(child, SIGKILL);
-                result.timedOut = true;
+                killed = true;
                 wait = -1;
             }
         }
@@ -152,14 +148,7 @@ ChildResult RunProgram(const ChildRun& run) {
 }
 
 ChildResult RunFunction(const ChildRun& run, const std::function<int()>& body) {
-    std::vector<std::string> envTexts = ChildEnvironment(run);
-    return Run(run, [&] {
-        if (!run.setEnvironment.empty()) {
-            clearenv();
-            for (std::string& entry : envTexts) putenv(entry.data());
-        }
-        _exit(body());
-    });
+    return Run(run, [&] { _exit(body()); });
 }
 
 }  // namespace OmbraTest

@@ -23,7 +23,6 @@ struct ChildResult {
     bool started = false;  // false when the child could not be made (nothing else is set)
     int exitStatus = -1;   // the status it exited with, or -1 when a signal ended it
     int signal = 0;        // the signal that ended it, or 0
-    bool timedOut = false;
     std::string out, err;
 
     // The exit status, or 128 + the signal, as a shell reports it.
@@ -34,7 +33,8 @@ struct ChildResult {
 ChildResult RunProgram(const ChildRun& run);
 
 // Forks and runs `body` in the child, which exits with the value it returns. `run.arguments`
-// are not used. The child shares this program's state as fork leaves it.
+// and `run.setEnvironment` are not used: the child shares this program's state, its environment
+// included, as fork leaves it.
 ChildResult RunFunction(const ChildRun& run, const std::function<int()>& body);
 
 }  // namespace OmbraTest

@@ -15,22 +15,19 @@ namespace {
 constexpr char programAnchor = 0;
 constexpr Int16 FrameList = 5;
 std::vector<std::string> reports;
-StringFetcherProc fixed = FetchFixedString;
-StringFetcherProc message = FetchMessageString;
-std::function<Int16(const ZR::UniString&, IO::Location&)> libraryLookup;
 
 void Report(const char* text, UInt8, Int32) {
     reports.emplace_back(text);
 }
 
 ZRErrCode ServiceRecord(InterpreterServiceRecord* record) {
-    record->fixedStringFetcher = fixed;
-    record->messageStringFetcher = message;
+    record->fixedStringFetcher = FetchFixedString;
+    record->messageStringFetcher = FetchMessageString;
     return NoError;
 }
 
-Int16 LibraryLookup(const ZR::UniString& name, IO::Location& location) {
-    return libraryLookup ? libraryLookup(name, location) : Int16(1);
+Int16 LibraryLookup(const ZR::UniString&, IO::Location&) {
+    return 1;  // not found
 }
 
 // `format` with its first "%s" replaced by `value`.
@@ -58,19 +55,8 @@ bool EnsureBound() {
 
 bool BindCore() {
     const bool bound = EnsureBound();
-    SetCoreFetchers(FetchFixedString, FetchMessageString);
-    libraryLookup = nullptr;
     reports.clear();
     return bound;
-}
-
-void SetCoreLibraryLookup(std::function<Int16(const ZR::UniString&, IO::Location&)> lookup) {
-    libraryLookup = std::move(lookup);
-}
-
-void SetCoreFetchers(StringFetcherProc fixedFetcher, StringFetcherProc messageFetcher) {
-    fixed = fixedFetcher;
-    message = messageFetcher;
 }
 
 std::vector<std::string> TakeCoreReports() {

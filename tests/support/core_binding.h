@@ -3,7 +3,6 @@
 // be called directly. The loaded module's stand-in is TestHost (test_host.h).
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,16 +10,10 @@
 
 namespace OmbraTest {
 
-// Binds and runs InitExtension once per process; afterwards resets the fetchers to the
-// interpreter's, forgets the library lookup and clears the recorded reports. True when
+// Binds (the interpreter's fetchers, no library: every lookup finds nothing) and runs
+// InitExtension once per process; afterwards clears the recorded reports. True when
 // InitExtension succeeded.
 bool BindCore();
-
-// What the service record provider hands out (set before the call under test).
-void SetCoreFetchers(StringFetcherProc fixedFetcher, StringFetcherProc messageFetcher);
-
-// Environment slot 3 of the bound environment; not found (1) while empty.
-void SetCoreLibraryLookup(std::function<Int16(const ZR::UniString&, IO::Location&)> lookup);
 
 // Returns and clears the texts the core sent to its report service.
 std::vector<std::string> TakeCoreReports();

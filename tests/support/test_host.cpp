@@ -27,9 +27,8 @@ struct TestHostServices {
         liveHost->reports.push_back({text, flag, reserved});
     }
 
-    static Int16 LibraryLookup(const ZR::UniString& name, IO::Location& location) {
-        if (!liveHost->libraryLookup) return LibraryFileNotFound;
-        return liveHost->libraryLookup(name, location);
+    static Int16 LibraryLookup(const ZR::UniString&, IO::Location&) {
+        return LibraryFileNotFound;
     }
 
     static ZRErrCode ServiceRecord(InterpreterServiceRecord* record) {
@@ -64,7 +63,10 @@ TestHost::TestHost()
         std::abort();
     }
     liveHost = this;
-    Load();
+    if (!Load()) {
+        std::fprintf(stderr, "TestHost: cannot load the module: %s\n", LoadError().c_str());
+        std::abort();
+    }
 }
 
 TestHost::~TestHost() {
@@ -83,28 +85,14 @@ bool TestHost::Load() {
     return true;
 }
 
-void TestHost::Unload() {
-    loader.Unload();
-}
-
-bool TestHost::Reload() {
-    Unload();
-    return Load();
-}
-
 std::vector<std::string> TestHost::TakeReports() {
     std::vector<std::string> texts;
-    for (ReportCall& call : reports) texts.push_back(std::move(call.text));
-    reports.clear();
+    for (ReportCall& call : TakeReportCalls()) texts.push_back(std::move(call.text));
     return texts;
 }
 
 std::vector<ReportCall> TestHost::TakeReportCalls() {
     return std::exchange(reports, {});
-}
-
-Int16 TestHost::Init() {
-    return Entries().initExtension();
 }
 
 Int16 TestHost::Open(UInt32 channel, const std::string& name, const std::string& parameters) {
@@ -118,7 +106,12 @@ InputResult TestHost::Input(UInt32 channel, const std::string& key, const std::s
     ZR::Array<ZR::UniString> strings;
     result.status = Entries().inputChannel(channel, FromUtf8(key), FromUtf8(fieldId), count,
                                            &result.valuesRead, &records, &strings);
-    result.values = FromValueArrays(records, strings, Int32(records.GetSize()));
+    // Decoded one by one, so that a record with a missing text shows where it stands.
+    for (USize i = 0; i < records.GetSize(); ++i) {
+        Value& value = result.values.emplace_back();
+        if (DecodeValue(records[i], strings, value) != NoError)
+            value = "<string index " + std::to_string(records[i].value.stringIndex) + " missing>";
+    }
     return result;
 }
 
@@ -126,36 +119,8 @@ Int16 TestHost::Output(UInt32 channel, const std::string& key, const std::string
                        const std::vector<Value>& values) {
     ZR::Array<OmbraValueRecord> records;
     ZR::Array<ZR::UniString> strings;
-    ToValueArrays(values, records, strings);
-    return Entries().outputChannel(channel, FromUtf8(key), FromUtf8(fieldId), &records, &strings);
-}
-
-Int16 TestHost::Close(UInt32 channel) {
-    return Entries().closeChannel(channel);
-}
-
-Int16 TestHost::ReleaseAll() {
-    return Entries().releaseChannels();
-}
-
-void ToValueArrays(const std::vector<Value>& values, ZR::Array<OmbraValueRecord>& records,
-                   ZR::Array<ZR::UniString>& strings) {
     EncodeValues(values, records, strings);
-}
-
-// Decoded one by one, so that a record with a missing text shows where it stands.
-std::vector<Value> FromValueArrays(const ZR::Array<OmbraValueRecord>& records,
-                                   const ZR::Array<ZR::UniString>& strings, Int32 count) {
-    std::vector<Value> values;
-    for (Int32 i = 0; i < count && USize(i) < records.GetSize(); ++i) {
-        Value value;
-        if (DecodeValue(records[USize(i)], strings, value) != NoError) {
-            value = "<string index " + std::to_string(records[USize(i)].value.stringIndex) +
-                    " missing>";
-        }
-        values.push_back(std::move(value));
-    }
-    return values;
+    return Entries().outputChannel(channel, FromUtf8(key), FromUtf8(fieldId), &records, &strings);
 }
 
 }  // namespace OmbraTest

@@ -7,7 +7,6 @@
 // remembered locations and frees it when destroyed.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,12 +31,9 @@ struct ReportCall {
     Int32 reserved = 0;
 };
 
-// The module's three exports as resolved with dlsym.
-using ModuleExports = ExtensionExports;
-
 class TestHost {
 public:
-    TestHost();  // loads the module; check IsLoaded()/LoadError() before using it
+    TestHost();  // loads the module; aborts the test program, naming the step, when it cannot
     ~TestHost();
     TestHost(const TestHost&) = delete;
     TestHost& operator=(const TestHost&) = delete;
@@ -49,8 +45,8 @@ public:
     // InitExtension leaves the module loaded; InitStatus() tells.
     bool Load();
     // dlclose: the module's unload runs (resources removed, open channels closed unsaved).
-    void Unload();
-    bool Reload();  // Unload() then Load()
+    void Unload() { loader.Unload(); }
+    bool Reload() { Unload(); return Load(); }
     bool IsLoaded() const { return loader.IsLoaded(); }
     const std::string& LoadError() const { return loader.Error(); }
 
@@ -59,7 +55,7 @@ public:
 
     // Binding state: the exports, the entry table the module wrote, the environment table handed
     // to SetLTEnvAddrs (pass it again to rebind), the status InitExtension returned in Load().
-    const ModuleExports& Exports() const { return loader.Exports(); }
+    const ExtensionExports& Exports() const { return loader.Exports(); }
     const ExtensionEntryTable& Entries() const { return loader.Entries(); }
     const HostEnvironment& Environment() const { return environment; }
     Int16 InitStatus() const { return loader.InitStatus(); }
@@ -67,27 +63,25 @@ public:
     // empty when it was missing.
     const std::string& ConfigRecord() const { return loader.ConfigRecord(); }
 
-    // ---- Programmable services ----
+    // ---- Programmable services (slot 3, the library lookup, finds nothing) ----
     // Slot 5 fills the service record with these; set either to nullptr to make the service
     // missing. Defaults: FetchFixedString and FetchMessageString.
     StringFetcherProc fixedFetcher;
     StringFetcherProc messageFetcher;
-    // Slot 3. Default: returns 1 (not found) and leaves the location alone.
-    std::function<Int16(const ZR::UniString& name, IO::Location& location)> libraryLookup;
 
     // Return and clear the texts sent to the report service / the full calls, in order.
     std::vector<std::string> TakeReports();
     std::vector<ReportCall> TakeReportCalls();
 
     // ---- Entry operations with UTF-8 arguments ----
-    Int16 Init();  // InitExtension
+    Int16 Init() { return Entries().initExtension(); }
     Int16 Open(UInt32 channel, const std::string& name, const std::string& parameters);
     InputResult Input(UInt32 channel, const std::string& key, const std::string& fieldId,
                       Int32 count);
     Int16 Output(UInt32 channel, const std::string& key, const std::string& fieldId,
                  const std::vector<Value>& values);
-    Int16 Close(UInt32 channel);
-    Int16 ReleaseAll();  // ReleaseAllChannels
+    Int16 Close(UInt32 channel) { return Entries().closeChannel(channel); }
+    Int16 ReleaseAll() { return Entries().releaseChannels(); }
 
 private:
     friend struct TestHostServices;
@@ -97,12 +91,5 @@ private:
     std::vector<ReportCall> reports;
     ZRHandle fileInfoHandle = nullptr;
 };
-
-// Converts between test values and the interpreter's value arrays (EncodeValues, DecodeValue).
-// A record whose text is missing comes back as the text "<string index N missing>".
-void ToValueArrays(const std::vector<Value>& values, ZR::Array<OmbraValueRecord>& records,
-                   ZR::Array<ZR::UniString>& strings);
-std::vector<Value> FromValueArrays(const ZR::Array<OmbraValueRecord>& records,
-                                   const ZR::Array<ZR::UniString>& strings, Int32 count);
 
 }  // namespace OmbraTest
