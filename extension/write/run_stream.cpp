@@ -22,8 +22,7 @@ RunStream::RunStream(ChannelInfo& info)
       offset(info.DataStart()),
       end(info.sortedIndex.GetLast().filePos),
       deletion(MakeDeletionLine(ZR::UniString(), info.separator)) {
-    deletion.GetSubstring(1, deletion.GetLength() - 1)
-        .AppendBytes(deletionMarker, info.CharCode());
+    deletion.GetSubstring(1, deletion.GetLength() - 1).AppendBytes(deletionMarker, info.CharCode());
 }
 
 ZRErrCode RunStream::Start() {
