@@ -37,7 +37,6 @@ constexpr Int16 Used = 2, NotFound = 3, WriteError = 5;
 
 class HostileFile : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(host.IsLoaded()) << host.LoadError(); }
     void TearDown() override { Faults::Reset(); }
 
     // INPUT of field 1 of channel 1: the text of the one value delivered, "<absent>" when none,

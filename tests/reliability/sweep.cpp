@@ -172,7 +172,6 @@ std::vector<std::size_t> SweptCalls(const std::vector<Faults::Op>& calls) {
 }
 
 void ScenarioSuite::SetUp() {
-    ASSERT_TRUE(host.IsLoaded()) << host.LoadError();
     // Composed before any fault is armed: the resources are read by the in-process module code.
     for (Int16 n = messages.empty() ? 0 : 8; n < 8; ++n)
         messages.push_back(n == 0 ? "" : OmbraTest::ModuleReport(3, n, "data.txt"));
