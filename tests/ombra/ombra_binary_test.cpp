@@ -13,14 +13,12 @@
 namespace Ombra {
 namespace {
 
-// The session as a user at a terminal sees it, each line typed once a prompt shows: a block run
-// when closed, an error that does not end it, values and channels kept between statements, the
-// channel closed (its file saved in key order) at END.
+// What the session case cannot see: the prompts as each line is typed at a real terminal, a block
+// prompted for its next line, and the channel closed (its file saved in key order) at END.
 TEST(OmbraBinaryTest, InteractiveSessionOnATerminal) {
     const std::vector<std::string> lines = {
         "ch = OPEN(\"DATA\", \"t.txt\", \"SEPARATOR=';', MODE=WA\")", "FOR i = 2 TO 1 STEP -1",
-        "OUTPUT ch, \"K\" + STR(i), 1, i * 2.5", "NEXT i", "PRINT nope",
-        "n = INPUT(ch, \"K2\", 1, v)", "PRINT n, v", "END"};
+        "OUTPUT ch, \"K\" + STR(i), 1, i * 2.5", "NEXT i", "END"};
     OmbraTest::TempFolder folder;
     int terminal = -1;
     const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
@@ -50,10 +48,6 @@ TEST(OmbraBinaryTest, InteractiveSessionOnATerminal) {
                                                                              : -1;
     EXPECT_EQ(exitStatus, 0) << shown;
     EXPECT_NE(shown.find("  ...> NEXT i"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("<stdin>:5: error: variable 'nope' is used before it is assigned"),
-              std::string::npos)
-        << shown;
-    EXPECT_NE(shown.find("\n1 5\r\n"), std::string::npos) << shown;
     EXPECT_EQ(folder.ReadFile("t.txt"), "\xEF\xBB\xBFK1;2.5\rK2;5\r");
 }
 

@@ -52,18 +52,4 @@ TEST(CodePage, UnitsWithoutAByteBecomeQuestionMarksButEscapesTheirByte) {
     }
 }
 
-// Every length around the eight-byte fast path, with one high byte at every position.
-TEST(CodePage, RoundTripsAroundTheFastPathBoundaries) {
-    for (size_t length = 1; length <= 40; ++length) {
-        for (size_t position = 0; position < length; ++position) {
-            std::string bytes(length, 'x');
-            bytes[position] = '\x80';
-            const UniString text(bytes.data(), USize(length), CC_Default);
-            ASSERT_EQ(text.GetLength(), length);
-            EXPECT_EQ(text[USize(position)], u'\u20AC');
-            EXPECT_EQ(text.ToCStr(CC_Default).GetBytes(), bytes);
-        }
-    }
-}
-
 }  // namespace

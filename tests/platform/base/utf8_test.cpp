@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <utility>
 
 #include "host/base/unistring.h"
 
@@ -88,15 +89,20 @@ TEST(Utf8, LoneSurrogatesEncodeToStableBytes) {
     }
 }
 
-// Lengths around the fast paths, a multi-byte character at every position.
-TEST(Utf8, RoundTripsAroundTheFastPathBoundaries) {
-    for (size_t length = 1; length <= 40; ++length) {
-        for (size_t position = 0; position < length; ++position) {
-            std::u16string units(length, u'x');
-            units[position] = u'\u20AC';
-            const std::string bytes = Encode(units);
-            ASSERT_EQ(bytes.size(), length + 2);
-            EXPECT_EQ(Decode(bytes).Get(), units);
+// Lengths around the fast paths of both encodings, a euro sign at every position: its bytes in
+// the code page and in UTF-8 go each way exactly.
+TEST(Encodings, RoundTripAroundTheFastPathBoundaries) {
+    for (const auto& [encoding, euro] : {std::pair<ZRCharCode, std::string>{CC_Default, "\x80"},
+                                         {CC_UTF8, "\xE2\x82\xAC"}}) {
+        for (size_t length = 1; length <= 40; ++length) {
+            for (size_t position = 0; position < length; ++position) {
+                std::u16string units(length, u'x');
+                units[position] = u'\u20AC';
+                const std::string bytes =
+                    std::string(position, 'x') + euro + std::string(length - position - 1, 'x');
+                ASSERT_EQ(UniString(units).ToCStr(encoding).GetBytes(), bytes) << length;
+                ASSERT_EQ(UniString(bytes.data(), USize(bytes.size()), encoding).Get(), units);
+            }
         }
     }
 }

@@ -1,7 +1,6 @@
-// The file system where the module's suites miss branches: buffers, folders, the base folder,
-// locations parsed and read back from their serialized form.
+// The file system where the module's suites miss branches: buffers, and locations parsed and
+// read back from their serialized form.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -17,39 +16,9 @@ using FsTest::OpenFile;
 
 class FileTest : public testing::Test {
 protected:
-    ZRErrCode New(const std::string& name, IO::File::OnNotFound onNotFound) {
-        return IO::File::New(file, folder.LocationOf(name), onNotFound);
-    }
-
     OmbraTest::TempFolder folder;
-    std::unique_ptr<IO::File> file;
 };
 
-TEST_F(FileTest, NewFindsCreatesOrRefuses) {
-    ASSERT_TRUE(folder.WriteFile("there", "x"));
-    ASSERT_EQ(mkdir(folder.PathOf("dir").c_str(), 0755), 0);
-    struct Case {
-        std::string name;
-        IO::File::OnNotFound onNotFound;
-        ZRErrCode status;
-    } cases[] = {
-        {"there", IO::File::Fail, NoError},         {"missing", IO::File::Fail, IO::ErrNotFound},
-        {"made", IO::File::Create, NoError},        {"dir", IO::File::Fail, IO::ErrNotAFile},
-        {"dir", IO::File::Create, IO::ErrNotAFile}, {"no/such", IO::File::Create, IO::ErrNotFound},
-    };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.name);
-        EXPECT_EQ(New(test.name, test.onNotFound), test.status);
-        EXPECT_EQ(file != nullptr, test.status == NoError);
-    }
-    EXPECT_EQ(folder.ReadFile("made"), "");
-    EXPECT_EQ(folder.ReadFile("there"), "x");  // Create leaves an existing file as it is
-    ASSERT_EQ(New("there", IO::File::Create), NoError);
-    IO::Location location;
-    EXPECT_EQ(file->GetLocation(&location), NoError);
-    EXPECT_EQ(location, folder.LocationOf("there"));
-    EXPECT_FALSE(file->IsOpen());
-}
 TEST_F(FileTest, FirstReadAfterASeekTakesExactlyTheBytesAskedFor) {
     std::string text;
     for (int i = 0; i < 2000; ++i) text += char('a' + i % 26);
@@ -132,8 +101,9 @@ TEST_F(FileTest, TruncateCutsOrExtendsAndTakesBackAFailedWrite) {
         EXPECT_EQ(std::string(rest, got), c.after.substr(std::min<size_t>(1, c.after.size())));
         EXPECT_EQ(folder.ReadFile("f"), c.after);
     }
-    ASSERT_EQ(New("f", IO::File::Fail), NoError);
-    EXPECT_EQ(file->Truncate(0), IO::ErrNotOpen);
+    std::unique_ptr<IO::File> closed;
+    ASSERT_EQ(IO::File::New(closed, folder.LocationOf("f"), IO::File::Fail), NoError);
+    EXPECT_EQ(closed->Truncate(0), IO::ErrNotOpen);
 }
 TEST_F(FileTest, TruncateAfterAShortWriteRestoresTheOldEnd) {
     ASSERT_TRUE(folder.WriteFile("f", "old\r"));
@@ -150,27 +120,6 @@ TEST_F(FileTest, TruncateAfterAShortWriteRestoresTheOldEnd) {
     EXPECT_EQ(handle->Truncate(4), NoError);
     EXPECT_EQ(folder.ReadFile("f"), "old\r");
     EXPECT_EQ(handle->GetOutputStatus(), IO::ErrDiskFull);  // still sticks until reopened
-}
-
-TEST(FileSystemTest, BaseFolderIsTheCurrentFolderUntilSet) {
-    IO::Location base;
-    ASSERT_EQ(IO::fileSystem.GetSpecialLocation(IO::BaseFolderId, &base), NoError);
-    char current[4096];
-    ASSERT_NE(getcwd(current, sizeof current), nullptr);
-    EXPECT_EQ(base.ToPath(), current);  // each test runs in a process of its own
-}
-
-TEST_F(FileTest, FoldersAreFoundAndCreated) {
-    ASSERT_TRUE(folder.WriteFile("file", ""));
-    EXPECT_EQ(IO::Folder(folder.LocationOf("file")).GetStatus(), IO::ErrNotAFolder);
-    IO::Folder missing(folder.LocationOf("missing"));
-    EXPECT_EQ(missing.GetStatus(), IO::ErrNotFound);
-    EXPECT_EQ(missing.CreateFolder(IO::Name(ZR::UniString("x"))), IO::ErrNotFound);
-    IO::Folder parent(folder.Location());
-    EXPECT_EQ(parent.CreateFolder(IO::Name(ZR::UniString("Data"))), NoError);
-    EXPECT_EQ(parent.CreateFolder(IO::Name(ZR::UniString("Data"))), IO::ErrExists);
-    EXPECT_EQ(parent.CreateFolder(IO::Name()), IO::ErrBadName);
-    EXPECT_EQ(IO::Folder(folder.LocationOf("Data")).GetStatus(), NoError);
 }
 
 ZR::UniString Text(const std::string& utf8) {
