@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ clang libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
-          libsqlite3-dev binutils libedit-dev pkg-config dpkg-dev file)
+          libsqlite3-dev binutils libedit-dev pkg-config dpkg-dev file ccache)
 missing=()
 for package in "${packages[@]}"; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
