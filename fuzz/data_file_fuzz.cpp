@@ -298,7 +298,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const DataOmbraPlugin::ChannelInfo* info = DataOmbraPlugin::FindChannelRecord(Channel);
     FUZZ_CHECK(info != nullptr);
     const bool saved = info->modified != 0;
-    DataOmbraPlugin::CloseDataChannel(Channel);
+    FUZZ_CHECK(DataOmbraPlugin::CloseDataChannel(Channel) == NoError);
     FUZZ_CHECK(DataOmbraPlugin::FindChannelRecord(Channel) == nullptr);
     CheckClosedFile(model, name, saved, dataCase, utf8);
     OmbraTest::TakeCoreReports();

@@ -52,9 +52,10 @@ void PrepareCore() {
         static HostEnvironment environment{};
         environment.report = ShowFirstReport;
         environment.serviceRecord = FillServiceRecord;
-        DataOmbraPlugin::BindHostEnvironment(&environment);
-        // OPEN reads its keywords from the tables this fills, as after a real host's binding.
-        return DataOmbraPlugin::InitExtension() == NoError;
+        // OPEN reads its keywords from the tables InitExtension fills, as after a real host's
+        // binding.
+        return DataOmbraPlugin::BindHostEnvironment(&environment) == NoError &&
+               DataOmbraPlugin::InitExtension() == NoError;
     }();
     if (!prepared) {
         std::fprintf(stderr, "bench: the module's keyword tables could not be loaded\n");

@@ -74,7 +74,7 @@ ZRErrCode UnloadChannel(UInt32 channel) {
     if (record == nullptr) return StatusReportedError;
     // A modified channel is saved before its content is dropped; a failed save leaves the file as
     // it was and `modified` set, and is not passed on.
-    if (record->modified) SaveDataFile(*record);
+    if (record->modified) (void)SaveDataFile(*record);
     record->DropContent();
     return NoError;
 }

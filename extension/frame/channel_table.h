@@ -28,7 +28,7 @@ void GetChannelFile(UInt32 channel, IO::File** file, OpenSettings* settings = nu
 
 // Saves the content when `modified` is set (the save's result is not passed on), then drops it;
 // the file stays open. Returns 0, or -7003 when the channel is not open.
-ZRErrCode UnloadChannel(UInt32 channel);
+[[nodiscard]] ZRErrCode UnloadChannel(UInt32 channel);
 
 // Hands the channel's file to `file` (nullptr when the channel is not open) and deletes the
 // record; later records move down one position.

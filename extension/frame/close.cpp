@@ -14,7 +14,7 @@ Int16 CloseDataChannel(UInt32 channel) {
     if (info != nullptr && info->bomPending) WritePendingMark(*info);
     // Saves a modified channel while it still owns its file; a channel that is not open and a
     // failed save both go unnoticed.
-    UnloadChannel(channel);
+    (void)UnloadChannel(channel);
     std::unique_ptr<IO::File> file;
     ReleaseChannel(channel, file);
     CloseAndDestroyFile(file);

@@ -12,15 +12,16 @@ namespace DataOmbraPlugin {
 void RecordModuleInstance(ZRInstance instance);
 // SetLTEnvAddrs: copies the 15-slot table, replacing an earlier one; registers the module's
 // resources when they are not registered yet. Always returns 0.
-Int16 BindHostEnvironment(const HostEnvironment* environment);
+[[nodiscard]] Int16 BindHostEnvironment(const HostEnvironment* environment);
 // SetImportedFuncAddrs: keeps a copy of the value (nothing reads it). Always returns 0.
-Int16 StoreImportedValue(const UInt16* value);
+[[nodiscard]] Int16 StoreImportedValue(const UInt16* value);
 // Unregisters the module's resources if registered; the handle is InvalidResModule afterwards.
 void UnregisterResources();
 
 // Entry operations of the frame.
-Int16 InitExtension();       // loads the keyword and mode tables; -7003 without a fixed fetcher
-Int16 ReleaseAllChannels();  // does nothing; open channels stay open
+[[nodiscard]] Int16
+InitExtension();  // loads the keyword and mode tables; -7003 without a fixed fetcher
+[[nodiscard]] Int16 ReleaseAllChannels();  // does nothing; open channels stay open
 
 // The handle of the module's registered resources (InvalidResModule until SetLTEnvAddrs).
 ZRResModule GetResourceModule();
@@ -32,7 +33,7 @@ void GetServiceRecord(InterpreterServiceRecord& record);
 void ReportText(const char* text);
 // The host's library lookup service (slot 3): 0 when found and `location` filled; any other
 // value (also without the service) means not found.
-Int16 FindLibraryFileByHost(const ZR::UniString& name, IO::Location& location);
+[[nodiscard]] Int16 FindLibraryFileByHost(const ZR::UniString& name, IO::Location& location);
 
 // Keyword table: slots 1..4 hold "SEPARATOR", "MODE", "DIALOG", "LIBRARY" after InitExtension;
 // mode table: slots 1..3 hold "RO", "WA", "WO". Slot 0 is never used; empty slots are "".

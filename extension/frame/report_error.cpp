@@ -58,15 +58,14 @@ ZR::UniString ShownFileName(const IO::Location& location) {
     return name.GetText();
 }
 
-ZRErrCode ReportError(Int32 errorNumber, const IO::Location& location,
-                      StringFetcherProc messageFetcher, const char* argument) {
-    return ReportError(errorNumber, ShownFileName(location), messageFetcher, argument);
+void ReportError(Int32 errorNumber, const IO::Location& location, StringFetcherProc messageFetcher,
+                 const char* argument) {
+    ReportError(errorNumber, ShownFileName(location), messageFetcher, argument);
 }
 
-ZRErrCode ReportError(Int32 errorNumber, const ZR::UniString& fileName,
-                      StringFetcherProc messageFetcher, const char* argument) {
-    if (errorNumber == 0) return NoError;
-    if (messageFetcher == nullptr) return StatusReportedError;
+void ReportError(Int32 errorNumber, const ZR::UniString& fileName, StringFetcherProc messageFetcher,
+                 const char* argument) {
+    if (errorNumber == 0 || messageFetcher == nullptr) return;
     char frame[ReportBufferSize] = {};
     char message[ReportBufferSize] = {};
     messageFetcher(frame, FrameList, FrameString, GetResourceModule());
@@ -78,7 +77,6 @@ ZRErrCode ReportError(Int32 errorNumber, const ZR::UniString& fileName,
     const std::string shownName = fileName.ToCStr(CC_Default).Get();
     const std::string report = Substitute(frame, {text, shownName});
     ReportText(report.c_str());
-    return errorNumber < 0 ? StatusReportedError : NoError;
 }
 
 }  // namespace DataOmbraPlugin

@@ -28,18 +28,18 @@ constexpr Int16 FrameList = 5;  // 1: the message frame; 2: the data folder's na
 
 // Reports `errorNumber` about the file at `location` (its last name is shown; an empty location
 // shows an empty name) through the host's report service. `argument` replaces the "%s" of a
-// parameter error's text. Returns 0 for 0 and parameter errors, StatusReportedError for file
-// errors and when `messageFetcher` is null (then nothing is reported). A report longer than 255
-// characters is shortened, never written past its buffer.
-ZRErrCode ReportError(Int32 errorNumber, const IO::Location& location,
-                      StringFetcherProc messageFetcher, const char* argument = nullptr);
+// parameter error's text. Error number 0, and a null `messageFetcher`, report nothing. A report
+// longer than 255 characters is shortened, never written past its buffer. The caller returns the
+// status that goes with the error.
+void ReportError(Int32 errorNumber, const IO::Location& location, StringFetcherProc messageFetcher,
+                 const char* argument = nullptr);
 // The name that messages show for the file at `location`: its last name; empty for an empty
 // location.
 ZR::UniString ShownFileName(const IO::Location& location);
 
 // The same about a file named by `fileName`, shown whole: OPEN names the file so, as the script
 // wrote it, until it has been found (a name with folders would otherwise show its last one only).
-ZRErrCode ReportError(Int32 errorNumber, const ZR::UniString& fileName,
-                      StringFetcherProc messageFetcher, const char* argument = nullptr);
+void ReportError(Int32 errorNumber, const ZR::UniString& fileName, StringFetcherProc messageFetcher,
+                 const char* argument = nullptr);
 
 }  // namespace DataOmbraPlugin

@@ -32,7 +32,7 @@ FileInfoList ReadFileInfoList(ZRHandle handle);
 
 // Replaces the content of `handle` by the stored form of `list`. On any failure (a write, or the
 // resize of the block) the block keeps its old content; the first failure is returned.
-ZRErrCode WriteFileInfoList(const FileInfoList& list, ZRHandle handle);
+[[nodiscard]] ZRErrCode WriteFileInfoList(const FileInfoList& list, ZRHandle handle);
 
 // The location of the first entry whose name equals `name` code unit for code unit (letter case
 // matters): true with `location` set, or false with it unchanged.

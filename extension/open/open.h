@@ -7,7 +7,7 @@ namespace DataOmbraPlugin {
 
 // `fileInfoHandle` is the interpreter's memory-handle variable holding the remembered dialog
 // choices; only the dialog path uses it.
-Int16 OpenDataChannel(UInt32 channel, const ZR::UniString& fileName,
-                      const ZR::UniString& parameters, ZRHandle* fileInfoHandle);
+[[nodiscard]] Int16 OpenDataChannel(UInt32 channel, const ZR::UniString& fileName,
+                                    const ZR::UniString& parameters, ZRHandle* fileInfoHandle);
 
 }  // namespace DataOmbraPlugin

@@ -10,11 +10,12 @@ namespace DataOmbraPlugin {
 // position is set there first (a failure is returned without reading). End of file and read
 // errors are returned as non-zero statuses and leave `line` unchanged; after ErrMemoryFull its
 // content is unspecified.
-ZRErrCode ReadTextLine(ChannelInfo& info, ZR::UniString& line, UInt32 position = MaxUIndex);
+[[nodiscard]] ZRErrCode ReadTextLine(ChannelInfo& info, ZR::UniString& line,
+                                     UInt32 position = MaxUIndex);
 
 // Reads and discards up to `count` lines; returns the status of the last read (0 for count <= 0).
 // The lines are not decoded; they end where IOUtil::GetTextLine would end them.
-ZRErrCode SkipLines(ChannelInfo& info, Int32 count);
+[[nodiscard]] ZRErrCode SkipLines(ChannelInfo& info, Int32 count);
 
 // Cuts `line` to its key (the text before the first separator) and returns the separator's
 // index; returns MaxUIndex and leaves the line whole when it holds no separator.
@@ -35,8 +36,8 @@ bool ReadFieldNumber(const ZR::UniString& fieldId, Int32& number);
 
 // `offset` as an index entry holds it: IO::ErrPosition beyond MaxFileOffset, which the file's
 // position operation cannot reach. On failure `position` is unchanged.
-ZRErrCode IndexOffset(UInt64 offset, UInt32& position);
+[[nodiscard]] ZRErrCode IndexOffset(UInt64 offset, UInt32& position);
 // The file's position as an index offset, by IndexOffset.
-ZRErrCode GetIndexPosition(const ChannelInfo& info, UInt32& position);
+[[nodiscard]] ZRErrCode GetIndexPosition(const ChannelInfo& info, UInt32& position);
 
 }  // namespace DataOmbraPlugin

@@ -5,8 +5,9 @@
 
 namespace DataOmbraPlugin {
 
-Int16 InputFromChannel(UInt32 channel, const ZR::UniString& recordKey, const ZR::UniString& fieldId,
-                       Int32 count, Int32* valuesRead, ZR::Array<OmbraValueRecord>* values,
-                       ZR::Array<ZR::UniString>* strings);
+[[nodiscard]] Int16 InputFromChannel(UInt32 channel, const ZR::UniString& recordKey,
+                                     const ZR::UniString& fieldId, Int32 count, Int32* valuesRead,
+                                     ZR::Array<OmbraValueRecord>* values,
+                                     ZR::Array<ZR::UniString>* strings);
 
 }  // namespace DataOmbraPlugin

@@ -27,14 +27,14 @@ public:
 
     // Reads the next line; `key` receives its key's bytes, valid until the next call on the
     // reader. Returns 0, IO::ErrEndOfFile at the end, or the read failure (then `key` is empty).
-    ZRErrCode ReadKey(std::string_view& key);
+    [[nodiscard]] ZRErrCode ReadKey(std::string_view& key);
     // True when the line of the last successful ReadKey is empty: no key and no field, nothing a
     // record could be made of.
     bool LastLineEmpty() const { return lastLineEmpty; }
     // Reads and discards up to `count` lines; the status of the last read (0 for count 0).
-    ZRErrCode SkipLines(UInt32 count) { return cursor.Skip(count); }
+    [[nodiscard]] ZRErrCode SkipLines(UInt32 count) { return cursor.Skip(count); }
     // The offset of the next line; IO::ErrPosition beyond MaxFileOffset (see IndexOffset).
-    ZRErrCode Position(UInt32& position);
+    [[nodiscard]] ZRErrCode Position(UInt32& position);
 
     // The byte that ends a key (NoSeparatorByte when none does: the key is the whole line), or
     // nothing when the separator can be found only by decoding the line.
@@ -51,7 +51,7 @@ public:
     bool Encode(const ZR::UniString& key, std::string& bytes) const;
 
 private:
-    ZRErrCode ReadKeyByDecoding(std::string_view& key, bool markPossible);
+    [[nodiscard]] ZRErrCode ReadKeyByDecoding(std::string_view& key, bool markPossible);
     bool LessAtDifference(std::string_view a, std::string_view b, size_t at) const;
 
     ChannelInfo& info;

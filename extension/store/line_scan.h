@@ -61,19 +61,19 @@ public:
     // them or, for a line that spans buffers, in the cursor; the view is valid until the next
     // call on the cursor. Returns 0, IO::ErrEndOfFile when no byte is left (then `key` is empty),
     // or the channel's failure.
-    ZRErrCode Next(std::string_view* key, int separatorByte);
+    [[nodiscard]] ZRErrCode Next(std::string_view* key, int separatorByte);
     // Consumes up to `count` lines; returns the status of the last one (0 for count 0).
-    ZRErrCode Skip(UInt32 count);
+    [[nodiscard]] ZRErrCode Skip(UInt32 count);
     // Advances the channel past every line consumed, making its position current.
     void Sync();
     // The byte offset of the next line: where the channel's position stands once synced.
-    ZRErrCode GetOffset(UInt64& offset) const;
+    [[nodiscard]] ZRErrCode GetOffset(UInt64& offset) const;
     // After Next with a key: true when the key ended at the separator byte, not at the line's end.
     bool SeparatorMet() const { return keyStart != nullptr && keyComplete; }
 
 private:
-    ZRErrCode Refill();
-    ZRErrCode ConsumeTerminator(size_t end);
+    [[nodiscard]] ZRErrCode Refill();
+    [[nodiscard]] ZRErrCode ConsumeTerminator(size_t end);
     UInt32 SkipBufferedLines(UInt32 count);
     void StartKey(bool wanted);
     size_t TakeKeyPart(const char* line, size_t count, int separatorByte);

@@ -33,19 +33,20 @@ struct RunSamples {
 // the count: counts that stop short of the end would index part of the file as all of it, and a
 // later save would drop the rest, so the load fails instead. `samples`, when given, receives the
 // run's keys while they can all be samples.
-ZRErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines,
-                      RunSamples* samples = nullptr);
+[[nodiscard]] ZRErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines,
+                                    RunSamples* samples = nullptr);
 
 // Samples `entries` lines of the `runLines`-line leading run of the channel's file into the
 // sortedIndex of `index` (entry 1 is line 0, entry j >= 2 is line trunc(j * runLines / entries)
 // - 1) and appends the end entry.
-ZRErrCode BuildSortedIndex(ChannelInfo& info, RecordIndex& index, UInt32 entries, UInt32 runLines);
+[[nodiscard]] ZRErrCode BuildSortedIndex(ChannelInfo& info, RecordIndex& index, UInt32 entries,
+                                         UInt32 runLines);
 
 // Indexes the `tailLines` lines after the run into the tailIndex of `index`: sorted by key, the
 // last occurrence of each key kept, then the end entry just past the last line. A line missing at
 // the end of the file gets no entry; any other read failure fails the pass, since an entry left out
 // would lose its record.
-ZRErrCode BuildTailIndex(ChannelInfo& info, RecordIndex& index, UInt32 tailLines);
+[[nodiscard]] ZRErrCode BuildTailIndex(ChannelInfo& info, RecordIndex& index, UInt32 tailLines);
 
 // The order of tailIndex: by key; equal keys by descending file offset; end entries last.
 Int32 CompareIndexEntries(const RecInfoRec& a, const RecInfoRec& b);

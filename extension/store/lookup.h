@@ -12,14 +12,15 @@ namespace DataOmbraPlugin {
 // is absent; `entryPosition` (when given) the 0-based position of the matching index entry, or -1
 // for a record found by the scan; `searchedSorted` 0 exactly when the key was found in tailIndex.
 // Returns a read or position failure, or -7003 for an exception (with offset MaxUIndex).
-ZRErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
-                     Int32* entryPosition, UInt8& searchedSorted);
+[[nodiscard]] ZRErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+                                   Int32* entryPosition, UInt8& searchedSorted);
 
 // FindRecord, and for a present key its current line into `line`, as ReadTextLine reads it at
 // `offset`. A line that the scan between samples met is decoded from the bytes the scan read (one
 // read of exactly the samples' span), without reading the file again.
-ZRErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
-                         Int32* entryPosition, UInt8& searchedSorted, ZR::UniString& line);
+[[nodiscard]] ZRErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
+                                       Int32* entryPosition, UInt8& searchedSorted,
+                                       ZR::UniString& line);
 
 // A record's line as it was found. A line that the scan between samples met and whose bytes are
 // all ASCII is kept as those bytes (`InBytes()`), in the channel's scanBytes: byte i is then the
@@ -45,10 +46,12 @@ private:
 
 // Loads the channel if needed and reads the line of `key` into `line`; the line stays empty when
 // the record is absent or deleted.
-ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, RecordLine& line);
+[[nodiscard]] ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key,
+                                       RecordLine& line);
 
 // Channel-level forms: false / -7003 when the channel is not open.
 bool EnsureChannelLoaded(UInt32 channel);
-ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, RecordLine& line);
+[[nodiscard]] ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key,
+                                          RecordLine& line);
 
 }  // namespace DataOmbraPlugin

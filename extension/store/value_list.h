@@ -12,8 +12,8 @@ struct ValueList {
 };
 
 // Appends a copy of `record`. 0, or ErrMemoryFull when the list cannot grow.
-ZRErrCode AddNumericValue(ValueList& list, const OmbraValueRecord& record);
+[[nodiscard]] ZRErrCode AddNumericValue(ValueList& list, const OmbraValueRecord& record);
 // Appends `text` (taken over) and a string record referring to it. 0, or ErrMemoryFull.
-ZRErrCode AddStringValue(ValueList& list, ZR::UniString&& text);
+[[nodiscard]] ZRErrCode AddStringValue(ValueList& list, ZR::UniString&& text);
 
 }  // namespace DataOmbraPlugin

@@ -19,14 +19,14 @@ struct RecordPlace {
 
 // Writes `line` (carriage return not yet added) over the record's line at `offset`, whose bytes
 // must number exactly as many as the new line's. Flushed to the operating system on success.
-ZRErrCode OverwriteInPlace(ChannelInfo& info, UInt32 offset, ZR::UniString line);
+[[nodiscard]] ZRErrCode OverwriteInPlace(ChannelInfo& info, UInt32 offset, ZR::UniString line);
 
 // Appends `line` (carriage return not yet added) as the newest line of `key`, points tailIndex
 // at it and sets `modified`. The line always starts on a line of its own. When the line is in the
 // file but cannot be indexed, the indexes are dropped so that the next use reloads the file, and
 // the record counts as stored (0). A failure to write returns the write's status, with any part
 // of the line that reached the file cut back.
-ZRErrCode AppendRecord(ChannelInfo& info, const ZR::UniString& key, const RecordPlace& place,
-                       ZR::UniString line);
+[[nodiscard]] ZRErrCode AppendRecord(ChannelInfo& info, const ZR::UniString& key,
+                                     const RecordPlace& place, ZR::UniString line);
 
 }  // namespace DataOmbraPlugin

@@ -10,8 +10,9 @@ namespace DataOmbraPlugin {
 // be opened for writing or a write failed, reports "Write permission error" about the file and
 // returns -7003 (the module's interface stays silent there); the file keeps the records it had
 // and the channel stays readable. A field number beyond 32 bits is taken at the nearest limit.
-Int16 OutputToChannel(UInt32 channel, const ZR::UniString& recordId, const ZR::UniString& fieldId,
-                      const ZR::Array<OmbraValueRecord>* values,
-                      const ZR::Array<ZR::UniString>* strings);
+[[nodiscard]] Int16 OutputToChannel(UInt32 channel, const ZR::UniString& recordId,
+                                    const ZR::UniString& fieldId,
+                                    const ZR::Array<OmbraValueRecord>* values,
+                                    const ZR::Array<ZR::UniString>* strings);
 
 }  // namespace DataOmbraPlugin

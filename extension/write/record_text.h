@@ -13,8 +13,9 @@ ZR::UniString FormatNumber(const OmbraValueRecord& value);
 // Sets `text` to the record of `key` with `values` (null: no values). A string value's text is
 // the element of `strings` at its index. Returns 0; ErrParam when a string value's index lies
 // outside `strings`; ErrMemoryFull when the text cannot grow. On failure `text` is unspecified.
-ZRErrCode MakeRecordText(const ZR::UniString& key, ZR::UniChar separator,
-                         const ZR::Array<OmbraValueRecord>* values,
-                         const ZR::Array<ZR::UniString>* strings, ZR::UniString& text);
+[[nodiscard]] ZRErrCode MakeRecordText(const ZR::UniString& key, ZR::UniChar separator,
+                                       const ZR::Array<OmbraValueRecord>* values,
+                                       const ZR::Array<ZR::UniString>* strings,
+                                       ZR::UniString& text);
 
 }  // namespace DataOmbraPlugin

@@ -21,7 +21,7 @@ public:
     explicit RunStream(ChannelInfo& info);
 
     // Sets the file's position to the run's start; the first call.
-    ZRErrCode Start();
+    [[nodiscard]] ZRErrCode Start();
 
     bool HasMore() const { return pending || offset < end; }
     bool Pending() const { return pending; }
@@ -31,16 +31,16 @@ public:
     // before `key` (those before the last sample below it), or, with `key` null, the rest of the
     // run. Lines that a save would change (line ends with LF, deletion lines) and a line longer
     // than the file's buffer are left to Fill.
-    ZRErrCode CopyBlockBelow(const ZR::UniString* key, IO::File& temp);
+    [[nodiscard]] ZRErrCode CopyBlockBelow(const ZR::UniString* key, IO::File& temp);
     // Reads lines until one gives a record or the run ends.
-    ZRErrCode Fill();
+    [[nodiscard]] ZRErrCode Fill();
     // Compares the pending line's key with `key` in the order of the index (code units).
     Int32 CompareKey(const ZR::UniString& key) const;
     // Writes the pending line and its carriage return.
-    ZRErrCode WriteLine(IO::File& temp) const;
+    [[nodiscard]] ZRErrCode WriteLine(IO::File& temp) const;
 
 private:
-    ZRErrCode ReadLine();
+    [[nodiscard]] ZRErrCode ReadLine();
     UInt32 LastSampleBelow(const ZR::UniString& key) const;
     size_t UnchangedPrefix(const char* data, size_t count) const;
 

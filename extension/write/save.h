@@ -12,9 +12,9 @@ namespace DataOmbraPlugin {
 // failure with the data file unchanged byte for byte and `modified` as it was. The data file is
 // left closed, except when no temporary file can be made: then nothing is touched and the
 // status is 0 all the same.
-ZRErrCode SaveDataFile(ChannelInfo& info);
+[[nodiscard]] ZRErrCode SaveDataFile(ChannelInfo& info);
 
 // Channel-level form: -7003 when the channel is not open.
-ZRErrCode SaveChannel(UInt32 channel);
+[[nodiscard]] ZRErrCode SaveChannel(UInt32 channel);
 
 }  // namespace DataOmbraPlugin

@@ -11,6 +11,6 @@ namespace DataOmbraPlugin {
 // has no tailIndex entry, and the line of every tailIndex entry (read through `tailReader`, a
 // second reader of the same file) that is not a deletion line. Each line ends with one carriage
 // return. Returns 0 or the first failure (-7003 for an exception); then `temp` is incomplete.
-ZRErrCode MergeLines(ChannelInfo& info, IO::File& tailReader, IO::File& temp);
+[[nodiscard]] ZRErrCode MergeLines(ChannelInfo& info, IO::File& tailReader, IO::File& temp);
 
 }  // namespace DataOmbraPlugin

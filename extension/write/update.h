@@ -14,16 +14,16 @@ constexpr ZRErrCode StatusDuplicateKey = -1111;
 // byte written has reached the operating system when it returns. Returns 0 or the first failure
 // (StatusLoadFailed when the indexes cannot be built, -7003 for an exception); after a failure
 // the indexes still describe the file, or they are dropped so that the next use reloads it.
-ZRErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
-                       const ZR::UniString& recordText);
+[[nodiscard]] ZRErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
+                                     const ZR::UniString& recordText);
 
 // Inserts `entry` into tailIndex at its key's place, in the order FindRecord searches. Returns
 // 0, StatusDuplicateKey when an entry with an equal key is there, -7003 on an exception.
-ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry);
+[[nodiscard]] ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry);
 
 // Channel-level forms: -7003 when the channel is not open.
-ZRErrCode WriteChannelRecord(UInt32 channel, const ZR::UniString& key,
-                             const ZR::UniString& recordText);
+[[nodiscard]] ZRErrCode WriteChannelRecord(UInt32 channel, const ZR::UniString& key,
+                                           const ZR::UniString& recordText);
 // EnsureLoaded, then the number of tailIndex entries, end entry included.
 Int32 CountChannelTailEntries(UInt32 channel);
 

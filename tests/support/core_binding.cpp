@@ -45,8 +45,8 @@ bool EnsureBound() {
         environment.report = Report;
         environment.serviceRecord = ServiceRecord;
         environment.libraryLookup = LibraryLookup;
-        DataOmbraPlugin::BindHostEnvironment(&environment);
-        return DataOmbraPlugin::InitExtension() == NoError;
+        return DataOmbraPlugin::BindHostEnvironment(&environment) == NoError &&
+               DataOmbraPlugin::InitExtension() == NoError;
     }();
     return bound;
 }
