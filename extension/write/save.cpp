@@ -3,7 +3,6 @@
 #include <exception>
 #include <memory>
 
-#include "extension/frame/channel_table.h"
 #include "extension/store/loading.h"
 #include "extension/write/save_merge.h"
 #include "extension/write/write_text_line.h"
@@ -150,11 +149,6 @@ ZRErrCode SaveDataFile(ChannelInfo& info) {
     info.modified = saved ? 0 : modified;
     if (saved) info.bomPending = 0;
     return status;
-}
-
-ZRErrCode SaveChannel(UInt32 channel) {
-    ChannelInfo* info = FindChannelRecord(channel);
-    return info == nullptr ? ZRErrCode(StatusReportedError) : SaveDataFile(*info);
 }
 
 }  // namespace DataOmbraPlugin

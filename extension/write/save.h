@@ -14,7 +14,4 @@ namespace DataOmbraPlugin {
 // status is 0 all the same.
 [[nodiscard]] ZRErrCode SaveDataFile(ChannelInfo& info);
 
-// Channel-level form: -7003 when the channel is not open.
-[[nodiscard]] ZRErrCode SaveChannel(UInt32 channel);
-
 }  // namespace DataOmbraPlugin

@@ -84,12 +84,6 @@ ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry) {
     }
 }
 
-ZRErrCode WriteChannelRecord(UInt32 channel, const ZR::UniString& key,
-                             const ZR::UniString& recordText) {
-    ChannelInfo* info = FindChannelRecord(channel);
-    return info == nullptr ? ZRErrCode(StatusReportedError) : UpdateRecord(*info, key, recordText);
-}
-
 Int32 CountChannelTailEntries(UInt32 channel) {
     ChannelInfo* info = FindChannelRecord(channel);
     if (info == nullptr) return StatusReportedError;

@@ -21,10 +21,8 @@ constexpr ZRErrCode StatusDuplicateKey = -1111;
 // 0, StatusDuplicateKey when an entry with an equal key is there, -7003 on an exception.
 [[nodiscard]] ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry);
 
-// Channel-level forms: -7003 when the channel is not open.
-[[nodiscard]] ZRErrCode WriteChannelRecord(UInt32 channel, const ZR::UniString& key,
-                                           const ZR::UniString& recordText);
-// EnsureLoaded, then the number of tailIndex entries, end entry included.
+// Channel-level form: EnsureLoaded, then the number of tailIndex entries, end entry included;
+// -7003 when the channel is not open.
 Int32 CountChannelTailEntries(UInt32 channel);
 
 }  // namespace DataOmbraPlugin
