@@ -167,4 +167,22 @@ INSTANTIATE_TEST_SUITE_P(
                       ModelCase{"beyond_64000_samples", false, 64000, true, 0, "\r\n", 300}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The model holds whatever the file holds; when OUTPUT compacts is pinned here: once the tail
+// index holds 1024 entries, its end entry included, and not one OUTPUT before.
+TEST(Compaction, StartsWhenTheTailIndexHolds1024Entries) {
+    OmbraTest::TempFolder folder;
+    OmbraTest::TestHost host;
+    std::string bytes = "zz\tx\r";  // a run of one line, then 1021 tail lines
+    for (int i = 1000; i <= 2020; ++i) bytes += "k" + std::to_string(i) + "\tv\r";
+    ASSERT_TRUE(folder.WriteFile("data.txt", bytes));
+    ASSERT_EQ(host.Open(1, "data.txt", "MODE=WA"), 0);
+    ASSERT_EQ(host.Output(1, "a1", "1", {std::string("n")}), 0);  // 1023 entries
+    EXPECT_EQ(folder.ReadFile("data.txt"), bytes + "a1\tn\r");
+    ASSERT_EQ(host.Output(1, "a2", "1", {std::string("n")}), 0);  // 1024 entries
+    const std::string compacted = *folder.ReadFile("data.txt");
+    EXPECT_EQ(OmbraTest::SavedFormError(compacted, '\t', false), "");
+    EXPECT_TRUE(compacted.starts_with("a1\tn\ra2\tn\rk1000\tv\r")) << compacted.substr(0, 40);
+    EXPECT_EQ(host.Close(1), 0);
+}
+
 }  // namespace
