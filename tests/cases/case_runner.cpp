@@ -1,10 +1,10 @@
 // Runs one case file (see README.md) against the built ombra and DATA module: makes a fresh
 // folder, writes the files of each run, runs ombra in it and compares what came out. Prints every
 // difference and exits with 1 when there is one, 2 when the case file itself is wrong.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -24,14 +24,14 @@ struct CaseError : std::runtime_error {
 
 // One run of ombra: what is put in the folder before it, how it is started, what must come out.
 struct Run {
-    std::string label;     // how messages name the run
-    bool emptied = false;  // the folder is emptied before the run
+    std::string label;                                       // how messages name the run
+    bool emptied = false;                                    // the folder is emptied before the run
     std::vector<std::pair<std::string, std::string>> files;  // written before the run
     std::vector<std::string> folders;                        // made before the run
     std::vector<std::string> removed;                        // removed before the run
     std::optional<std::string> script;                       // written as the script file
     std::string scriptName;
-    std::vector<std::string> arguments;                      // before the script's name
+    std::vector<std::string> arguments;  // before the script's name
     std::string input;
     bool terminal = false;  // the input is typed ahead on a terminal
     std::string out, err;
@@ -83,8 +83,8 @@ std::string Placeholder(const std::string& text, const std::string& folder) {
         return OmbraTest::ModuleMessage(Int16(Number(words[1])), Int16(Number(words[2])));
     }
     if ((words.size() == 4 || words.size() == 5) && words[0] == "report") {
-        return OmbraTest::ModuleReport(Int16(Number(words[1])), Int16(Number(words[2])),
-                                       words[3], words.size() == 5 ? words[4] : "");
+        return OmbraTest::ModuleReport(Int16(Number(words[1])), Int16(Number(words[2])), words[3],
+                                       words.size() == 5 ? words[4] : "");
     }
     throw CaseError("unknown placeholder {" + text + "}");
 }
@@ -97,9 +97,12 @@ std::string Expand(const std::string& text, const std::string& folder) {
         if (c == '{') {
             std::size_t end = at + 1;
             for (int depth = 1; end < text.size(); ++end) {
-                if (text[end] == '\\') ++end;
-                else if (text[end] == '{') ++depth;
-                else if (text[end] == '}' && --depth == 0) break;
+                if (text[end] == '\\')
+                    ++end;
+                else if (text[end] == '{')
+                    ++depth;
+                else if (text[end] == '}' && --depth == 0)
+                    break;
             }
             if (end >= text.size()) throw CaseError("unclosed {: " + text);
             out += Placeholder(Expand(text.substr(at + 1, end - at - 1), folder), folder);
@@ -244,8 +247,11 @@ std::string Shown(const std::string& bytes) {
     for (const unsigned char c : bytes) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "\\x%02X", c);
-        out += c == '\n' ? "\\n\n    " : c == '\r' ? "\\r" : c == '\t' ? "\\t"
-             : c < 0x20 || c >= 0x7F ? hex : std::string(1, char(c));
+        out += c == '\n'               ? "\\n\n    "
+               : c == '\r'             ? "\\r"
+               : c == '\t'             ? "\\t"
+               : c < 0x20 || c >= 0x7F ? hex
+                                       : std::string(1, char(c));
     }
     return out;
 }
@@ -311,7 +317,8 @@ int RunCase(const std::string& ombra, const std::string& path) {
             Compare(number, "file " + name, bytes, folder.ReadFile(name).value_or("<missing>"));
         }
         for (const std::string& name : run.absent) {
-            Compare(number, "file " + name, "<missing>", folder.Exists(name) ? "<exists>" : "<missing>");
+            Compare(number, "file " + name, "<missing>",
+                    folder.Exists(name) ? "<exists>" : "<missing>");
         }
     }
     return failures == 0 ? 0 : 1;

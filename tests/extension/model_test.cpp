@@ -34,11 +34,12 @@ const char* const Characters[] = {"a", "b", "Z", "7", " ", "\xC3\xA9", "\xC3\xBF
 
 class ModelTest : public ::testing::TestWithParam<ModelCase> {
 protected:
-
     // The bytes of UTF-8 `text` in the file's encoding.
     std::string Encode(const std::string& text) const {
         if (GetParam().utf8) return text;
-        return ZR::UniString(text.data(), USize(text.size()), CC_UTF8).ToCStr(CC_Default).GetBytes();
+        return ZR::UniString(text.data(), USize(text.size()), CC_UTF8)
+            .ToCStr(CC_Default)
+            .GetBytes();
     }
     static ZR::UniString Units(const std::string& utf8) {
         return ZR::UniString(utf8.data(), USize(utf8.size()), CC_UTF8);
@@ -106,7 +107,8 @@ protected:
         }
         const bool deletion = random() % 8 == 0;
         ASSERT_EQ(host.Output(1, key, deletion ? "0" : "1", values), 0);
-        OmbraTest::Apply(model, {Encode(key), deletion ? std::nullopt : std::optional(Encode(line))});
+        OmbraTest::Apply(model,
+                         {Encode(key), deletion ? std::nullopt : std::optional(Encode(line))});
         ASSERT_NO_FATAL_FAILURE(CheckKey(key));
         if (GetParam().lines < 1000) {
             ASSERT_NO_FATAL_FAILURE(CheckFile());

@@ -18,7 +18,8 @@ class WriteLock : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(folder.WriteFile("held.txt", "A\t1\rB\t2\r")); }
     // Runs `take` on a descriptor of its own for held.txt; its result, the descriptor closed.
-    bool Foreign(const std::function<bool(int)>& take, const std::function<void()>& meanwhile = {}) {
+    bool Foreign(const std::function<bool(int)>& take,
+                 const std::function<void()>& meanwhile = {}) {
         const int fd = ::open(folder.PathOf("held.txt").c_str(), O_RDWR | O_CLOEXEC);
         const bool taken = fd >= 0 && take(fd);
         if (taken && meanwhile) meanwhile();
@@ -60,7 +61,8 @@ TEST_F(WriteLock, ForeignFlockRefusesAWriterAndRecordLocksAreNotSeen) {
 }
 
 TEST_F(WriteLock, LockHoldsOnTheFileThatACompactionLeavesUnderTheName) {
-    struct stat before {}, after {};
+    struct stat before {
+    }, after{};
     ::stat(folder.PathOf("held.txt").c_str(), &before);
     ASSERT_EQ(host.Open(1, "held.txt", "MODE=WA"), 0);
     EXPECT_FALSE(Foreign(Flock));

@@ -29,8 +29,12 @@ TEST(ExtensionModulesTest, ScriptsRunWithTheModulesOfTheFolder) {
         std::string out, err;  // "{ext}" is the folder of the modules
         bool typed = false;    // the script is typed at a terminal, where an error does not end it
     } cases[] = {
-        {{{"a_broken.so", ""}, {"b_plain.so", kPlain}, {"c_bare.so", kBare},
-          {"d_init.so", kInitFails}, {"e_data.so", kData}, {"f_data_again.so", kData}},
+        {{{"a_broken.so", ""},
+          {"b_plain.so", kPlain},
+          {"c_bare.so", kBare},
+          {"d_init.so", kInitFails},
+          {"e_data.so", kData},
+          {"f_data_again.so", kData}},
          "ch = OPEN('data', 'd.txt', 'MODE=WA')\nPRINT ch\nch = OPEN('Probe', 'a', '')\n",
          1,
          "1\n",
@@ -54,11 +58,13 @@ TEST(ExtensionModulesTest, ScriptsRunWithTheModulesOfTheFolder) {
          "probe: CLOSE 1 a\nt.omb:11: error: OPEN failed with status -5\n"
          "probe: CLOSE 3 c\nprobe: CLOSE 4 e\n"},
         {{{"probe.so", kProbe}},
-         "c = OPEN('probe', 'v', '')\nOUTPUT c, 'k', 1, -7, 12.5, 'r\xC3\xA9" "d', '', 3e9\n"
+         "c = OPEN('probe', 'v', '')\nOUTPUT c, 'k', 1, -7, 12.5, 'r\xC3\xA9"
+         "d', '', 3e9\n"
          "n = INPUT(c, 'k', 1, a, b, s, t, r)\nPRINT n, a, b, s, t, r\n"
          "n = INPUT(c, 'malformed', 1, x)\n",
          1,
-         "5 -7 12.5 r\xC3\xA9" "d  3e+09\n",
+         "5 -7 12.5 r\xC3\xA9"
+         "d  3e+09\n",
          "t.omb:5: error: INPUT failed: the module delivered malformed values\n"
          "probe: CLOSE 1 v\n"},
         {{{"probe.so", kProbe}},
@@ -79,7 +85,9 @@ TEST(ExtensionModulesTest, ScriptsRunWithTheModulesOfTheFolder) {
     for (const auto& c : cases) {
         OmbraTest::TempFolder folder;
         for (const auto& [name, target] : c.modules) {
-            ASSERT_TRUE(target.empty() ? folder.WriteFile("ext/" + name, "\x7F" "ELF, not really")
+            ASSERT_TRUE(target.empty() ? folder.WriteFile("ext/" + name,
+                                                          "\x7F"
+                                                          "ELF, not really")
                                        : folder.Link("ext/" + name, target));
         }
         ASSERT_TRUE(folder.WriteFile("t.omb", c.script));
@@ -92,7 +100,8 @@ TEST(ExtensionModulesTest, ScriptsRunWithTheModulesOfTheFolder) {
         const OmbraTest::ChildResult result = OmbraTest::RunProgram(run);
         std::string err = std::regex_replace(result.err, std::regex("(open: ).*"), "$1...");
         const std::string ext = folder.PathOf("ext");
-        for (size_t at; (at = err.find(ext)) != std::string::npos;) err.replace(at, ext.size(), "{ext}");
+        for (size_t at; (at = err.find(ext)) != std::string::npos;)
+            err.replace(at, ext.size(), "{ext}");
         EXPECT_EQ(result.Status(), c.exit) << c.script;
         EXPECT_EQ(result.out, c.out) << c.script;
         EXPECT_EQ(err, c.err) << c.script;

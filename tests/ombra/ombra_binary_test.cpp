@@ -43,9 +43,9 @@ TEST(OmbraBinaryTest, InteractiveSessionOnATerminal) {
     }
     close(terminal);
     int status = 0;
-    const int exitStatus =
-        child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status)
-                                                                             : -1;
+    const int exitStatus = child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)
+                               ? WEXITSTATUS(status)
+                               : -1;
     EXPECT_EQ(exitStatus, 0) << shown;
     EXPECT_NE(shown.find("  ...> NEXT i"), std::string::npos) << shown;
     EXPECT_EQ(folder.ReadFile("t.txt"), "\xEF\xBB\xBFK1;2.5\rK2;5\r");

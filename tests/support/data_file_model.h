@@ -53,8 +53,8 @@ std::optional<std::size_t> FindState(const Records& records, const std::vector<R
 std::string Describe(const Records& records);
 
 // Empty when `bytes` have the form of a saved file: the mark when `utf8`, no empty line, every line
-// ended by a single CR, keys strictly ascending by their code units in the file's encoding (so each key
-// once). Otherwise what is wrong.
+// ended by a single CR, keys strictly ascending by their code units in the file's encoding (so each
+// key once). Otherwise what is wrong.
 std::string SavedFormError(std::string_view bytes, char separator, bool utf8);
 
 }  // namespace OmbraTest

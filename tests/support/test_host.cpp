@@ -27,9 +27,7 @@ struct TestHostServices {
         liveHost->reports.push_back({text, flag, reserved});
     }
 
-    static Int16 LibraryLookup(const ZR::UniString&, IO::Location&) {
-        return LibraryFileNotFound;
-    }
+    static Int16 LibraryLookup(const ZR::UniString&, IO::Location&) { return LibraryFileNotFound; }
 
     static ZRErrCode ServiceRecord(InterpreterServiceRecord* record) {
         record->fixedStringFetcher = liveHost->fixedFetcher;

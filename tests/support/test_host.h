@@ -46,7 +46,10 @@ public:
     bool Load();
     // dlclose: the module's unload runs (resources removed, open channels closed unsaved).
     void Unload() { loader.Unload(); }
-    bool Reload() { Unload(); return Load(); }
+    bool Reload() {
+        Unload();
+        return Load();
+    }
     bool IsLoaded() const { return loader.IsLoaded(); }
     const std::string& LoadError() const { return loader.Error(); }
 

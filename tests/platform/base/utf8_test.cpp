@@ -56,7 +56,11 @@ TEST(Utf8, EachInvalidByteDecodesToItsEscape) {
         {"surrogate code point", "\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},
         {"beyond U+10FFFF", "\xF4\x90\x80\x80", u"\xDCF4\xDC90\xDC80\xDC80"},
         {"lead F5", "\xF5\x80\x80\x80", u"\xDCF5\xDC80\xDC80\xDC80"},
-        {"truncated before ascii", "\xE2\x82" "A", u"\xDCE2\xDC82" u"A"},
+        {"truncated before ascii",
+         "\xE2\x82"
+         "A",
+         u"\xDCE2\xDC82"
+         u"A"},
         {"truncated before valid", "\xE2\x82\xE2\x82\xAC", u"\xDCE2\xDC82\u20AC"},
         {"four-byte cut short", "\xF0\x9F\x98", u"\xDCF0\xDC9F\xDC98"},
         {"lead then lead", "\xC3\xC3\xA9", u"\xDCC3\u00E9"},
@@ -92,8 +96,8 @@ TEST(Utf8, LoneSurrogatesEncodeToStableBytes) {
 // Lengths around the fast paths of both encodings, a euro sign at every position: its bytes in
 // the code page and in UTF-8 go each way exactly.
 TEST(Encodings, RoundTripAroundTheFastPathBoundaries) {
-    for (const auto& [encoding, euro] : {std::pair<ZRCharCode, std::string>{CC_Default, "\x80"},
-                                         {CC_UTF8, "\xE2\x82\xAC"}}) {
+    for (const auto& [encoding, euro] :
+         {std::pair<ZRCharCode, std::string>{CC_Default, "\x80"}, {CC_UTF8, "\xE2\x82\xAC"}}) {
         for (size_t length = 1; length <= 40; ++length) {
             for (size_t position = 0; position < length; ++position) {
                 std::u16string units(length, u'x');
@@ -115,7 +119,8 @@ TEST(Utf8, RandomBytesAndCodeUnitsRoundTrip) {
     for (int round = 0; round < 4000; ++round) {
         std::string bytes;
         for (size_t length = random() % 64; bytes.size() < length;)
-            bytes += random() % 4 == 0 ? pieces[random() % 4] : std::string(1, char(random() % 256));
+            bytes +=
+                random() % 4 == 0 ? pieces[random() % 4] : std::string(1, char(random() % 256));
         ASSERT_EQ(Decode(bytes).ToCStr(CC_UTF8).GetBytes(), bytes) << "round " << round;
         std::u16string units(random() % 32, u'\0');
         for (char16_t& unit : units) unit = char16_t(random() % 0x10000);
