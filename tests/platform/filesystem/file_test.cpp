@@ -1,6 +1,8 @@
 // The file system where the module's suites miss branches: buffers, and locations parsed and
 // read back from their serialized form.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
@@ -18,6 +20,27 @@ class FileTest : public testing::Test {
 protected:
     OmbraTest::TempFolder folder;
 };
+
+// The index cache takes an identity for the file's content: it must be what the system reports,
+// every field of it.
+TEST_F(FileTest, IdentityIsWhatTheSystemReports) {
+    ASSERT_TRUE(folder.WriteFile("f", "12345"));
+    struct timespec old[2] = {{1000000000, 123456789}, {1000000000, 123456789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, folder.PathOf("f").c_str(), old, 0), 0);
+    const std::unique_ptr<IO::File> file = OpenFile(folder.LocationOf("f"), IO::File::ReadMode);
+    ASSERT_NE(file, nullptr);
+    IO::FileIdentity identity;
+    ASSERT_EQ(file->GetIdentity(&identity), NoError);
+    struct stat info;
+    ASSERT_EQ(::stat(folder.PathOf("f").c_str(), &info), 0);
+    EXPECT_EQ(identity.device, UInt64(info.st_dev));
+    EXPECT_EQ(identity.inode, UInt64(info.st_ino));
+    EXPECT_EQ(identity.size, 5u);
+    EXPECT_EQ(identity.modifiedSeconds, 1000000000);
+    EXPECT_EQ(identity.modifiedNanoseconds, 123456789);
+    EXPECT_EQ(identity.changedSeconds, info.st_ctim.tv_sec);
+    EXPECT_EQ(identity.changedNanoseconds, info.st_ctim.tv_nsec);
+}
 
 TEST_F(FileTest, FirstReadAfterASeekTakesExactlyTheBytesAskedFor) {
     std::string text;
