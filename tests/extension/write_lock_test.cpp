@@ -9,6 +9,7 @@
 
 #include <functional>
 
+#include "platform/filesystem/fault_injection.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_host.h"
 
@@ -73,6 +74,20 @@ TEST_F(WriteLock, LockHoldsOnTheFileThatACompactionLeavesUnderTheName) {
     ASSERT_NE(after.st_ino, before.st_ino) << "no compaction replaced the file";
     EXPECT_FALSE(Foreign(Flock));
     EXPECT_EQ(host.Close(1), 0);  // saves once more, replacing the file again, and lets it go
+    EXPECT_TRUE(Foreign(Flock));
+}
+
+// A compaction that cannot put its new text under the name leaves the lock where the name is.
+TEST_F(WriteLock, FailedCompactionKeepsTheLockOnTheFileUnderTheName) {
+    namespace Faults = IO::FaultInjection;
+    ASSERT_EQ(host.Open(1, "held.txt", "MODE=WA"), 0);
+    Faults::FailCall(Faults::Op::Rename, 1, {EIO, Faults::Repeat::Persistent});
+    for (int index = 0; index < 1100; ++index)
+        ASSERT_EQ(host.Output(1, "K" + std::to_string(index), "1", {Int32(index)}), 0);
+    const bool refused = !Foreign(Flock);
+    Faults::Reset();
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(host.Close(1), 0);
     EXPECT_TRUE(Foreign(Flock));
 }
 
