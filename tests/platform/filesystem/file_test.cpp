@@ -145,6 +145,18 @@ TEST_F(FileTest, TruncateAfterAShortWriteRestoresTheOldEnd) {
     EXPECT_EQ(handle->GetOutputStatus(), IO::ErrDiskFull);  // still sticks until reopened
 }
 
+// A write of a buffer's size or more goes straight to the file: its failure is returned and sticks.
+TEST_F(FileTest, FailedWriteThroughIsReturnedAndSticks) {
+    ASSERT_TRUE(folder.WriteFile("f", ""));
+    auto handle = OpenFile(folder.LocationOf("f"), IO::File::ReadWriteMode);
+    ASSERT_TRUE(handle);
+    const std::string large(1 << 20, 'x');
+    IO::FaultInjection::FailCall(IO::FaultInjection::Op::Write, 1, {ENOSPC});
+    EXPECT_EQ(handle->WriteBin(large.data(), USize(large.size())), IO::ErrDiskFull);
+    IO::FaultInjection::Reset();
+    EXPECT_EQ(handle->GetOutputStatus(), IO::ErrDiskFull);
+}
+
 ZR::UniString Text(const std::string& utf8) {
     return ZR::UniString(utf8.data(), USize(utf8.size()), CC_UTF8);
 }
