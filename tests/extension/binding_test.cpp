@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <optional>
 #include <set>
 #include <string>
@@ -156,6 +158,24 @@ TEST(BindingTest, UnloadAndReopenCloseTheEarlierFileUnsaved) {
         EXPECT_FALSE(folder.Exists("first.txt.tmp"));
         EXPECT_TRUE(host.TakeReports().empty());
     }
+}
+
+// A save opens more than the data file (the new text, the folder it syncs): every descriptor that
+// OPEN, OUTPUT and CLOSE open is closed again.
+TEST(BindingTest, SavesLeaveNoDescriptorOpen) {
+    OmbraTest::TempFolder folder;
+    TestHost host;
+    const auto descriptors = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
+    ASSERT_TRUE(folder.WriteFile("d.txt", "b\t2\r"));
+    const auto before = descriptors();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(host.Open(1, "d.txt", "MODE=WA"), 0);
+        ASSERT_EQ(host.Output(1, "a" + std::to_string(i), "1", {OmbraTest::Value(i)}), 0);
+        ASSERT_EQ(host.Close(1), 0);  // saves: the record was appended
+    }
+    EXPECT_EQ(descriptors(), before);
 }
 
 std::string Framed(const std::string& text, const std::string& name) {
