@@ -49,8 +49,10 @@ std::vector<std::string> OutputOf(const std::string& command) {
 TEST(BindingTest, LoadsAndInitialises) {
     TestHost host;
     using namespace std::string_literals;
-    const std::string config = "\x48\0\0\0\x16\0\0\0\x08\0\0\0\0\0\0\0\x03\0\0\0\x08\0\0\0\x01\0\0\0"
-                               "dateoffsslen\0\0\0\0DATA"s + std::string(28, '\0');
+    const std::string config =
+        "\x48\0\0\0\x16\0\0\0\x08\0\0\0\0\0\0\0\x03\0\0\0\x08\0\0\0\x01\0\0\0"
+        "dateoffsslen\0\0\0\0DATA"s +
+        std::string(28, '\0');
     EXPECT_EQ(host.ConfigRecord(), config);
     EXPECT_EQ(host.InitStatus(), NoError);
     EXPECT_EQ(host.Init(), NoError);
@@ -58,7 +60,8 @@ TEST(BindingTest, LoadsAndInitialises) {
     EXPECT_EQ(host.Close(12), 0);  // never opened
     EXPECT_TRUE(host.TakeReports().empty());
     void* const sentinel = reinterpret_cast<void*>(0x5A5A5A5A);
-    void* slots[8] = {sentinel, sentinel, sentinel, sentinel, sentinel, sentinel, sentinel, sentinel};
+    void* slots[8] = {sentinel, sentinel, sentinel, sentinel,
+                      sentinel, sentinel, sentinel, sentinel};
     host.Exports().getExportedFuncAddrs(reinterpret_cast<ExtensionEntryTable*>(slots));
     for (int i = 0; i < 8; ++i) EXPECT_EQ(slots[i] == sentinel || slots[i] == nullptr, i >= 6) << i;
 }
@@ -72,7 +75,7 @@ TEST(BindingTest, ExportsTheThreeBindingFunctionsAndCarriesResourcesInALoadedNot
     for (const std::string& line : OutputOf("nm -D --defined-only '" + path + "'"))
         exported.insert(line.substr(line.find_last_of(' ') + 1));
     EXPECT_EQ(exported, (std::set<std::string>{"GetExportedFuncAddrs", "SetImportedFuncAddrs",
-                                                "SetLTEnvAddrs"}));
+                                               "SetLTEnvAddrs"}));
     bool noteSegment = false, resourceNote = false;
     for (const std::string& line : OutputOf("readelf -lnW '" + path + "'")) {
         EXPECT_EQ(line.find("Warning"), std::string::npos) << line;
@@ -144,7 +147,8 @@ TEST(BindingTest, UnloadAndReopenCloseTheEarlierFileUnsaved) {
         ASSERT_TRUE(folder.IsOpenInProcess("first.txt"));
         if (unload) {
             host.Unload();
-            for (const std::string& line : OutputOf("cat /proc/" + std::to_string(getpid()) + "/maps"))
+            for (const std::string& line :
+                 OutputOf("cat /proc/" + std::to_string(getpid()) + "/maps"))
                 ASSERT_EQ(line.find(TestHost::ModulePath()), std::string::npos) << "still mapped";
             ASSERT_TRUE(host.Load()) << host.LoadError();
         } else {
