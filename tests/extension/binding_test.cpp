@@ -182,6 +182,28 @@ TEST(BindingTest, SavesLeaveNoDescriptorOpen) {
     EXPECT_EQ(descriptors(), before);
 }
 
+// A string value whose index lies outside the strings array is the interpreter's inconsistency:
+// OUTPUT stores nothing, says nothing and fails.
+TEST(BindingTest, OutputOfAStringValueWithoutItsTextStoresNothing) {
+    OmbraTest::TempFolder folder;
+    TestHost host;
+    ASSERT_TRUE(folder.WriteFile("d.txt", "a\t1\r"));
+    ASSERT_EQ(host.Open(1, "d.txt", "MODE=WA"), 0);
+    ZR::Array<OmbraValueRecord> values;
+    ZR::Array<ZR::UniString> strings;
+    strings.Push(ZR::UniString("text"));
+    OmbraValueRecord record{};
+    record.valueType = ValueTypeString;
+    record.value.stringIndex = 1;  // one past the only text
+    values.Push(record);
+    EXPECT_EQ(
+        host.Entries().outputChannel(1, ZR::UniString("a"), ZR::UniString("1"), &values, &strings),
+        StatusReportedError);
+    EXPECT_TRUE(host.TakeReports().empty());
+    EXPECT_EQ(host.Close(1), 0);
+    EXPECT_EQ(folder.ReadFile("d.txt"), "a\t1\r");
+}
+
 std::string Framed(const std::string& text, const std::string& name) {
     return text + "\r\nwhile operating on file '" + name + "'.";
 }
