@@ -36,8 +36,9 @@ protected:
         ASSERT_GE(Faults::GetTotalCallCount(), call) << "the run never reached the broken call";
         Faults::Reset();
         // A save that failed removed its new text, unless the removal was what failed.
-        if (repeat == Faults::Repeat::Once && op != Faults::Op::Delete)
+        if (repeat == Faults::Repeat::Once && op != Faults::Op::Delete) {
             EXPECT_FALSE(folder.Exists("data.txt.tmp"));
+        }
         std::size_t matched = 0;
         const std::string bytes = DataBytes();
         // A failed write may leave part of an appended line behind the end the index knows.
