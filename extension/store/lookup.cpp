@@ -178,7 +178,6 @@ ZRErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offs
         return ScanBetweenSamples(info, key, hi, offset, span);
     } catch (const std::exception&) {
         offset = MaxUIndex;
-        if (entryPosition != nullptr) *entryPosition = -1;
         searchedSorted = 0;
         return StatusReportedError;
     }

@@ -31,7 +31,6 @@ ZRErrCode RunStream::Start() {
 
 ZRErrCode RunStream::CopyBlockBelow(const ZR::UniString* key, IO::File& temp) {
     const UInt32 limit = key == nullptr ? end : LastSampleBelow(*key);
-    cursor.Sync();  // the file's position is `offset` again
     ZRErrCode status = NoError;
     while (status == NoError && offset < limit) {
         const char* data = nullptr;

@@ -45,7 +45,7 @@ private:
     size_t UnchangedPrefix(const char* data, size_t count) const;
 
     ChannelInfo& info;
-    LineCursor cursor;
+    LineCursor cursor;             // synced after each line: the file's position is `offset`
     UInt32 offset;                 // where the next line of the run starts
     UInt32 end;                    // where the run ends
     const ZR::UniString deletion;  // what follows the key in a deletion line
