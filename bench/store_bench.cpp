@@ -24,10 +24,10 @@
 #include <vector>
 
 #include "bench/support/bench_support.h"
+#include "extension/entry/input.h"
 #include "extension/frame/channel_table.h"
 #include "extension/store/data_file.h"
 #include "extension/store/index_cache.h"
-#include "extension/store/input.h"
 #include "extension/store/loading.h"
 #include "host/utility.h"
 
@@ -112,7 +112,7 @@ void PreadLine(benchmark::State& state) {
 void Input(benchmark::State& state) {
     BenchSupport::PrepareCore();
     std::unique_ptr<IO::File> file = std::move(OpenChannel(*million)->file);
-    ClaimChannel(1, file, OpenSettings{}, false, false);
+    ClaimChannel(1, FindChannelRecord(1), file, OpenSettings{}, false, false);
     std::vector<ZR::UniString> keys;
     for (size_t line : RandomLines(4096)) keys.emplace_back(BenchSupport::Key(line).c_str());
     const ZR::UniString fieldId("1");
@@ -129,7 +129,7 @@ void Input(benchmark::State& state) {
         }
         i = (i + 1) % keys.size();
     }
-    ReleaseChannel(1, file);
+    ReleaseChannel(*FindChannelRecord(1), file);
 }
 
 // Heap held by the loaded index of `file`.

@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "bench/support/bench_support.h"
+#include "extension/entry/output.h"
 #include "extension/frame/channel_table.h"
 #include "extension/store/loading.h"
-#include "extension/write/output.h"
 #include "extension/write/save.h"
 
 namespace {
@@ -72,7 +72,8 @@ void CopyFile(benchmark::State& state, bool sync) {
 ChannelInfo& ClaimWorkFile() {
     std::unique_ptr<IO::File> file = OpenForReading(workPath);
     if (!file) std::abort();
-    ClaimChannel(1, file, OpenSettings{DefaultSeparator, ModeWriteAppend}, false, false);
+    ClaimChannel(1, FindChannelRecord(1), file, OpenSettings{DefaultSeparator, ModeWriteAppend},
+                 false, false);
     ChannelInfo& info = *FindChannelRecord(1);
     EnsureLoaded(info);
     if (!info.loaded) std::abort();
@@ -81,7 +82,7 @@ ChannelInfo& ClaimWorkFile() {
 
 void ReleaseWorkFile() {
     std::unique_ptr<IO::File> file;
-    ReleaseChannel(1, file);
+    ReleaseChannel(*FindChannelRecord(1), file);
 }
 
 void Save(benchmark::State& state) {

@@ -20,12 +20,13 @@
 #include <optional>
 #include <string>
 
+#include "extension/entry/close.h"
+#include "extension/entry/input.h"
+#include "extension/entry/open.h"
+#include "extension/entry/output.h"
 #include "extension/frame/channel_table.h"
-#include "extension/frame/close.h"
-#include "extension/open/open.h"
-#include "extension/store/input.h"
+#include "extension/store/loading.h"
 #include "extension/store/lookup.h"
-#include "extension/write/output.h"
 #include "fuzz/fuzz_check.h"
 #include "tests/support/core_binding.h"
 #include "tests/support/data_file_model.h"
@@ -219,7 +220,11 @@ std::string LineOf(const Records& model, const std::string& key) {
 
 void CheckLookup(const Records& model, const std::string& key, bool utf8) {
     DataOmbraPlugin::RecordLine line;
-    FUZZ_CHECK(DataOmbraPlugin::ReadChannelRecord(Channel, Decode(key, utf8), line) == NoError);
+    DataOmbraPlugin::ChannelInfo* info = DataOmbraPlugin::FindChannelRecord(Channel);
+    FUZZ_CHECK(info != nullptr);
+    DataOmbraPlugin::EnsureLoaded(*info);
+    FUZZ_CHECK(info->loaded);
+    FUZZ_CHECK(DataOmbraPlugin::ReadRecordLine(*info, Decode(key, utf8), line) == NoError);
     std::string bytes(line.Bytes());  // a line of ASCII bytes is kept as read
     if (!line.InBytes()) line.Text().AppendBytes(bytes, utf8 ? CC_UTF8 : CC_Default);
     FUZZ_CHECK(bytes == LineOf(model, key));

@@ -6,10 +6,10 @@
 
 #include "bench/compare/sqlite_peer.h"
 #include "bench/support/bench_support.h"
-#include "extension/frame/close.h"
-#include "extension/open/open.h"
+#include "extension/entry/close.h"
+#include "extension/entry/input.h"
+#include "extension/entry/open.h"
 #include "extension/store/index_cache.h"
-#include "extension/store/input.h"
 
 namespace Compare {
 

@@ -11,10 +11,10 @@
 #include "bench/compare/sqlite_peer.h"
 #include "bench/compare/timing.h"
 #include "bench/support/bench_support.h"
+#include "extension/entry/close.h"
+#include "extension/entry/input.h"
+#include "extension/entry/open.h"
 #include "extension/frame/channel_table.h"
-#include "extension/frame/close.h"
-#include "extension/open/open.h"
-#include "extension/store/input.h"
 
 namespace Compare {
 
@@ -37,7 +37,7 @@ bool RunInputs(const std::string& path, const std::vector<std::string>& keys, si
     BenchSupport::PrepareCore();
     std::unique_ptr<IO::File> file = BenchSupport::OpenForReading(path);
     if (!file) return false;
-    ClaimChannel(1, file, OpenSettings{}, false, false);
+    ClaimChannel(1, FindChannelRecord(1), file, OpenSettings{}, false, false);
     std::vector<ZR::UniString> texts;
     for (const std::string& key : keys) texts.emplace_back(key.c_str());
     const ZR::UniString fieldId("1");
@@ -50,7 +50,7 @@ bool RunInputs(const std::string& path, const std::vector<std::string>& keys, si
             delivered += size_t(read);
         }
     }
-    ReleaseChannel(1, file);
+    ReleaseChannel(*FindChannelRecord(1), file);
     return delivered == 4 * count;
 }
 

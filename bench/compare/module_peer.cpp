@@ -4,12 +4,12 @@
 #include <filesystem>
 
 #include "bench/support/bench_support.h"
+#include "extension/entry/close.h"
+#include "extension/entry/input.h"
+#include "extension/entry/output.h"
 #include "extension/frame/channel_table.h"
-#include "extension/frame/close.h"
 #include "extension/store/index_cache.h"
-#include "extension/store/input.h"
 #include "extension/store/loading.h"
-#include "extension/write/output.h"
 
 namespace Compare {
 
@@ -22,7 +22,7 @@ constexpr UInt32 Channel = 1;
 // Closes the channel's file without a save.
 void Release() {
     std::unique_ptr<IO::File> file;
-    ReleaseChannel(Channel, file);
+    if (ChannelInfo* info = FindChannelRecord(Channel)) ReleaseChannel(*info, file);
 }
 
 // Claims the channel for `path` as OPEN leaves it and loads its index; nullptr (and the channel
@@ -33,7 +33,8 @@ ChannelInfo* ClaimLoaded(const char* figure, const std::string& path, Int32 mode
         Fail(figure, "cannot open " + path);
         return nullptr;
     }
-    ClaimChannel(Channel, file, OpenSettings{DefaultSeparator, mode}, false, false);
+    ClaimChannel(Channel, FindChannelRecord(Channel), file, OpenSettings{DefaultSeparator, mode},
+                 false, false);
     ChannelInfo* info = FindChannelRecord(Channel);
     if (info != nullptr) EnsureLoaded(*info);
     if (info == nullptr || !info->loaded) {
@@ -186,7 +187,7 @@ std::optional<double> ModuleInput(const std::string& path, const std::vector<Pro
     for (const Probe& probe : probes) keys.emplace_back(probe.record.key.c_str());
     std::unique_ptr<IO::File> file = BenchSupport::OpenForReading(path);
     if (!file) return Fail("lookup.input", "cannot open " + path);
-    ClaimChannel(Channel, file, OpenSettings{}, false, false);
+    ClaimChannel(Channel, FindChannelRecord(Channel), file, OpenSettings{}, false, false);
     const std::optional<double> cost = PerOperation(repeat, [&](size_t round) {
         return InputRound(keys, RoundBatch(round, repeat.batch, keys.size()));
     });

@@ -7,8 +7,8 @@
 
 #include "bench/compare/child_process.h"
 #include "bench/support/bench_support.h"
+#include "extension/entry/input.h"
 #include "extension/frame/channel_table.h"
-#include "extension/store/input.h"
 
 namespace Compare {
 
@@ -74,10 +74,11 @@ std::optional<Round> DirectRound(size_t runRecords) {
 std::optional<double> DirectPerPass(const DataSet& set, const Repeat& repeat) {
     std::unique_ptr<IO::File> file = BenchSupport::OpenForReading(set.path);
     if (!file) return Fail("script.direct_loop", "cannot open " + set.path);
-    DataOmbraPlugin::ClaimChannel(1, file, DataOmbraPlugin::OpenSettings{}, false, false);
+    DataOmbraPlugin::ClaimChannel(1, DataOmbraPlugin::FindChannelRecord(1), file,
+                                  DataOmbraPlugin::OpenSettings{}, false, false);
     const std::optional<double> cost =
         PerOperation(repeat, [&](size_t) { return DirectRound(set.runRecords); });
-    DataOmbraPlugin::ReleaseChannel(1, file);
+    DataOmbraPlugin::ReleaseChannel(*DataOmbraPlugin::FindChannelRecord(1), file);
     return cost;
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "extension/entry/init.h"
 #include "extension/frame/host_services.h"
 #include "platform/base/module_instance.h"
 #include "platform/extension_host/string_fetchers.h"

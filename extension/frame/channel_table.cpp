@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "extension/write/save.h"
 #include "host/environment.h"
 
 namespace DataOmbraPlugin {
@@ -14,42 +13,32 @@ namespace {
 // which closes every file still open without saving it.
 ZR::VAArray<std::unique_ptr<ChannelInfo>> channelTable;
 
-// Appends a fresh record bound to no channel and returns its position. Raises
-// ZR::BMOutOfMemoryException, with the table unchanged, when there is no memory for it.
-UInt32 AppendFreshRecord() {
+// Appends a fresh record bound to no channel and returns it. Raises ZR::BMOutOfMemoryException,
+// with the table unchanged, when there is no memory for it.
+ChannelInfo& AppendFreshRecord() {
     std::unique_ptr<ChannelInfo> record;
     try {
         record = std::make_unique<ChannelInfo>();
     } catch (const std::bad_alloc&) {
         throw ZR::BMOutOfMemoryException();
     }
+    ChannelInfo& fresh = *record;
     channelTable.Push(std::move(record));
-    return channelTable.GetSize();
+    return fresh;
 }
 
 }  // namespace
 
-UInt32 FindChannel(UInt32 channel) {
-    for (UInt32 position = 1; position <= channelTable.GetSize(); ++position) {
-        if (channelTable[position]->channelNumber == channel) return position;
-    }
-    return 0;
-}
-
-ChannelInfo& ChannelRecordAt(UInt32 position) {
-    return *channelTable[position];
-}
-
 ChannelInfo* FindChannelRecord(UInt32 channel) {
-    const UInt32 position = FindChannel(channel);
-    return position == 0 ? nullptr : &ChannelRecordAt(position);
+    for (UInt32 position = 1; position <= channelTable.GetSize(); ++position) {
+        if (channelTable[position]->channelNumber == channel) return channelTable[position].get();
+    }
+    return nullptr;
 }
 
-void ClaimChannel(UInt32 channel, std::unique_ptr<IO::File>& file, const OpenSettings& settings,
-                  bool utf8, bool bomPending) {
-    UInt32 position = FindChannel(channel);
-    if (position == 0) position = AppendFreshRecord();
-    ChannelInfo& record = ChannelRecordAt(position);
+ChannelInfo& ClaimChannel(UInt32 channel, ChannelInfo* found, std::unique_ptr<IO::File>& file,
+                          const OpenSettings& settings, bool utf8, bool bomPending) {
+    ChannelInfo& record = found != nullptr ? *found : AppendFreshRecord();
     CloseAndDestroyFile(record.file);
     record.channelNumber = channel;
     record.file = std::move(file);
@@ -59,38 +48,18 @@ void ClaimChannel(UInt32 channel, std::unique_ptr<IO::File>& file, const OpenSet
     record.modified = 0;
     record.utf8 = utf8 ? 1 : 0;
     record.bomPending = bomPending ? 1 : 0;
+    return record;
 }
 
-void GetChannelFile(UInt32 channel, IO::File** file, OpenSettings* settings) {
-    const ChannelInfo* record = FindChannelRecord(channel);
-    *file = record == nullptr ? nullptr : record->file.get();
-    if (record == nullptr || settings == nullptr) return;
-    settings->separator = record->separator;
-    settings->mode = record->openMode;
-}
-
-ZRErrCode UnloadChannel(UInt32 channel) {
-    ChannelInfo* record = FindChannelRecord(channel);
-    if (record == nullptr) return StatusReportedError;
-    // A modified channel is saved before its content is dropped; a failed save leaves the file as
-    // it was and `modified` set, and is not passed on.
-    if (record->modified) (void)SaveDataFile(*record);
-    record->DropContent();
-    return NoError;
-}
-
-void ReleaseChannel(UInt32 channel, std::unique_ptr<IO::File>& file) {
-    file.reset();
-    const UInt32 position = FindChannel(channel);
-    if (position == 0) return;
-    ChannelInfo& record = ChannelRecordAt(position);
+void ReleaseChannel(ChannelInfo& record, std::unique_ptr<IO::File>& file) {
     file = std::move(record.file);
     record.channelNumber = UnboundChannel;
-    channelTable.Delete(position);
-}
-
-UInt32 ChannelCount() {
-    return channelTable.GetSize();
+    for (UInt32 position = 1; position <= channelTable.GetSize(); ++position) {
+        if (channelTable[position].get() == &record) {
+            channelTable.Delete(position);
+            return;
+        }
+    }
 }
 
 }  // namespace DataOmbraPlugin

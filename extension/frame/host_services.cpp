@@ -56,20 +56,11 @@ void UnregisterResources() {
     resourceModule = InvalidResModule;
 }
 
-Int16 InitExtension() {
-    InterpreterServiceRecord record;
-    GetServiceRecord(record);
-    const StringFetcherProc fetcher = record.fixedStringFetcher;
-    if (fetcher == nullptr) return StatusReportedError;
+void LoadWordTables(StringFetcherProc fetcher) {
     for (Int16 i = 1; i < KeywordSlots; ++i)
         LoadWordSlot(keywordTable[i], KeywordSlotSize, fetcher, KeywordList, i);
     for (Int16 i = 1; i < ModeSlots; ++i)
         LoadWordSlot(modeTable[i], ModeSlotSize, fetcher, ModeList, i);
-    return NoError;
-}
-
-Int16 ReleaseAllChannels() {
-    return NoError;
 }
 
 ZRResModule GetResourceModule() {

@@ -18,10 +18,8 @@ void RecordModuleInstance(ZRInstance instance);
 // Unregisters the module's resources if registered; the handle is InvalidResModule afterwards.
 void UnregisterResources();
 
-// Entry operations of the frame.
-[[nodiscard]] Int16
-InitExtension();  // loads the keyword and mode tables; -7003 without a fixed fetcher
-[[nodiscard]] Int16 ReleaseAllChannels();  // does nothing; open channels stay open
+// Loads the keyword and mode tables through the fixed string fetcher (lists 1 and 2).
+void LoadWordTables(StringFetcherProc fixedStringFetcher);
 
 // The handle of the module's registered resources (InvalidResModule until SetLTEnvAddrs).
 ZRResModule GetResourceModule();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -77,6 +78,20 @@ void ReportError(Int32 errorNumber, const ZR::UniString& fileName, StringFetcher
     const std::string shownName = fileName.ToCStr(CC_Default).Get();
     const std::string report = Substitute(frame, {text, shownName});
     ReportText(report.c_str());
+}
+
+Int32 ErrorOfException(Int32 otherwise) noexcept {
+    try {
+        throw;
+    } catch (const ZR::OutOfMemoryException&) {
+        return ErrorMemoryFull;
+    } catch (const ZR::BMOutOfMemoryException&) {
+        return ErrorMemoryFull;
+    } catch (const std::bad_alloc&) {
+        return ErrorMemoryFull;
+    } catch (...) {
+        return otherwise;
+    }
 }
 
 }  // namespace DataOmbraPlugin

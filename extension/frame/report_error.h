@@ -6,6 +6,10 @@
 
 namespace DataOmbraPlugin {
 
+// The number of an error that a report shows; 0 is none. Not a status: the operation that reports
+// returns the status that goes with it.
+using ErrorNumber = Int32;
+
 // File errors.
 constexpr Int32 ErrorCreate = -1;
 constexpr Int32 ErrorOpen = -2;          // "Open error (file already used)"
@@ -41,5 +45,10 @@ ZR::UniString ShownFileName(const IO::Location& location);
 // wrote it, until it has been found (a name with folders would otherwise show its last one only).
 void ReportError(Int32 errorNumber, const ZR::UniString& fileName, StringFetcherProc messageFetcher,
                  const char* argument = nullptr);
+
+// The error that the exception being handled stands for: ErrorMemoryFull for memory exhaustion,
+// whichever library ran out (the user is told what really happened), `otherwise` for any other.
+// Call only inside a handler. Never throws.
+Int32 ErrorOfException(Int32 otherwise) noexcept;
 
 }  // namespace DataOmbraPlugin

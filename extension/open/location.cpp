@@ -37,7 +37,7 @@ IO::Location BaseFolder() {
 }
 
 // A plain (relative, one-component) name lies in the base folder; any other name is a path.
-ZRErrCode LocateByPath(const ZR::UniString& name, IO::Location& location) {
+ErrorNumber LocateByPath(const ZR::UniString& name, IO::Location& location) {
     IO::Location parsed(name);
     if (parsed.IsAbsolute() || parsed.GetLocalLength() != 1) {
         location = std::move(parsed);
@@ -49,7 +49,7 @@ ZRErrCode LocateByPath(const ZR::UniString& name, IO::Location& location) {
     return NoError;
 }
 
-ZRErrCode LocateInLibrary(const ZR::UniString& name, IO::Location& location) {
+ErrorNumber LocateInLibrary(const ZR::UniString& name, IO::Location& location) {
     IO::Location found;
     if (LibraryFileToLocation(name, found) != 0 && FindLibraryFileByHost(name, found) != 0)
         return ErrorNotInLibrary;
@@ -62,9 +62,9 @@ bool FileIsThere(const IO::Location& location) {
     return IO::File::New(file, location, IO::File::Fail) == NoError;
 }
 
-// LocateByDialog without its exception handling.
-ZRErrCode LocateByRememberedChoice(ZRHandle& handle, const ZR::UniString& name, Int32 mode,
-                                   IO::Location& location) {
+// LocateByDialog once the handle variable is known to be there.
+ErrorNumber LocateByRememberedChoice(ZRHandle& handle, const ZR::UniString& name, Int32 mode,
+                                     IO::Location& location) {
     if (handle == nullptr) {
         ZRHandle block = BMAllocateHandle(0, 0, 0);
         if (block == nullptr || BMError() != NoError) return ErrorMemoryFull;
@@ -101,27 +101,17 @@ ZR::UniString ReduceBackslashes(const ZR::UniString& name) {
     return ZR::UniString(std::move(reduced));
 }
 
-ZRErrCode ResolveFileLocation(const ZR::UniString& name, bool dialog, bool library, Int32 mode,
-                              ZRHandle* fileInfoHandle, IO::Location& location) {
+ErrorNumber ResolveFileLocation(const ZR::UniString& name, bool dialog, bool library, Int32 mode,
+                                ZRHandle* fileInfoHandle, IO::Location& location) {
     if (dialog) return LocateByDialog(fileInfoHandle, name, mode, location);
     if (library) return LocateInLibrary(name, location);
     return LocateByPath(name, location);
 }
 
-ZRErrCode LocateByDialog(ZRHandle* fileInfoHandle, const ZR::UniString& name, Int32 mode,
-                         IO::Location& location) {
+ErrorNumber LocateByDialog(ZRHandle* fileInfoHandle, const ZR::UniString& name, Int32 mode,
+                           IO::Location& location) {
     if (fileInfoHandle == nullptr) return ErrorOpen;
-    try {
-        return LocateByRememberedChoice(*fileInfoHandle, name, mode, location);
-    } catch (const ZR::OutOfMemoryException&) {
-        return ErrorMemoryFull;
-    } catch (const ZR::BMOutOfMemoryException&) {
-        return ErrorMemoryFull;
-    } catch (const std::bad_alloc&) {
-        return ErrorMemoryFull;
-    } catch (...) {
-        return ErrorOpen;
-    }
+    return LocateByRememberedChoice(*fileInfoHandle, name, mode, location);
 }
 
 IO::Location DataFolderLocation(const ZR::UniString& name, StringFetcherProc messageFetcher) {

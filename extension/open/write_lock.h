@@ -19,12 +19,13 @@ struct WriteLockTaken {
 };
 
 // Takes the lock on the file at `location` for a channel to be opened with `mode`: nothing for
-// RO; for a writing mode the channel's own lock when it holds one on this file, otherwise a new
-// one. Fails (IO::ErrLocked) when another channel or process holds it; nothing is released then.
-[[nodiscard]] ZRErrCode TakeWriteLock(UInt32 channel, const IO::Location& location, Int32 mode,
-                                      WriteLockTaken& taken);
+// RO; for a writing mode the lock that the channel's `record` (nullptr when it is not open)
+// holds on this file, otherwise a new one. Fails (IO::ErrLocked) when another channel or process
+// holds it; nothing is released then.
+[[nodiscard]] ZRErrCode TakeWriteLock(const ChannelInfo* record, const IO::Location& location,
+                                      Int32 mode, WriteLockTaken& taken);
 
 // After ClaimChannel: the channel's record holds what was taken (a reader's record none).
-void HandWriteLock(UInt32 channel, WriteLockTaken& taken);
+void HandWriteLock(ChannelInfo& record, WriteLockTaken& taken);
 
 }  // namespace DataOmbraPlugin

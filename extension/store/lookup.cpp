@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "extension/frame/channel_table.h"
 #include "extension/store/data_file.h"
 #include "extension/store/key_reader.h"
 #include "extension/store/line_scan.h"
@@ -272,7 +271,6 @@ ZRErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& of
 }
 
 ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, RecordLine& line) {
-    EnsureLoaded(info);
     UInt32 offset = MaxUIndex;
     UInt8 searchedSorted = 0;
     const ZRErrCode status = FindLine(info, key, offset, nullptr, searchedSorted, line);
@@ -285,19 +283,6 @@ ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, RecordLine
         return StatusReportedError;
     }
     return NoError;
-}
-
-bool EnsureChannelLoaded(UInt32 channel) {
-    ChannelInfo* info = FindChannelRecord(channel);
-    if (info == nullptr) return false;
-    EnsureLoaded(*info);
-    return info->loaded != 0;
-}
-
-ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key, RecordLine& line) {
-    ChannelInfo* info = FindChannelRecord(channel);
-    if (info == nullptr) return StatusReportedError;
-    return ReadRecordLine(*info, key, line);
 }
 
 }  // namespace DataOmbraPlugin

@@ -44,14 +44,9 @@ private:
     bool inBytes = false;
 };
 
-// Loads the channel if needed and reads the line of `key` into `line`; the line stays empty when
-// the record is absent or deleted.
+// Reads the line of `key` from the loaded channel into `line`; the line stays empty when the record
+// is absent or deleted.
 [[nodiscard]] ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key,
                                        RecordLine& line);
-
-// Channel-level forms: false / -7003 when the channel is not open.
-bool EnsureChannelLoaded(UInt32 channel);
-[[nodiscard]] ZRErrCode ReadChannelRecord(UInt32 channel, const ZR::UniString& key,
-                                          RecordLine& line);
 
 }  // namespace DataOmbraPlugin

@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "extension/frame/channel_table.h"
 #include "extension/store/data_file.h"
 #include "extension/store/loading.h"
 #include "extension/store/lookup.h"
@@ -82,13 +81,6 @@ ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry) {
     } catch (const std::exception&) {
         return StatusReportedError;
     }
-}
-
-Int32 CountChannelTailEntries(UInt32 channel) {
-    ChannelInfo* info = FindChannelRecord(channel);
-    if (info == nullptr) return StatusReportedError;
-    EnsureLoaded(*info);
-    return Int32(info->tailIndex.GetSize());
 }
 
 }  // namespace DataOmbraPlugin

@@ -21,8 +21,4 @@ constexpr ZRErrCode StatusDuplicateKey = -1111;
 // 0, StatusDuplicateKey when an entry with an equal key is there, -7003 on an exception.
 [[nodiscard]] ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry);
 
-// Channel-level form: EnsureLoaded, then the number of tailIndex entries, end entry included;
-// -7003 when the channel is not open.
-Int32 CountChannelTailEntries(UInt32 channel);
-
 }  // namespace DataOmbraPlugin

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "extension/entry/init.h"
 #include "extension/frame/host_services.h"
 #include "platform/base/module_instance.h"
 #include "platform/extension_host/string_fetchers.h"

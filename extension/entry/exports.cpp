@@ -1,9 +1,10 @@
 // The module's only dynamic exports, and what happens when the module is loaded and unloaded.
-#include "extension/frame/close.h"
+#include "extension/entry/close.h"
+#include "extension/entry/init.h"
+#include "extension/entry/input.h"
+#include "extension/entry/open.h"
+#include "extension/entry/output.h"
 #include "extension/frame/host_services.h"
-#include "extension/open/open.h"
-#include "extension/store/input.h"
-#include "extension/write/output.h"
 #include "host/base/module_instance.h"
 
 #define DATA_MODULE_EXPORT extern "C" __attribute__((visibility("default")))

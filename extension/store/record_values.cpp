@@ -1,4 +1,4 @@
-#include "extension/store/input.h"
+#include "extension/store/record_values.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,13 +6,6 @@
 #include <string>
 #include <string_view>
 #include <utility>
-
-#include "extension/frame/channel_table.h"
-#include "extension/frame/host_services.h"
-#include "extension/frame/report_error.h"
-#include "extension/store/data_file.h"
-#include "extension/store/lookup.h"
-#include "extension/store/value_list.h"
 
 namespace DataOmbraPlugin {
 namespace {
@@ -133,93 +126,23 @@ ZRErrCode CollectValues(ValueList& list, ZR::UniChar separator, const Line& line
     return appended;
 }
 
-// Hands the collected values to the caller's arrays, replacing what they held.
-void DeliverValues(ValueList& list, ZR::Array<OmbraValueRecord>* values,
-                   ZR::Array<ZR::UniString>* strings) {
-    if (values != nullptr) *values = std::move(list.values);
-    if (strings != nullptr) *strings = std::move(list.strings);
-}
-
-// The arguments of one INPUT call, and where its messages go.
-struct InputCall {
-    const ZR::UniString& fieldId;
-    Int32 count;
-    Int32* valuesRead;
-    ZR::Array<OmbraValueRecord>* values;
-    ZR::Array<ZR::UniString>* strings;
-    StringFetcherProc fetcher = nullptr;
-    IO::File* file = nullptr;
-};
-
-// The location of the call's file; empty when no file is open (its own failure is not looked at:
-// the message then names no file).
-IO::Location FileLocation(const InputCall& call) {
-    IO::Location location;
-    if (call.file != nullptr) call.file->GetLocation(&location);
-    return location;
-}
-
-Int16 ReportReadError(const InputCall& call) {
-    ReportError(ErrorRead, FileLocation(call), call.fetcher);
-    return StatusReportedError;
-}
-
-// Reads the values of the record's line from the call's field on.
 template <class Line>
-Int16 InputFromLine(InputCall& call, const Line& line, ZR::UniChar separator) {
-    Int32 fieldNumber = 0;
-    if (!ReadFieldNumber(call.fieldId, fieldNumber)) return StatusBadFieldId;
-    if (fieldNumber < 1) {
-        ReportError(ErrorFieldId, FileLocation(call), call.fetcher);
-        fieldNumber = 1;
-    }
-    *call.valuesRead = 0;
+FieldValues ReadFrom(const Line& line, ZR::UniChar separator, Int32 fieldNumber, Int32 count,
+                     ValueList& list, Int32& valuesRead) {
     USize start = 0;
-    if (!FindFieldStart(line, separator, fieldNumber, start)) return NoError;
-    ValueList list;
-    if (CollectValues(list, separator, line, start, call.count, *call.valuesRead) != NoError) {
-        *call.valuesRead = 0;
-        return StatusReportedError;
-    }
-    DeliverValues(list, call.values, call.strings);
-    return NoError;
-}
-
-// Finds the channel's record and reads from its line; every failure to read is reported.
-Int16 InputFromRecord(InputCall& call, UInt32 channel, const ZR::UniString& recordKey) {
-    IO::File* file = nullptr;
-    OpenSettings settings;
-    GetChannelFile(channel, &file, &settings);
-    InterpreterServiceRecord services{};
-    GetServiceRecord(services);
-    call.fetcher = services.messageStringFetcher;
-    if (call.fetcher == nullptr) return StatusReportedError;
-    // Messages name the file; its location is taken only when there is one to give.
-    call.file = file;
-    RecordLine line;
-    if (file == nullptr || !EnsureChannelLoaded(channel) ||
-        ReadChannelRecord(channel, recordKey, line) != NoError) {
-        return ReportReadError(call);
-    }
-    if (line.IsEmpty()) return NoError;  // absent, deleted or an empty line
-    if (line.InBytes()) return InputFromLine(call, line.Bytes(), settings.separator);
-    return InputFromLine(call, line.Text(), settings.separator);
+    if (!FindFieldStart(line, separator, fieldNumber, start)) return FieldValues::NoSuchField;
+    if (CollectValues(list, separator, line, start, count, valuesRead) != NoError)
+        return FieldValues::ValueNotStored;
+    return FieldValues::Collected;
 }
 
 }  // namespace
 
-Int16 InputFromChannel(UInt32 channel, const ZR::UniString& recordKey, const ZR::UniString& fieldId,
-                       Int32 count, Int32* valuesRead, ZR::Array<OmbraValueRecord>* values,
-                       ZR::Array<ZR::UniString>* strings) {
-    if (valuesRead == nullptr) return StatusMissingArgument;
-    *valuesRead = 0;
-    InputCall call{fieldId, count, valuesRead, values, strings};
-    try {
-        return InputFromRecord(call, channel, recordKey);
-    } catch (const std::exception&) {
-        *valuesRead = 0;
-        return StatusReportedError;
-    }
+FieldValues ReadFieldValues(RecordLine& line, ZR::UniChar separator, Int32 fieldNumber, Int32 count,
+                            ValueList& list, Int32& valuesRead) {
+    if (line.InBytes())
+        return ReadFrom(line.Bytes(), separator, fieldNumber, count, list, valuesRead);
+    return ReadFrom(line.Text(), separator, fieldNumber, count, list, valuesRead);
 }
 
 }  // namespace DataOmbraPlugin
