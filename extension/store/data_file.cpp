@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 #include "extension/store/line_scan.h"
 #include "host/utility.h"
@@ -71,11 +73,22 @@ ZR::UniString MakeDeletionLine(const ZR::UniString& key, ZR::UniChar separator) 
     return line;
 }
 
+std::string DeletionMarkerBytes(ZRCharCode charCode) {
+    std::string bytes;
+    ZR::UniString(DeletionMarker, CC_Default).AppendBytes(bytes, charCode);
+    return bytes;
+}
+
+bool IsDeletionLine(std::u16string_view line, USize keyLength, ZR::UniChar separator) {
+    // Each byte of the default code page decodes to one code unit; decoded once.
+    static const std::u16string marker = ZR::UniString(DeletionMarker, CC_Default).Get();
+    return line.size() == keyLength + 1 + marker.size() && line[keyLength] == separator &&
+           line.substr(keyLength + 1) == marker;
+}
+
 bool IsDeletionLine(const ZR::UniString& line, const ZR::UniString& key, ZR::UniChar separator) {
-    // Each byte of the default code page decodes to one code unit.
-    const USize markerLength = USize(sizeof DeletionMarker - 1);
-    if (line.GetLength() != key.GetLength() + 1 + markerLength) return false;
-    return line == MakeDeletionLine(key, separator);
+    const std::u16string_view text = line.Get();
+    return text.starts_with(key.Get()) && IsDeletionLine(text, key.GetLength(), separator);
 }
 
 ZRErrCode IndexOffset(UInt64 offset, UInt32& position) {

@@ -2,6 +2,9 @@
 // from lines, and the deletion line that stands for a deleted record.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "extension/frame/channel_info.h"
 
 namespace DataOmbraPlugin {
@@ -24,8 +27,12 @@ USize SplitKey(ZR::UniString& line, ZR::UniChar separator);
 // The key's deletion line: the key, the separator and the deletion marker (the character of the
 // default code page's byte 0xFF, then " Deleted entry").
 ZR::UniString MakeDeletionLine(const ZR::UniString& key, ZR::UniChar separator);
-// True when `line` is the key's deletion line. Only a line of that length costs building it.
+// The deletion marker's bytes in the encoding `charCode`, without the separator.
+std::string DeletionMarkerBytes(ZRCharCode charCode);
+// True when `line` is the key's deletion line.
 bool IsDeletionLine(const ZR::UniString& line, const ZR::UniString& key, ZR::UniChar separator);
+// True when `line`, whose key is its first `keyLength` code units, is that key's deletion line.
+bool IsDeletionLine(std::u16string_view line, USize keyLength, ZR::UniChar separator);
 
 // The field number of INPUT and OUTPUT: the text in the default code page read as "%d" reads it
 // (leading blanks and a sign, anything after the digits ignored); false when no number leads the

@@ -6,11 +6,9 @@
 #include <vector>
 
 #include "extension/frame/channel_info.h"
+#include "extension/frame/statuses.h"
 
 namespace DataOmbraPlugin {
-
-// Internal status of a load that failed because a container could not grow.
-constexpr ZRErrCode StatusLoadFailed = -1111;
 
 // Builds the indexes when `loaded` is 0. Afterwards `loaded` tells whether they describe the
 // file; on failure all three containers are empty and the next call loads again in full. A

@@ -178,7 +178,7 @@ ZRErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offs
     } catch (const std::exception&) {
         offset = MaxUIndex;
         searchedSorted = 0;
-        return StatusReportedError;
+        return ErrMemoryFull;
     }
 }
 
@@ -226,7 +226,7 @@ ZRErrCode FindLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
     try {
         if (span.Holds(offset)) return TakeSpanLine(info, span, offset, line);
     } catch (const std::exception&) {
-        return StatusReportedError;
+        return ErrMemoryFull;
     }
     return ReadTextLine(info, line.Text(), offset);
 }
@@ -245,7 +245,7 @@ ZRErrCode WithDecodedLine(ZR::UniString& line, Find find) {
             line = std::move(found.Text());
         }
     } catch (const std::exception&) {
-        return StatusReportedError;
+        return ErrMemoryFull;
     }
     return status;
 }
@@ -280,7 +280,7 @@ ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, RecordLine
     try {
         if (IsDeletionLine(line.Text(), key, info.separator)) line.Text().Clear();
     } catch (const std::exception&) {
-        return StatusReportedError;
+        return ErrMemoryFull;
     }
     return NoError;
 }

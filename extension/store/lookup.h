@@ -11,7 +11,8 @@ namespace DataOmbraPlugin {
 // two samples around the key. On success `offset` is the line's offset, or MaxUIndex when the key
 // is absent; `entryPosition` (when given) the 0-based position of the matching index entry, or -1
 // for a record found by the scan; `searchedSorted` 0 exactly when the key was found in tailIndex.
-// Returns a read or position failure, or -7003 for an exception (with offset MaxUIndex).
+// Returns a read or position failure, or ErrMemoryFull when memory runs out (with offset
+// MaxUIndex).
 [[nodiscard]] ZRErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                                    Int32* entryPosition, UInt8& searchedSorted);
 

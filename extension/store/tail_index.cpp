@@ -58,7 +58,7 @@ ZRErrCode BuildTailIndex(ChannelInfo& info, RecordIndex& index, UInt32 tailLines
         index.tailIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &index.recordKeys});
         return NoError;
     } catch (const std::exception&) {
-        return StatusReportedError;
+        return ErrMemoryFull;
     }
 }
 

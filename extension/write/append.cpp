@@ -79,7 +79,7 @@ ZRErrCode IndexAppendedLine(ChannelInfo& info, const ZR::UniString& key, const R
         }
         return InsertTailEntry(info, entry);
     } catch (const std::exception&) {
-        return StatusReportedError;
+        return ErrMemoryFull;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "extension/store/data_file.h"
+#include "extension/store/sample_search.h"
 
 namespace DataOmbraPlugin {
 namespace {
@@ -21,9 +22,7 @@ RunStream::RunStream(ChannelInfo& info)
       cursor(*info.file),
       offset(info.DataStart()),
       end(info.sortedIndex.GetLast().filePos),
-      deletion(MakeDeletionLine(ZR::UniString(), info.separator)) {
-    deletion.GetSubstring(1, deletion.GetLength() - 1).AppendBytes(deletionMarker, info.CharCode());
-}
+      deletionMarker(DeletionMarkerBytes(info.CharCode())) {}
 
 ZRErrCode RunStream::Start() {
     return info.file->SetDataPosition(Int32(offset));
@@ -49,20 +48,10 @@ ZRErrCode RunStream::CopyBlockBelow(const ZR::UniString* key, IO::File& temp) {
 // The lines before the last sample whose key is below `key` all sort before it: the offset of
 // that sample's line, or the run's start when there is none.
 UInt32 RunStream::LastSampleBelow(const ZR::UniString& key) const {
-    const ZR::VAArray<RecInfoRec>& samples = info.sortedIndex;
-    Int64 low = 1;
-    Int64 high = Int64(samples.GetSize()) - 1;  // the end entry takes no part
-    UInt32 below = info.DataStart();
-    while (low <= high) {
-        const Int64 middle = (low + high) / 2;
-        if (samples[USize(middle)].GetKey() < key) {
-            below = samples[USize(middle)].filePos;
-            low = middle + 1;
-        } else {
-            high = middle - 1;
-        }
-    }
-    return below;
+    Int32 below = 0;
+    const Int32 found = SearchSamples(info, key, below);
+    if (found >= 0) below = found - 1;
+    return below >= 0 ? info.sortedIndex.GetContent()[below].filePos : info.DataStart();
 }
 
 // How many of the first `count` bytes at the run's position are whole lines that a save writes
@@ -99,7 +88,7 @@ ZRErrCode RunStream::ReadLine() {
     if (status != NoError) return status;
     const USize separator = text.FindFirst(info.separator);
     keyLength = separator == MaxUIndex ? text.GetLength() : separator;
-    const bool deleted = std::u16string_view(text.Get()).substr(keyLength) == deletion.Get();
+    const bool deleted = IsDeletionLine(text.Get(), keyLength, info.separator);
     pending = !text.IsEmpty() && !deleted;
     return NoError;
 }

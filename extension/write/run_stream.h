@@ -45,14 +45,13 @@ private:
     size_t UnchangedPrefix(const char* data, size_t count) const;
 
     ChannelInfo& info;
-    LineCursor cursor;             // synced after each line: the file's position is `offset`
-    UInt32 offset;                 // where the next line of the run starts
-    UInt32 end;                    // where the run ends
-    const ZR::UniString deletion;  // what follows the key in a deletion line
-    std::string deletionMarker;    // the marker's bytes, without the separator
-    ZR::UniString text;            // the pending line
-    std::string bytes;             // its bytes and the carriage return
-    USize keyLength = 0;           // its key is its first keyLength code units
+    LineCursor cursor;                 // synced after each line: the file's position is `offset`
+    UInt32 offset;                     // where the next line of the run starts
+    UInt32 end;                        // where the run ends
+    const std::string deletionMarker;  // the marker's bytes, without the separator
+    ZR::UniString text;                // the pending line
+    std::string bytes;                 // its bytes and the carriage return
+    USize keyLength = 0;               // its key is its first keyLength code units
     bool pending = false;
 };
 

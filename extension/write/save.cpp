@@ -144,7 +144,7 @@ ZRErrCode SaveDataFile(ChannelInfo& info) {
     try {
         status = SaveContent(info, saved);
     } catch (const std::exception&) {
-        status = StatusReportedError;
+        status = ErrMemoryFull;
     }
     info.modified = saved ? 0 : modified;
     if (saved) info.bomPending = 0;

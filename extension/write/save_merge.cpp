@@ -82,7 +82,7 @@ ZRErrCode MergeLines(ChannelInfo& info, IO::File& tailReader, IO::File& temp) {
             status = MergeStep(info, run, tail, temp);
         return status;
     } catch (const std::exception&) {
-        return StatusReportedError;
+        return ErrMemoryFull;
     }
 }
 

@@ -10,7 +10,8 @@ namespace DataOmbraPlugin {
 // the lines of the leading run (read sequentially from `info.file`, open for reading) whose key
 // has no tailIndex entry, and the line of every tailIndex entry (read through `tailReader`, a
 // second reader of the same file) that is not a deletion line. Each line ends with one carriage
-// return. Returns 0 or the first failure (-7003 for an exception); then `temp` is incomplete.
+// return. Returns 0 or the first failure (ErrMemoryFull when memory runs out); then `temp` is
+// incomplete.
 [[nodiscard]] ZRErrCode MergeLines(ChannelInfo& info, IO::File& tailReader, IO::File& temp);
 
 }  // namespace DataOmbraPlugin

@@ -5,6 +5,7 @@
 #include "extension/store/data_file.h"
 #include "extension/store/loading.h"
 #include "extension/store/lookup.h"
+#include "extension/store/sample_search.h"
 #include "extension/write/append.h"
 #include "extension/write/write_text_line.h"
 #include "host/environment.h"
@@ -55,7 +56,7 @@ ZRErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
     try {
         return ApplyRecordText(info, key, recordText);
     } catch (const std::exception&) {
-        return StatusReportedError;
+        return ErrMemoryFull;
     }
 }
 
@@ -63,23 +64,12 @@ ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry) {
     try {
         // The order of FindRecord's search (UniString code units), not a code-page comparison:
         // the two order characters such as U+20AC differently, and the lookup would miss keys.
-        const ZR::UniString& key = entry.GetKey();
-        Int32 low = 0;
-        Int32 high = Int32(info.tailIndex.GetSize()) - 2;
-        while (low <= high) {
-            const Int32 middle = (low + high) / 2;
-            const Int32 order = key.Compare(info.tailIndex[USize(middle) + 1].GetKey());
-            if (order == 0) return StatusDuplicateKey;
-            if (order < 0) {
-                high = middle - 1;
-            } else {
-                low = middle + 1;
-            }
-        }
-        info.tailIndex.Insert(USize(low) + 1, entry);
+        Int32 below = Int32(info.tailIndex.GetSize()) - 2;
+        if (SearchEntries(info.tailIndex, entry.GetKey(), 0, below) >= 0) return StatusDuplicateKey;
+        info.tailIndex.Insert(USize(below + 2), entry);  // positions count from 1
         return NoError;
     } catch (const std::exception&) {
-        return StatusReportedError;
+        return ErrMemoryFull;
     }
 }
 

@@ -2,23 +2,22 @@
 #pragma once
 
 #include "extension/frame/channel_info.h"
+#include "extension/frame/statuses.h"
 
 namespace DataOmbraPlugin {
-
-// InsertTailEntry's status for an entry whose key tailIndex already holds.
-constexpr ZRErrCode StatusDuplicateKey = -1111;
 
 // Stores `recordText` as the record of `key` (an empty text deletes it): nothing is written for
 // an unchanged line; a line of the same encoded length is overwritten in place; anything else is
 // appended at the end of the file and tailIndex pointed at it (then `modified` is set). Every
 // byte written has reached the operating system when it returns. Returns 0 or the first failure
-// (StatusLoadFailed when the indexes cannot be built, -7003 for an exception); after a failure
-// the indexes still describe the file, or they are dropped so that the next use reloads it.
+// (StatusLoadFailed when the indexes cannot be built, ErrMemoryFull when memory runs out); after a
+// failure the indexes still describe the file, or they are dropped so that the next use reloads it.
 [[nodiscard]] ZRErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
                                      const ZR::UniString& recordText);
 
 // Inserts `entry` into tailIndex at its key's place, in the order FindRecord searches. Returns
-// 0, StatusDuplicateKey when an entry with an equal key is there, -7003 on an exception.
+// 0, StatusDuplicateKey when an entry with an equal key is there, ErrMemoryFull when memory runs
+// out.
 [[nodiscard]] ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry);
 
 }  // namespace DataOmbraPlugin

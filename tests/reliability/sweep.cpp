@@ -227,11 +227,8 @@ StepResult ScenarioSuite::Run(const Step& step) {
 void ScenarioSuite::ExpectAllowedResult(const Step& step, const StepResult& result,
                                         const Records& before, bool outOfMemory) {
     const bool input = step.kind == StepKind::Input;
-    if (result.status == 0 || step.kind == StepKind::Close ||
-        (outOfMemory && input && result.status == -1111)) {
-        if (!outOfMemory || !input) {
-            EXPECT_EQ(result.status, 0);
-        }
+    if (result.status == 0 || step.kind == StepKind::Close) {
+        EXPECT_EQ(result.status, 0);
         EXPECT_TRUE(result.reports.empty()) << result.reports.front();
     } else {
         EXPECT_EQ(result.status, -7003);
