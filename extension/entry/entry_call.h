@@ -1,10 +1,9 @@
 // What every entry operation does once, before its own steps: find the channel's record, take the
 // host's message fetcher, and know which file its reports name. The operations below the entry
-// floor take the record (ChannelInfo&), never a channel number, and raise or return statuses;
-// an exception becomes a status here and nowhere else on the way out of the module.
+// floor take the record (ChannelInfo&), never a channel number; they return statuses, and where
+// they raise, Run is the one place where the exception becomes the operation's status: none leaves
+// the module.
 #pragma once
-
-#include <exception>
 
 #include "extension/frame/channel_info.h"
 #include "extension/frame/report_error.h"
@@ -27,8 +26,14 @@ public:
     // From now on reports name the file as `name` shows it, or by the last name of `location`
     // (OPEN: the name as the script wrote it, then the file it found). Both must outlive the call.
     // Until then they name the channel's file, or no file when the channel is not open.
-    void NameFile(const ZR::UniString& name) { shownName = &name, foundAt = nullptr; }
-    void NameFile(const IO::Location& location) { foundAt = &location, shownName = nullptr; }
+    void NameFile(const ZR::UniString& name) {
+        shownName = &name;
+        foundAt = nullptr;
+    }
+    void NameFile(const IO::Location& location) {
+        foundAt = &location;
+        shownName = nullptr;
+    }
 
     // Reports `error` about the file the call names.
     void Report(ErrorNumber error) const;
