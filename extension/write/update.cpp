@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "extension/store/data_file.h"
-#include "extension/store/loading.h"
 #include "extension/store/lookup.h"
 #include "extension/store/sample_search.h"
 #include "extension/write/append.h"
@@ -26,8 +25,6 @@ ZRErrCode HaveSameByteLength(const ChannelInfo& info, const ZR::UniString& a,
 // UpdateRecord's steps; may raise the exceptions of the containers and strings.
 ZRErrCode ApplyRecordText(ChannelInfo& info, const ZR::UniString& key,
                           const ZR::UniString& recordText) {
-    EnsureLoaded(info);
-    if (!info.loaded) return StatusLoadFailed;
     RecordPlace place;
     ZR::UniString current;
     ZRErrCode status = FindRecordLine(info, key, place.offset, &place.entryPosition,
