@@ -22,6 +22,7 @@ struct MadeFile {
 struct TextFlags {
     bool utf8 = false;
     bool bomPending = false;
+    bool markUnread = false;
 };
 
 // What the script asked to open.
@@ -54,14 +55,16 @@ MadeFile MakeFileObject(IO::Location& location, Int32 mode, const ZR::UniString&
 }
 
 // A created file is UTF-8 with its byte-order mark still to be written; an existing one is UTF-8
-// when it begins with the mark. WO's emptying removes the mark, so the file is checked before it
-// by location and the mark is written again; any other mode checks the file once it is open for
-// reading, reading only the mark's bytes.
+// when it begins with the mark. A reader reads the mark at its first load
+// (ChannelInfo::markUnread). WO's emptying removes the mark, so the file is checked before it by
+// location and the mark is written again; WA checks the file once it is open for reading, reading
+// only the mark's bytes.
 TextFlags DecideTextFlags(const MadeFile& made, const IO::Location& location, Int32 mode) {
-    if (made.created) return {true, true};
-    if (mode != ModeWriteEmpty) return {IOUtil::CheckTextFileUTF8(*made.file), false};
+    if (made.created) return {true, true, false};
+    if (mode == ModeReadOnly) return {false, false, true};
+    if (mode == ModeWriteAppend) return {IOUtil::CheckTextFileUTF8(*made.file), false, false};
     const bool utf8 = IOUtil::CheckTextFileUTF8(location);
-    return {utf8, utf8};
+    return {utf8, utf8, false};
 }
 
 ZRErrCode EmptyFile(IO::File& file) {
@@ -90,6 +93,7 @@ Int16 ClaimFoundFile(const EntryCall& call, UInt32 channel, MadeFile& made,
     if (!empties) flags = DecideTextFlags(made, location, settings.mode);
     ChannelInfo& record =
         ClaimChannel(channel, call.Channel(), made.file, settings, flags.utf8, flags.bomPending);
+    record.markUnread = flags.markUnread ? 1 : 0;
     HandWriteLock(record, lock);
     return NoError;
 }

@@ -106,6 +106,10 @@ struct ChannelInfo : RecordIndex {
     // Text.
     UInt8 utf8 = 0;        // UTF-8 text after a byte-order mark; otherwise the default code page
     UInt8 bomPending = 0;  // the byte-order mark is still to be written by the first OUTPUT
+    // A reading channel's `utf8` is still to be read from the file's mark, at its first load:
+    // a load that finds the index of the unchanged content cached takes it from there, without
+    // reading the file.
+    UInt8 markUnread = 0;
 
     // The index that lookups read: the shared one when there is one, else the channel's own.
     const RecordIndex& Index() const { return sharedIndex ? *sharedIndex : *this; }

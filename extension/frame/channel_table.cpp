@@ -48,6 +48,7 @@ ChannelInfo& ClaimChannel(UInt32 channel, ChannelInfo* found, std::unique_ptr<IO
     record.modified = 0;
     record.utf8 = utf8 ? 1 : 0;
     record.bomPending = bomPending ? 1 : 0;
+    record.markUnread = 0;
     return record;
 }
 

@@ -25,12 +25,15 @@ void EvictLeastRecentlyUsed() {
 
 }  // namespace
 
-std::shared_ptr<const RecordIndex> FindCachedIndex(const IndexSource& source) {
+std::shared_ptr<const RecordIndex> FindCachedIndex(const IndexSource& source, UInt8* utf8) {
     for (auto it = cache.begin(); it != cache.end(); ++it) {
-        if (it->source == source) {
-            cache.splice(cache.begin(), cache, it);
-            return it->index;
-        }
+        const IndexSource& cached = it->source;
+        if (!cached.identity.SameContent(source.identity) || cached.separator != source.separator)
+            continue;
+        if (utf8 == nullptr && cached.utf8 != source.utf8) continue;
+        if (utf8 != nullptr) *utf8 = cached.utf8;
+        cache.splice(cache.begin(), cache, it);
+        return it->index;
     }
     return nullptr;
 }

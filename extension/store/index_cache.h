@@ -21,15 +21,13 @@ struct IndexSource {
     IO::FileIdentity identity;
     ZR::UniChar separator = DefaultSeparator;
     UInt8 utf8 = 0;
-
-    bool operator==(const IndexSource& other) const {
-        return identity.SameContent(other.identity) && separator == other.separator &&
-               utf8 == other.utf8;
-    }
 };
 
-// The cached index of `source`, or null. A hit becomes the most recently used.
-std::shared_ptr<const RecordIndex> FindCachedIndex(const IndexSource& source);
+// The cached index of `source`, or null. A hit becomes the most recently used. When `utf8` is
+// given, the source's encoding is not compared and `utf8` receives the encoding the index was
+// built in: content that has not changed begins with the mark it had.
+std::shared_ptr<const RecordIndex> FindCachedIndex(const IndexSource& source,
+                                                   UInt8* utf8 = nullptr);
 
 // Keeps `index`, built from `source` (which the cache must not hold yet), when the source's
 // identity is settled (a change within the timestamp granularity could otherwise leave the

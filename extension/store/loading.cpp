@@ -10,6 +10,7 @@
 #include "extension/store/index_cache.h"
 #include "extension/store/key_reader.h"
 #include "extension/store/sample_search.h"
+#include "host/utility.h"
 
 namespace DataOmbraPlugin {
 namespace {
@@ -91,6 +92,14 @@ ZRErrCode SampleRun(ChannelInfo& info, RecordIndex& index, UInt32 entries, UInt3
     return status;
 }
 
+// Reads a reading channel's encoding from the file's mark, where OPEN left that to the first load.
+// A mark that cannot be read leaves the default code page, as at OPEN.
+void ReadMarkIfUnread(ChannelInfo& info) {
+    if (!info.markUnread) return;
+    info.utf8 = IOUtil::CheckTextFileUTF8(*info.file) ? 1 : 0;
+    info.markUnread = 0;
+}
+
 // A reading channel shares the cached index of its file's content, or builds one that the cache
 // keeps; false when that cannot be done (the file's identity is unknown, or there is no memory
 // for a shared index) and the channel is to load its own.
@@ -99,11 +108,14 @@ bool LoadShared(ChannelInfo& info) {
     source.separator = info.separator;
     source.utf8 = info.utf8;
     if (info.file->GetIdentity(&source.identity) != NoError) return false;
-    info.sharedIndex = FindCachedIndex(source);
+    info.sharedIndex = FindCachedIndex(source, info.markUnread ? &info.utf8 : nullptr);
     if (info.sharedIndex != nullptr) {
+        info.markUnread = 0;
         info.loaded = 1;
         return true;
     }
+    ReadMarkIfUnread(info);
+    source.utf8 = info.utf8;
     // Content the cache may not keep is loaded as a writer's is.
     if (!source.identity.settled) return false;
     std::shared_ptr<RecordIndex> index;
@@ -128,6 +140,7 @@ void EnsureLoaded(ChannelInfo& info) {
     info.endsWithLineEnd = 0;
     // A writing channel changes its index, so it never shares one.
     if (info.openMode == ModeReadOnly && LoadShared(info)) return;
+    ReadMarkIfUnread(info);
     if (BuildIndexes(info, info) == NoError) {
         info.loaded = 1;
     } else {
