@@ -153,6 +153,8 @@ TEST(BindingTest, UnloadAndReopenCloseTheEarlierFileUnsaved) {
             ASSERT_TRUE(host.Load()) << host.LoadError();
         } else {
             ASSERT_EQ(host.Open(1, "second.txt", "MODE=WA"), 0);
+            EXPECT_EQ(host.Close(1), 0);  // before a load could clear what carried over
+            ASSERT_EQ(host.Open(1, "second.txt", "MODE=RO"), 0);
             EXPECT_TRUE(host.Input(1, "c", "1", 1).values.empty());  // the earlier file's record
             EXPECT_EQ(host.Close(1), 0);
         }
