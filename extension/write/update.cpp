@@ -58,16 +58,12 @@ ZRErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
 }
 
 ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry) {
-    try {
-        // The order of FindRecord's search (UniString code units), not a code-page comparison:
-        // the two order characters such as U+20AC differently, and the lookup would miss keys.
-        Int32 below = Int32(info.tailIndex.GetSize()) - 2;
-        if (SearchEntries(info.tailIndex, entry.GetKey(), 0, below) >= 0) return StatusDuplicateKey;
-        info.tailIndex.Insert(USize(below + 2), entry);  // positions count from 1
-        return NoError;
-    } catch (const std::exception&) {
-        return ErrMemoryFull;
-    }
+    // The order of FindRecord's search (UniString code units), not a code-page comparison: the
+    // two order characters such as U+20AC differently, and the lookup would miss keys.
+    Int32 below = Int32(info.tailIndex.GetSize()) - 2;
+    if (SearchEntries(info.tailIndex, entry.GetKey(), 0, below) >= 0) return StatusDuplicateKey;
+    info.tailIndex.Insert(USize(below + 2), entry);  // positions count from 1
+    return NoError;
 }
 
 }  // namespace DataOmbraPlugin

@@ -16,8 +16,8 @@ namespace DataOmbraPlugin {
                                      const ZR::UniString& recordText);
 
 // Inserts `entry` into tailIndex at its key's place, in the order FindRecord searches. Returns
-// 0, StatusDuplicateKey when an entry with an equal key is there, ErrMemoryFull when memory runs
-// out.
+// 0, or StatusDuplicateKey when an entry with an equal key is there; raises
+// ZR::BMOutOfMemoryException, with tailIndex unchanged, when it cannot grow.
 [[nodiscard]] ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry);
 
 }  // namespace DataOmbraPlugin
