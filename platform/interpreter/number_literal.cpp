@@ -1,6 +1,8 @@
 #include "platform/interpreter/number_literal.h"
 
 #include <charconv>
+#include <cstdint>
+#include <iterator>
 #include <system_error>
 
 namespace EE {
@@ -57,6 +59,38 @@ std::string_view DropPlus(std::string_view text) {
     return text;
 }
 
+// The powers of ten that a double holds exactly.
+constexpr double ExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr uint64_t MaxExactInteger = uint64_t(1) << 53;  // every integer up to it is a double
+
+// Reads a literal of the form [-]digits[.digits] (its form already checked) whose digits, read as
+// one integer, are at most 2^53 and whose fraction has at most 22 digits. That integer and the
+// power of ten are exact doubles, so their quotient is the correctly rounded value, the one
+// std::from_chars gives. False for every other literal, which is left to from_chars.
+bool ReadExactDecimal(std::string_view text, double& value) {
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative) text.remove_prefix(1);
+    uint64_t digits = 0;
+    size_t fractionDigits = 0;
+    bool inFraction = false;
+    for (const char c : text) {
+        if (c == '.') {
+            inFraction = true;
+            continue;
+        }
+        if (!IsDigit(c)) return false;  // an exponent
+        digits = digits * 10 + uint64_t(c - '0');
+        if (digits > MaxExactInteger) return false;
+        if (inFraction) ++fractionDigits;
+    }
+    if (fractionDigits >= std::size(ExactPowersOfTen)) return false;
+    const double magnitude = double(digits) / ExactPowersOfTen[fractionDigits];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 }  // namespace
 
 bool ParseNumericLiteral(std::string_view text, NumericLiteral& out) {
@@ -75,6 +109,10 @@ bool ParseNumericLiteral(std::string_view text, NumericLiteral& out) {
         // Too large for 32 bits: read below as a real.
     }
     double real = 0.0;
+    if (ReadExactDecimal(digits, real)) {
+        out = NumericLiteral{false, 0, real};
+        return true;
+    }
     auto [ptr, ec] = std::from_chars(digits.data(), end, real);
     if (ec != std::errc() || ptr != end) return false;
     out = NumericLiteral{false, 0, real};
