@@ -261,14 +261,36 @@ ZRErrCode TakeSpanLine(const ChannelInfo& info, SampleSpan& span, UInt32 offset,
     return NoError;
 }
 
+// Takes the line of sample `sample` as its bytes, read with the bytes up to the next index entry
+// in one read, as a line the scan met is taken. False, with `line` unchanged, where the line
+// reader is to read it: the span is long or not all in the file, or the line in it has no line
+// end or is not ASCII.
+bool TakeSampleLine(ChannelInfo& info, Int32 sample, SampleSpan& span, RecordLine& line) {
+    const RecInfoRec* entries = info.Index().sortedIndex.GetContent();
+    const UInt32 start = entries[sample].filePos;
+    const UInt32 stop = entries[sample + 1].filePos;
+    if (stop <= start || stop - start > MaxSpanBytes) return false;
+    if (ReadSpan(info, start, stop - start, span) != NoError || span.bytes.size() != stop - start)
+        return false;
+    const size_t length = FindLineEnd(span.bytes.data(), span.bytes.size());
+    if (length == span.bytes.size() || !IsAscii(span.bytes.substr(0, length))) return false;
+    line.TakeBytes(span.bytes.substr(0, length));
+    return true;
+}
+
 // FindRecordLine into a RecordLine; `line` changes only where FindRecordLine's would.
 ZRErrCode FindLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                    Int32* entryPosition, UInt8& searchedSorted, RecordLine& line) {
     SampleSpan span(info.scanBytes);
-    ZRErrCode status = LocateRecord(info, key, offset, entryPosition, searchedSorted, &span);
+    Int32 position = -1;
+    ZRErrCode status = LocateRecord(info, key, offset, &position, searchedSorted, &span);
+    if (entryPosition != nullptr) *entryPosition = position;
     if (status != NoError || offset == MaxUIndex) return status;
     try {
         if (span.Holds(offset)) return TakeSpanLine(info, span, offset, line);
+        // A key found among the samples: its line starts the span up to the next sample.
+        const bool sample = searchedSorted != 0 && position >= 0;
+        if (sample && TakeSampleLine(info, position, span, line)) return NoError;
     } catch (const std::exception&) {
         return ErrMemoryFull;
     }
