@@ -19,6 +19,8 @@ void RecordIndex::ClearIndex() {
     recordKeys.Clear();
     samplePrefixes.Clear();
     samplePrefixLength = 0;
+    tailPrefixes.Clear();
+    tailPrefixLength = 0;
 }
 
 void ChannelInfo::DropContent() {

@@ -69,6 +69,9 @@ struct RecordIndex {
     // code units of its key (two numbers) after the `samplePrefixLength` units all samples share.
     ZR::Array<UInt64> samplePrefixes;
     UInt32 samplePrefixLength = 0;
+    // The same for the entries of tailIndex, built with it at a load.
+    ZR::Array<UInt64> tailPrefixes;
+    UInt32 tailPrefixLength = 0;
 
     // Empties the index.
     void ClearIndex();

@@ -35,9 +35,26 @@ bool ReadNumber(const char* text, Int32& number) {
     return true;
 }
 
+// A field number of one to nine digits and nothing else, as scripts mostly write it, is read as
+// strtol reads it, without the call; false for any other text.
+bool ReadPlainDigits(const ZR::UniString& text, Int32& number) {
+    constexpr USize MaxDigits = 9;  // below 10^9: no 32-bit overflow
+    const USize length = text.GetLength();
+    if (length == 0 || length > MaxDigits) return false;
+    Int32 value = 0;
+    for (USize i = 0; i < length; ++i) {
+        const ZR::UniChar unit = text[i];
+        if (unit < '0' || unit > '9') return false;
+        value = value * 10 + Int32(unit - '0');
+    }
+    number = value;
+    return true;
+}
+
 }  // namespace
 
 bool ReadFieldNumber(const ZR::UniString& fieldId, Int32& number) {
+    if (ReadPlainDigits(fieldId, number)) return true;
     if (!IsShortAscii(fieldId)) return ReadNumber(fieldId.ToCStr(CC_Default).Get(), number);
     char text[ShortFieldId + 1];
     for (USize i = 0; i < fieldId.GetLength(); ++i) text[i] = char(fieldId[i]);

@@ -17,11 +17,6 @@ bool IsAscii(UInt8 byte) {
     return byte < FirstNonAscii;
 }
 
-bool IsAsciiText(const ZR::UniString& text) {
-    const std::u16string& units = text.Get();
-    return std::all_of(units.begin(), units.end(), [](char16_t unit) { return unit < 0x80; });
-}
-
 // The length of the common start of `a` and `b`, compared eight bytes at a time where the byte
 // order lets the lowest differing bit tell the first differing byte.
 size_t Mismatch(std::string_view a, std::string_view b) {
@@ -148,9 +143,19 @@ ZR::UniString KeyReader::Decode(std::string_view key) const {
 }
 
 bool KeyReader::Encode(const ZR::UniString& key, std::string& bytes) const {
-    bytes.clear();
-    key.AppendBytes(bytes, charCode);
-    return IsAsciiText(key) || Decode(bytes) == key;
+    // Each character below 0x80 is its own byte in both encodings, as Decode reads them; a key of
+    // them, as most are, is narrowed in one pass.
+    const std::u16string& units = key.Get();
+    bytes.resize(units.size());
+    for (size_t i = 0; i < units.size(); ++i) {
+        if (units[i] >= FirstNonAscii) {
+            bytes.clear();
+            key.AppendBytes(bytes, charCode);
+            return Decode(bytes) == key;
+        }
+        bytes[i] = char(units[i]);
+    }
+    return true;
 }
 
 }  // namespace DataOmbraPlugin

@@ -23,22 +23,52 @@ inline UInt32 CountBits16(unsigned mask) {
     return UInt32((mask + (mask >> 8)) & 0x1Fu);
 }
 
-// Skips whole 16-byte blocks of the buffer while all their line ends are wanted, counting the
-// ends of a block at once: every CR, and every LF that does not follow a CR. A block never holds
-// the buffer's last byte, so a CR there is left for the line loop. Returns the ends counted;
-// `next` moves to the first byte after them.
+// The same for a 64-bit mask.
+inline UInt32 CountBits64(UInt64 mask) {
+    mask = mask - ((mask >> 1) & 0x5555555555555555ull);
+    mask = (mask & 0x3333333333333333ull) + ((mask >> 2) & 0x3333333333333333ull);
+    mask = (mask + (mask >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return UInt32((mask * 0x0101010101010101ull) >> 56);
+}
+
+#if defined(__SSE2__)
+// Masks of the CRs and the LFs among the sixteen bytes at `data`.
+inline void LineEndMasks(const char* data, unsigned& cr, unsigned& lf) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+    cr = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(CarriageReturn))));
+    lf = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(LineFeed))));
+}
+#endif
+
+// Skips whole blocks of the buffer (64 bytes while they are many, then 16) while all their line
+// ends are wanted, counting the ends of a block at once: every CR, and every LF that does not
+// follow a CR. A block never holds the buffer's last byte, so a CR there is left for the line
+// loop. Returns the ends counted; `next` moves to the first byte after them.
 UInt32 SkipWholeBlocks(const char* data, size_t available, UInt32 wanted, size_t& next) {
     UInt32 ended = 0;
 #if defined(__SSE2__)
-    const __m128i returns = _mm_set1_epi8(CarriageReturn);
-    const __m128i feeds = _mm_set1_epi8(LineFeed);
-    unsigned afterReturn = 0;  // the block before ended in a CR
+    UInt64 afterReturn = 0;  // the block before ended in a CR
+    while (next + 64 < available) {
+        UInt64 cr = 0;
+        UInt64 lf = 0;
+        for (unsigned part = 0; part < 4; ++part) {
+            unsigned partCr = 0;
+            unsigned partLf = 0;
+            LineEndMasks(data + next + 16 * part, partCr, partLf);
+            cr |= UInt64(partCr) << (16 * part);
+            lf |= UInt64(partLf) << (16 * part);
+        }
+        const UInt32 count = CountBits64(cr | (lf & ~((cr << 1) | afterReturn)));
+        if (ended + count >= wanted) break;
+        ended += count;
+        afterReturn = cr >> 63;
+        next += 64;
+    }
     while (next + 16 < available) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + next));
-        const unsigned cr = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, returns)));
-        const unsigned lf = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, feeds)));
-        const unsigned ends = cr | (lf & ~((cr << 1) | afterReturn));
-        const UInt32 count = CountBits16(ends);
+        unsigned cr = 0;
+        unsigned lf = 0;
+        LineEndMasks(data + next, cr, lf);
+        const UInt32 count = CountBits16(cr | (lf & ~((cr << 1) | unsigned(afterReturn))));
         if (ended + count >= wanted) break;
         ended += count;
         afterReturn = (cr >> 15) & 1;

@@ -1,12 +1,17 @@
 #include "extension/store/lookup.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "extension/store/data_file.h"
 #include "extension/store/key_reader.h"
@@ -23,13 +28,14 @@ namespace {
 // where a buffered read would ask for a whole block), unless the span is longer than this.
 constexpr UInt32 MaxSpanBytes = 64 * 1024;
 
-// The file's bytes from offset `start` on, as the scan between two samples read them, in the
-// channel's scanBytes.
+// The file's bytes from offset `start` on, as the scan between two samples read them into the
+// channel's scanBytes. The storage keeps its size from one lookup to the next (at most one span),
+// so that a read into it costs no filling of it first.
 struct SampleSpan {
-    // Empties the storage: a span holds nothing until the scan reads it.
-    explicit SampleSpan(std::string& storage) : bytes(storage) { bytes.clear(); }
+    explicit SampleSpan(std::string& storage) : storage(storage) {}
 
-    std::string& bytes;
+    std::string& storage;
+    std::string_view bytes;  // the span's bytes, at the storage's start; none until a scan reads
     UInt32 start = 0;
 
     // True for a line after the span's first (the sample's own line, which the scan never
@@ -83,29 +89,67 @@ bool StartsWithKey(std::string_view bytes, size_t at, const std::string& wanted)
     return std::memcmp(bytes.data() + at, wanted.data(), length) == 0;
 }
 
+// True when the line at `at` (just after a line end byte) has the key `wanted`: its bytes begin
+// with the key's and a key end (a line end, the separator or the end of the bytes) follows. The
+// LF of a CR LF pair starts no line.
+bool LineHasKey(std::string_view bytes, size_t at, const std::string& wanted, int separatorByte) {
+    if (!StartsWithKey(bytes, at, wanted)) return false;
+    if (bytes[at - 1] == '\r' && at < bytes.size() && bytes[at] == '\n') return false;
+    const size_t after = at + wanted.size();
+    return after == bytes.size() || EndsKey(bytes[after], separatorByte);
+}
+
+#if defined(__SSE2__)
+// A mask with a bit for each CR or LF among the sixteen bytes at `data`.
+inline UInt32 LineEndMask(const char* data) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+    return UInt32(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r')),
+                                                 _mm_cmpeq_epi8(block, _mm_set1_epi8('\n')))));
+}
+#endif
+
+// The start of the first line after the first one, below `limit`, whose key is `wanted`; `limit`
+// when there is none. The line ends are found 32 bytes at a time, not line by line.
+size_t FindKeyLine(std::string_view bytes, size_t limit, const std::string& wanted,
+                   int separatorByte) {
+    // A line end at limit - 1 or later starts no line below `limit`.
+    const size_t searched = limit == 0 ? 0 : limit - 1;
+    size_t next = 0;  // the first byte not yet looked at for a line end
+#if defined(__SSE2__)
+    for (; next + 32 <= searched; next += 32) {
+        const char* block = bytes.data() + next;
+        UInt32 ends = LineEndMask(block) | (LineEndMask(block + 16) << 16);
+        for (; ends != 0; ends &= ends - 1) {
+            const size_t at = next + size_t(std::countr_zero(ends)) + 1;
+            if (LineHasKey(bytes, at, wanted, separatorByte)) return at;
+        }
+    }
+#endif
+    for (; next < searched; ++next) {
+        const bool lineEnd = bytes[next] == '\r' || bytes[next] == '\n';
+        if (lineEnd && LineHasKey(bytes, next + 1, wanted, separatorByte)) return next + 1;
+    }
+    return limit;
+}
+
 // ScanKeys over the span's bytes, for keys cut on a separator byte: each line's first bytes are
 // compared with the key's, and the rest of the line is passed by its line end, with no key cut
 // out. `wanted` is null for a key no line can have. The result is ScanKeys's over the span.
 ZRErrCode ScanSpanBytes(const SampleSpan& span, const std::string* wanted, int separatorByte,
                         UInt32 stop, UInt32& offset) {
-    const std::string_view bytes(span.bytes);
-    // The start of the line after the one at `at`; bytes.size() when none starts in the span.
-    const auto lineAfter = [&](size_t at) {
-        const size_t end = at + FindLineEnd(bytes.data() + at, bytes.size() - at);
-        if (end == bytes.size()) return end;
-        const bool pair = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n';
-        return end + (pair ? 2 : 1);
-    };
-    for (size_t at = lineAfter(0); span.start + at < stop; at = lineAfter(at)) {
-        if (at == bytes.size()) return IO::ErrEndOfFile;  // the file ended before the next entry
-        if (wanted == nullptr || !StartsWithKey(bytes, at, *wanted)) continue;
-        const size_t after = at + wanted->size();
-        if (after == bytes.size() || EndsKey(bytes[after], separatorByte)) {
+    const std::string_view bytes = span.bytes;
+    // The span was read up to `stop`, the next entry's line; it is shorter when the file ended
+    // before it.
+    const size_t spanEnd = stop - span.start;
+    const size_t limit = std::min(spanEnd, bytes.size());
+    if (wanted != nullptr) {
+        const size_t at = FindKeyLine(bytes, limit, *wanted, separatorByte);
+        if (at < limit) {
             offset = span.start + UInt32(at);
             return NoError;
         }
     }
-    return NoError;
+    return bytes.size() >= spanEnd ? NoError : IO::ErrEndOfFile;  // the file ended before it
 }
 
 // The span scan: by bytes where keys are cut on a byte, by the key reader otherwise.
@@ -126,11 +170,11 @@ ZRErrCode ScanSpan(ChannelInfo& info, const ZR::UniString& key, const SampleSpan
 // Reads the `count` bytes at `start` into the span; fewer only where the file ends.
 ZRErrCode ReadSpan(ChannelInfo& info, UInt32 start, UInt32 count, SampleSpan& span) {
     span.start = start;
-    span.bytes.resize(count);
+    if (span.storage.size() < count) span.storage.resize(count);
     USize got = 0;
     ZRErrCode status = info.file->SetDataPosition(Int32(start));
-    if (status == NoError) status = info.file->ReadBin(span.bytes.data(), count, &got);
-    span.bytes.resize(got);
+    if (status == NoError) status = info.file->ReadBin(span.storage.data(), count, &got);
+    span.bytes = std::string_view(span.storage.data(), got);
     return status;
 }
 
@@ -159,8 +203,8 @@ ZRErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offs
     searchedSorted = 0;
     try {
         const RecordIndex& index = info.Index();
-        Int32 hi = Int32(index.tailIndex.GetSize()) - 2;
-        Int32 found = SearchEntries(index.tailIndex, key, 0, hi);
+        Int32 hi = 0;
+        Int32 found = SearchTail(index, key, hi);
         if (found >= 0) {
             offset = index.tailIndex.GetContent()[found].filePos;
             if (entryPosition != nullptr) *entryPosition = found;
@@ -210,21 +254,43 @@ bool IsAscii(std::string_view bytes) {
 ZRErrCode TakeSpanLine(const ChannelInfo& info, SampleSpan& span, UInt32 offset, RecordLine& line) {
     const size_t from = offset - span.start;
     const size_t length = FindLineEnd(span.bytes.data() + from, span.bytes.size() - from);
-    if (!IsAscii(std::string_view(span.bytes).substr(from, length))) {
+    if (!IsAscii(span.bytes.substr(from, length))) {
         return DecodeSpanLine(info, span, offset, line.Text());
     }
-    line.TakeBytes(std::string_view(span.bytes).substr(from, length));
+    line.TakeBytes(span.bytes.substr(from, length));
     return NoError;
+}
+
+// Takes the line of sample `sample` as its bytes, read with the bytes up to the next index entry
+// in one read, as a line the scan met is taken. False, with `line` unchanged, where the line
+// reader is to read it: the span is long or not all in the file, or the line in it has no line
+// end or is not ASCII.
+bool TakeSampleLine(ChannelInfo& info, Int32 sample, SampleSpan& span, RecordLine& line) {
+    const RecInfoRec* entries = info.Index().sortedIndex.GetContent();
+    const UInt32 start = entries[sample].filePos;
+    const UInt32 stop = entries[sample + 1].filePos;
+    if (stop <= start || stop - start > MaxSpanBytes) return false;
+    if (ReadSpan(info, start, stop - start, span) != NoError || span.bytes.size() != stop - start)
+        return false;
+    const size_t length = FindLineEnd(span.bytes.data(), span.bytes.size());
+    if (length == span.bytes.size() || !IsAscii(span.bytes.substr(0, length))) return false;
+    line.TakeBytes(span.bytes.substr(0, length));
+    return true;
 }
 
 // FindRecordLine into a RecordLine; `line` changes only where FindRecordLine's would.
 ZRErrCode FindLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                    Int32* entryPosition, UInt8& searchedSorted, RecordLine& line) {
     SampleSpan span(info.scanBytes);
-    ZRErrCode status = LocateRecord(info, key, offset, entryPosition, searchedSorted, &span);
+    Int32 position = -1;
+    ZRErrCode status = LocateRecord(info, key, offset, &position, searchedSorted, &span);
+    if (entryPosition != nullptr) *entryPosition = position;
     if (status != NoError || offset == MaxUIndex) return status;
     try {
         if (span.Holds(offset)) return TakeSpanLine(info, span, offset, line);
+        // A key found among the samples: its line starts the span up to the next sample.
+        const bool sample = searchedSorted != 0 && position >= 0;
+        if (sample && TakeSampleLine(info, position, span, line)) return NoError;
     } catch (const std::exception&) {
         return ErrMemoryFull;
     }

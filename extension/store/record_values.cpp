@@ -1,11 +1,12 @@
 #include "extension/store/record_values.h"
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "extension/store/line_scan.h"
 
 namespace DataOmbraPlugin {
 namespace {
@@ -30,8 +31,9 @@ USize FindSeparator(const ZR::UniString& line, ZR::UniChar separator, USize from
 USize FindSeparator(std::string_view line, ZR::UniChar separator, USize from) {
     // Only an ASCII separator can stand among ASCII bytes.
     if (separator >= 0x80 || from >= line.size()) return MaxUIndex;
-    const void* found = std::memchr(line.data() + from, int(separator), line.size() - from);
-    return found == nullptr ? MaxUIndex : USize(static_cast<const char*>(found) - line.data());
+    const char byte = char(separator);
+    const size_t found = from + FindFirstOf(line.data() + from, line.size() - from, byte, byte, byte);
+    return found == line.size() ? MaxUIndex : USize(found);
 }
 
 // The start of field `n` (n >= 1: just after the n-th separator); false when the line holds fewer

@@ -1,7 +1,9 @@
 #include "extension/store/sample_search.h"
 
 #include <algorithm>
+#include <bit>
 #include <compare>
+#include <cstring>
 
 namespace DataOmbraPlugin {
 namespace {
@@ -74,27 +76,94 @@ USize SharedPrefixLength(const ZR::UniString& a, const ZR::UniString& b) {
     return USize(left - a.Get().begin());
 }
 
-bool PrefixesDescribe(const RecordIndex& index) {
-    return !index.samplePrefixes.IsEmpty() &&
-           index.samplePrefixes.GetSize() == NumbersPerSample * (index.sortedIndex.GetSize() - 1);
+// Sorted entries (an end entry after them) with the packed keys built for them.
+struct PackedEntries {
+    const ZR::VAArray<RecInfoRec>& entries;
+    const ZR::Array<UInt64>& numbers;
+    USize shared;  // the code units every entry's key begins with, which the numbers leave out
+
+    // False once entries were inserted after the numbers were built (a writing channel's tail):
+    // the entries are then searched without them. An entry replaced in place keeps its key.
+    bool Describe() const {
+        return !numbers.IsEmpty() && numbers.GetSize() == NumbersPerSample * (entries.GetSize() - 1);
+    }
+};
+
+// Packs the keys of the entries before the end entry into `numbers`, after the `shared` code
+// units they all begin with. Raises ZR::BMOutOfMemoryException when the array cannot grow.
+void PackEntries(const ZR::VAArray<RecInfoRec>& entries, ZR::Array<UInt64>& numbers,
+                 UInt32& shared) {
+    numbers.Clear();
+    shared = 0;
+    if (entries.GetSize() < 2) return;
+    const USize count = entries.GetSize() - 1;
+    // Keys ascend, so every entry shares what the first and the last share.
+    shared = UInt32(SharedPrefixLength(entries[1].GetKey(), entries[count].GetKey()));
+    numbers.SetSize(NumbersPerSample * count);
+    UInt64* packed = numbers.GetContent();
+    for (USize k = 1; k <= count; ++k) {
+        const PackedKey key = PackKey(entries[k].GetKey(), shared);
+        *packed++ = key.high;
+        *packed++ = key.low;
+    }
+}
+
+// SearchEntries over every entry before the end entry, narrowed by the packed keys when they
+// describe the entries. The result and `hi` are the same either way.
+Int32 SearchPacked(const PackedEntries& packed, const ZR::UniString& key, Int32& hi) {
+    hi = Int32(packed.entries.GetSize()) - 2;
+    if (!packed.Describe()) return SearchEntries(packed.entries, key, 0, hi);
+    const UInt64* numbers = packed.numbers.GetContent();
+    const Int32 count = hi + 1;
+    const std::u16string& first = packed.entries[1].GetKey().Get();
+    const USize shared = packed.shared;
+    const int order = key.Get().compare(0, shared, first, 0, shared);
+    // A key without the shared units lies below every entry or above every one.
+    Int32 lo = order < 0 ? 0 : count;
+    hi = lo - 1;
+    if (order == 0) {
+        const PackedKey wanted = PackKey(key, shared);
+        lo = FirstWhere(0, count, [&](Int32 k) { return PackedAt(numbers, k) >= wanted; });
+        hi = FirstAbove(numbers, lo, count, wanted) - 1;
+    }
+    return SearchEntries(packed.entries, key, lo, hi);
+}
+
+// The position of the first code unit at which `a` and `b` differ among their first `length`
+// units (`length` when there is none), four units a time where the byte order lets the lowest
+// differing bit tell the first differing unit.
+size_t MismatchUnits(const char16_t* a, const char16_t* b, size_t length) {
+    size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 4 <= length; i += 4) {
+            UInt64 left, right;
+            std::memcpy(&left, a + i, 8);
+            std::memcpy(&right, b + i, 8);
+            if (left != right) return i + size_t(std::countr_zero(left ^ right)) / 16;
+        }
+    }
+    while (i < length && a[i] == b[i]) ++i;
+    return i;
 }
 
 }  // namespace
 
+Int32 CompareKeys(const ZR::UniString& a, const ZR::UniString& b) {
+    const std::u16string& left = a.Get();
+    const std::u16string& right = b.Get();
+    const size_t length = std::min(left.size(), right.size());
+    const size_t at = MismatchUnits(left.data(), right.data(), length);
+    if (at < length) return left[at] < right[at] ? -1 : 1;
+    if (left.size() == right.size()) return 0;
+    return left.size() < right.size() ? -1 : 1;
+}
+
 void BuildSamplePrefixes(RecordIndex& index) {
-    index.samplePrefixes.Clear();
-    const USize samples = index.sortedIndex.GetSize() - 1;
-    if (index.sortedIndex.IsEmpty() || samples == 0) return;
-    // Keys ascend, so every sample shares what the first and the last share.
-    const USize shared =
-        SharedPrefixLength(index.sortedIndex[1].GetKey(), index.sortedIndex[samples].GetKey());
-    index.samplePrefixes.Reserve(NumbersPerSample * samples);
-    for (USize k = 1; k <= samples; ++k) {
-        const PackedKey packed = PackKey(index.sortedIndex[k].GetKey(), shared);
-        index.samplePrefixes.Push(packed.high);
-        index.samplePrefixes.Push(packed.low);
-    }
-    index.samplePrefixLength = shared;
+    PackEntries(index.sortedIndex, index.samplePrefixes, index.samplePrefixLength);
+}
+
+void BuildTailPrefixes(RecordIndex& index) {
+    PackEntries(index.tailIndex, index.tailPrefixes, index.tailPrefixLength);
 }
 
 Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, const ZR::UniString& key, Int32 lo,
@@ -102,7 +171,7 @@ Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, const ZR::UniString& k
     const RecInfoRec* entries = index.GetContent();
     while (lo <= hi) {
         const Int32 mid = (lo + hi) >> 1;
-        const Int32 order = key.Compare(entries[mid].GetKey());
+        const Int32 order = CompareKeys(key, entries[mid].GetKey());
         if (order == 0) return mid;
         if (order < 0) {
             hi = mid - 1;
@@ -114,22 +183,12 @@ Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, const ZR::UniString& k
 }
 
 Int32 SearchSamples(const RecordIndex& index, const ZR::UniString& key, Int32& hi) {
-    hi = Int32(index.sortedIndex.GetSize()) - 2;
-    if (!PrefixesDescribe(index)) return SearchEntries(index.sortedIndex, key, 0, hi);
-    const UInt64* numbers = index.samplePrefixes.GetContent();
-    const Int32 samples = hi + 1;
-    const std::u16string& first = index.sortedIndex[1].GetKey().Get();
-    const USize shared = index.samplePrefixLength;
-    const int order = key.Get().compare(0, shared, first, 0, shared);
-    // A key without the shared units lies below every sample or above every one.
-    Int32 lo = order < 0 ? 0 : samples;
-    hi = lo - 1;
-    if (order == 0) {
-        const PackedKey packed = PackKey(key, shared);
-        lo = FirstWhere(0, samples, [&](Int32 k) { return PackedAt(numbers, k) >= packed; });
-        hi = FirstAbove(numbers, lo, samples, packed) - 1;
-    }
-    return SearchEntries(index.sortedIndex, key, lo, hi);
+    return SearchPacked({index.sortedIndex, index.samplePrefixes, index.samplePrefixLength}, key,
+                        hi);
+}
+
+Int32 SearchTail(const RecordIndex& index, const ZR::UniString& key, Int32& hi) {
+    return SearchPacked({index.tailIndex, index.tailPrefixes, index.tailPrefixLength}, key, hi);
 }
 
 }  // namespace DataOmbraPlugin

@@ -7,6 +7,7 @@
 #include "extension/store/data_file.h"
 #include "extension/store/key_reader.h"
 #include "extension/store/loading.h"
+#include "extension/store/sample_search.h"
 #include "host/environment.h"
 
 namespace DataOmbraPlugin {
@@ -56,6 +57,7 @@ ZRErrCode BuildTailIndex(ChannelInfo& info, RecordIndex& index, UInt32 tailLines
         if (status != NoError) return status;
         SortAndDropSuperseded(index.tailIndex);
         index.tailIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &index.recordKeys});
+        BuildTailPrefixes(index);
         return NoError;
     } catch (const std::exception&) {
         return ErrMemoryFull;
@@ -65,7 +67,7 @@ ZRErrCode BuildTailIndex(ChannelInfo& info, RecordIndex& index, UInt32 tailLines
 Int32 CompareIndexEntries(const RecInfoRec& a, const RecInfoRec& b) {
     if (a.IsEndEntry()) return 1;
     if (b.IsEndEntry()) return -1;
-    const Int32 order = a.GetKey().Compare(b.GetKey());
+    const Int32 order = CompareKeys(a.GetKey(), b.GetKey());
     if (order != 0) return order < 0 ? -1 : 1;
     if (a.filePos == b.filePos) return 0;
     // Equal keys: the later line first.
