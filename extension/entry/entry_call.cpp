@@ -7,7 +7,7 @@ namespace DataOmbraPlugin {
 
 EntryCall::EntryCall(UInt32 channelNumber, ErrorNumber exceptionError)
     : channel(FindChannelRecord(channelNumber)), exceptionError(exceptionError) {
-    InterpreterServiceRecord services{};
+    InterpreterServiceRecord services;  // only the fetchers are read, which GetServiceRecord sets
     GetServiceRecord(services);
     fetcher = services.messageStringFetcher;
 }

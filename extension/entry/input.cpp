@@ -20,10 +20,20 @@ struct InputRequest {
     ZR::Array<ZR::UniString>* strings;
 };
 
+// The lists INPUT collects into, emptied before each use. Delivery swaps them with the caller's
+// arrays, so the next INPUT collects into the storage the caller's arrays had: in the usual loop
+// over the same variables no INPUT allocates its lists. Entry operations run one at a time.
+ValueList& EmptiedScratchList() {
+    static ValueList list;
+    list.values.Clear();
+    list.strings.Clear();
+    return list;
+}
+
 // Hands the collected values to the caller's arrays, replacing what they held.
 void DeliverValues(ValueList& list, const InputRequest& request) {
-    if (request.values != nullptr) *request.values = std::move(list.values);
-    if (request.strings != nullptr) *request.strings = std::move(list.strings);
+    if (request.values != nullptr) std::swap(*request.values, list.values);
+    if (request.strings != nullptr) std::swap(*request.strings, list.strings);
 }
 
 // Reads the values from the record's line; the arrays are left as they are unless values come.
@@ -35,7 +45,7 @@ Int16 InputFromLine(const EntryCall& call, ChannelInfo& info, RecordLine& line,
         call.Report(ErrorFieldId);  // a warning: field 1 is read instead
         fieldNumber = 1;
     }
-    ValueList list;
+    ValueList& list = EmptiedScratchList();
     switch (ReadFieldValues(line, info.separator, fieldNumber, request.count, list,
                             request.valuesRead)) {
         case FieldValues::NoSuchField:

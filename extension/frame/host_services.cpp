@@ -68,7 +68,9 @@ ZRResModule GetResourceModule() {
 }
 
 void GetServiceRecord(InterpreterServiceRecord& record) {
-    std::memset(&record, 0, sizeof(record));
+    // The host fills the two fetchers; the rest of the record is the host's and never read here.
+    record.fixedStringFetcher = nullptr;
+    record.messageStringFetcher = nullptr;
     if (hostEnvironment.serviceRecord != nullptr) hostEnvironment.serviceRecord(&record);
 }
 

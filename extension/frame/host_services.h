@@ -23,8 +23,8 @@ void LoadWordTables(StringFetcherProc fixedStringFetcher);
 
 // The handle of the module's registered resources (InvalidResModule until SetLTEnvAddrs).
 ZRResModule GetResourceModule();
-// Fills `record` through environment slot 5. Without a service there the record is all zero
-// (both fetchers missing).
+// Fills `record` through environment slot 5. Without a service there both fetchers are null
+// (missing).
 void GetServiceRecord(InterpreterServiceRecord& record);
 // Hands `text` to the host's report service (slot 0) with the flag 1 and 0; without a report
 // service nothing happens.
