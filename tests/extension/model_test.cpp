@@ -187,4 +187,21 @@ TEST(Compaction, StartsWhenTheTailIndexHolds1024Entries) {
     EXPECT_EQ(host.Close(1), 0);
 }
 
+// Between two samples of a long run the lines are scanned key by key when the separator is no
+// single byte of the file: in UTF-8, a separator beyond ASCII.
+TEST(LongRun, MultiByteSeparatorFindsTheLinesBetweenSamples) {
+    OmbraTest::TempFolder folder;
+    OmbraTest::TestHost host;
+    std::string bytes(OmbraTest::ByteOrderMark);
+    for (int i = 0; i < 40000; ++i)
+        bytes += "k" + std::to_string(100000 + i) + "\xC2\xA6" + std::to_string(i) + "\r";
+    ASSERT_TRUE(folder.WriteFile("data.txt", bytes));
+    ASSERT_EQ(host.Open(1, "data.txt", "SEPARATOR='\xC2\xA6', MODE=RO"), 0);
+    for (int i = 0; i < 40000; i += 3) {
+        const std::vector<OmbraTest::Value> value{Int32(i)};
+        ASSERT_EQ(host.Input(1, "k" + std::to_string(100000 + i), "1", 1).values, value) << i;
+    }
+    EXPECT_EQ(host.Close(1), 0);
+}
+
 }  // namespace
