@@ -178,17 +178,17 @@ ZRErrCode ReadSpan(ChannelInfo& info, UInt32 start, UInt32 count, SampleSpan& sp
     return status;
 }
 
-// Scans the lines after sample `below` up to the next index entry for `key`, over the span's
-// bytes when `span` is given and the span is short enough, through the file's buffer otherwise.
+// Scans the lines after sample `below` up to the next index entry for `key`, over the bytes read
+// into `span` when the span is short enough, through the file's buffer otherwise.
 ZRErrCode ScanBetweenSamples(ChannelInfo& info, const ZR::UniString& key, Int32 below,
-                             UInt32& offset, SampleSpan* span) {
+                             UInt32& offset, SampleSpan& span) {
     const RecInfoRec* entries = info.Index().sortedIndex.GetContent();
     const UInt32 start = entries[below].filePos;
     const UInt32 stop = entries[below + 1].filePos;
-    if (span != nullptr && stop > start && stop - start <= MaxSpanBytes) {
-        const ZRErrCode status = ReadSpan(info, start, stop - start, *span);
+    if (stop > start && stop - start <= MaxSpanBytes) {
+        const ZRErrCode status = ReadSpan(info, start, stop - start, span);
         if (status != NoError) return status;
-        return ScanSpan(info, key, *span, stop, offset);
+        return ScanSpan(info, key, span, stop, offset);
     }
     const ZRErrCode status = info.file->SetDataPosition(Int32(start));
     if (status != NoError) return status;
@@ -197,7 +197,7 @@ ZRErrCode ScanBetweenSamples(ChannelInfo& info, const ZR::UniString& key, Int32 
 }
 
 ZRErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
-                       Int32* entryPosition, UInt8& searchedSorted, SampleSpan* span) {
+                       Int32* entryPosition, UInt8& searchedSorted, SampleSpan& span) {
     offset = MaxUIndex;
     if (entryPosition != nullptr) *entryPosition = -1;
     searchedSorted = 0;
@@ -283,7 +283,7 @@ ZRErrCode FindLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                    Int32* entryPosition, UInt8& searchedSorted, RecordLine& line) {
     SampleSpan span(info.scanBytes);
     Int32 position = -1;
-    ZRErrCode status = LocateRecord(info, key, offset, &position, searchedSorted, &span);
+    ZRErrCode status = LocateRecord(info, key, offset, &position, searchedSorted, span);
     if (entryPosition != nullptr) *entryPosition = position;
     if (status != NoError || offset == MaxUIndex) return status;
     try {
@@ -322,11 +322,6 @@ void RecordLine::TakeBytes(std::string_view lineBytes) {
     bytes = lineBytes;
     inBytes = true;
     text.Clear();
-}
-
-ZRErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
-                     Int32* entryPosition, UInt8& searchedSorted) {
-    return LocateRecord(info, key, offset, entryPosition, searchedSorted, nullptr);
 }
 
 ZRErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,

@@ -7,18 +7,14 @@
 
 namespace DataOmbraPlugin {
 
-// Finds the line of `key`: searches tailIndex, then sortedIndex, then scans the lines between the
-// two samples around the key. On success `offset` is the line's offset, or MaxUIndex when the key
-// is absent; `entryPosition` (when given) the 0-based position of the matching index entry, or -1
-// for a record found by the scan; `searchedSorted` 0 exactly when the key was found in tailIndex.
-// Returns a read or position failure, or ErrMemoryFull when memory runs out (with offset
-// MaxUIndex).
-[[nodiscard]] ZRErrCode FindRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
-                                   Int32* entryPosition, UInt8& searchedSorted);
-
-// FindRecord, and for a present key its current line into `line`, as ReadTextLine reads it at
-// `offset`. A line that the scan between samples met is decoded from the bytes the scan read (one
-// read of exactly the samples' span), without reading the file again.
+// Finds the line of `key` in the loaded channel: searches tailIndex, then sortedIndex, then scans
+// the lines between the two samples around the key. On success `offset` is the line's offset, or
+// MaxUIndex when the key is absent; `entryPosition` (when given) the 0-based position of the
+// matching index entry, or -1 for a record found by the scan; `searchedSorted` 0 exactly when the
+// key was found in tailIndex; for a present key `line` its current line, as ReadTextLine reads it
+// at `offset`. Returns a read or position failure, or ErrMemoryFull when memory runs out (with
+// offset MaxUIndex). A line that the scan between samples met is decoded from the bytes the scan
+// read (one read of exactly the samples' span), without reading the file again.
 [[nodiscard]] ZRErrCode FindRecordLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                                        Int32* entryPosition, UInt8& searchedSorted,
                                        ZR::UniString& line);

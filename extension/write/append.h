@@ -6,7 +6,7 @@
 
 namespace DataOmbraPlugin {
 
-// Where FindRecord met a key.
+// Where FindRecordLine met a key.
 struct RecordPlace {
     UInt32 offset = MaxUIndex;  // start of the record's line; MaxUIndex when the key is absent
     Int32 entryPosition = -1;   // 0-based position of its index entry; -1 when found by a scan

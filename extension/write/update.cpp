@@ -58,7 +58,7 @@ ZRErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
 }
 
 ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry) {
-    // The order of FindRecord's search (UniString code units), not a code-page comparison: the
+    // The order of FindRecordLine's search (UniString code units), not a code-page comparison: the
     // two order characters such as U+20AC differently, and the lookup would miss keys.
     Int32 below = Int32(info.tailIndex.GetSize()) - 2;
     if (SearchEntries(info.tailIndex, entry.GetKey(), 0, below) >= 0) return StatusDuplicateKey;

@@ -15,7 +15,7 @@ namespace DataOmbraPlugin {
 [[nodiscard]] ZRErrCode UpdateRecord(ChannelInfo& info, const ZR::UniString& key,
                                      const ZR::UniString& recordText);
 
-// Inserts `entry` into tailIndex at its key's place, in the order FindRecord searches. Returns
+// Inserts `entry` into tailIndex at its key's place, in the order FindRecordLine searches. Returns
 // 0, or StatusDuplicateKey when an entry with an equal key is there; raises
 // ZR::BMOutOfMemoryException, with tailIndex unchanged, when it cannot grow.
 [[nodiscard]] ZRErrCode InsertTailEntry(ChannelInfo& info, const RecInfoRec& entry);
