@@ -31,15 +31,6 @@ inline UInt32 CountBits64(UInt64 mask) {
     return UInt32((mask * 0x0101010101010101ull) >> 56);
 }
 
-#if defined(__SSE2__)
-// Masks of the CRs and the LFs among the sixteen bytes at `data`.
-inline void LineEndMasks(const char* data, unsigned& cr, unsigned& lf) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
-    cr = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(CarriageReturn))));
-    lf = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(LineFeed))));
-}
-#endif
-
 // Skips whole blocks of the buffer (64 bytes while they are many, then 16) while all their line
 // ends are wanted, counting the ends of a block at once: every CR, and every LF that does not
 // follow a CR. A block never holds the buffer's last byte, so a CR there is left for the line

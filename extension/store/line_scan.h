@@ -39,6 +39,15 @@ inline size_t FindFirstOf(const char* data, size_t size, char a, char b, char c)
     return size;
 }
 
+#if defined(__SSE2__)
+// Masks of the CRs and of the LFs among the sixteen bytes at `data`: bit i for byte i.
+inline void LineEndMasks(const char* data, unsigned& cr, unsigned& lf) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+    cr = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))));
+    lf = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))));
+}
+#endif
+
 // Index of the first CR or LF among `size` bytes, or `size` when there is none. Inline, as are
 // the loops that call it for every line of a load or a scan.
 inline size_t FindLineEnd(const char* data, size_t size) {

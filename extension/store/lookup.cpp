@@ -9,10 +9,6 @@
 #include <string>
 #include <string_view>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "extension/store/data_file.h"
 #include "extension/store/key_reader.h"
 #include "extension/store/line_scan.h"
@@ -102,9 +98,10 @@ bool LineHasKey(std::string_view bytes, size_t at, const std::string& wanted, in
 #if defined(__SSE2__)
 // A mask with a bit for each CR or LF among the sixteen bytes at `data`.
 inline UInt32 LineEndMask(const char* data) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
-    return UInt32(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r')),
-                                                 _mm_cmpeq_epi8(block, _mm_set1_epi8('\n')))));
+    unsigned cr = 0;
+    unsigned lf = 0;
+    LineEndMasks(data, cr, lf);
+    return UInt32(cr | lf);
 }
 #endif
 
@@ -197,9 +194,9 @@ ZRErrCode ScanBetweenSamples(ChannelInfo& info, const ZR::UniString& key, Int32 
 }
 
 ZRErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
-                       Int32* entryPosition, UInt8& searchedSorted, SampleSpan& span) {
+                       Int32& entryPosition, UInt8& searchedSorted, SampleSpan& span) {
     offset = MaxUIndex;
-    if (entryPosition != nullptr) *entryPosition = -1;
+    entryPosition = -1;
     searchedSorted = 0;
     try {
         const RecordIndex& index = info.Index();
@@ -207,14 +204,14 @@ ZRErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offs
         Int32 found = SearchTail(index, key, hi);
         if (found >= 0) {
             offset = index.tailIndex.GetContent()[found].filePos;
-            if (entryPosition != nullptr) *entryPosition = found;
+            entryPosition = found;
             return NoError;
         }
         searchedSorted = 1;
         found = SearchSamples(index, key, hi);
         if (found >= 0) {
             offset = index.sortedIndex.GetContent()[found].filePos;
-            if (entryPosition != nullptr) *entryPosition = found;
+            entryPosition = found;
             return NoError;
         }
         if (hi < 0) return NoError;  // below the first sample, or no sample at all
@@ -283,7 +280,7 @@ ZRErrCode FindLine(ChannelInfo& info, const ZR::UniString& key, UInt32& offset,
                    Int32* entryPosition, UInt8& searchedSorted, RecordLine& line) {
     SampleSpan span(info.scanBytes);
     Int32 position = -1;
-    ZRErrCode status = LocateRecord(info, key, offset, &position, searchedSorted, span);
+    ZRErrCode status = LocateRecord(info, key, offset, position, searchedSorted, span);
     if (entryPosition != nullptr) *entryPosition = position;
     if (status != NoError || offset == MaxUIndex) return status;
     try {
