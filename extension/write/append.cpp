@@ -1,6 +1,8 @@
 #include "extension/write/append.h"
 
 #include <exception>
+#include <string>
+#include <string_view>
 
 #include "extension/write/update.h"
 #include "extension/write/write_text_line.h"
@@ -21,14 +23,14 @@ void ExtendIndexedEnd(ChannelInfo& info, UInt32 end) {
     tailEnd.filePos = end;
 }
 
-// Writes `line` at `offset` and hands it to the operating system: once OUTPUT returns, a killed
-// process loses nothing. `written` receives the byte count (0 on failure).
-ZRErrCode WriteLineAt(ChannelInfo& info, UInt32 offset, const ZR::UniString& line,
-                      UInt32& written) {
+// Writes `bytes` at `offset` and hands them to the operating system: once OUTPUT returns, a
+// killed process loses nothing. `written` receives the byte count (0 on failure).
+ZRErrCode WriteBytesAt(ChannelInfo& info, UInt32 offset, std::string_view bytes, UInt32& written) {
     written = 0;
     ZRErrCode status = info.file->SetDataPosition(Int32(offset));
-    if (status == NoError) status = WriteTextLine(info, *info.file, line, &written);
+    if (status == NoError) status = info.file->WriteBin(bytes.data(), USize(bytes.size()));
     if (status == NoError) status = info.file->Flush();
+    if (status == NoError) written = UInt32(bytes.size());
     return status;
 }
 
@@ -43,7 +45,7 @@ ZRErrCode EndLastLine(ChannelInfo& info, UInt32& end) {
     if (status == NoError) status = info.file->ReadBin(&last, 1);
     if (status != NoError || last == '\r' || last == '\n') return status;
     UInt32 written = 0;
-    status = WriteLineAt(info, end, ZR::UniString(&LineEnd, 1), written);
+    status = WriteBytesAt(info, end, "\r", written);
     if (status != NoError) return status;
     ExtendIndexedEnd(info, end + written);
     end += written;
@@ -85,10 +87,9 @@ ZRErrCode IndexAppendedLine(ChannelInfo& info, const ZR::UniString& key, const R
 
 }  // namespace
 
-ZRErrCode OverwriteInPlace(ChannelInfo& info, UInt32 offset, ZR::UniString line) {
-    line.Append(LineEnd);
+ZRErrCode OverwriteInPlace(ChannelInfo& info, UInt32 offset, std::string_view bytes) {
     UInt32 written = 0;
-    const ZRErrCode status = WriteLineAt(info, offset, line, written);
+    const ZRErrCode status = WriteBytesAt(info, offset, bytes, written);
     if (status == NoError) ExtendIndexedEnd(info, offset + written);
     return status;
 }
@@ -99,20 +100,25 @@ ZRErrCode AppendRecord(ChannelInfo& info, const ZR::UniString& key, const Record
     ZRErrCode status = EndLastLine(info, offset);
     if (status != NoError) return status;
     line.Append(LineEnd);
-    // Every offset an index holds must fit in 31 bits: a line that would end beyond is refused.
-    UInt32 length = 0;
-    status = EncodedLength(info, line, length);
+    std::string bytes;
+    status = EncodeLine(info, line, bytes);
     if (status != NoError) return status;
-    if (length > MaxFileOffset - offset) return IO::ErrPosition;
+    UInt32 lineStart = offset;
+    if (WouldPutMarkAtStart(info, offset, bytes)) {
+        bytes.insert(bytes.begin(), '\r');
+        ++lineStart;
+    }
+    // Every offset an index holds must fit in 31 bits: a line that would end beyond is refused.
+    if (bytes.size() > MaxFileOffset - offset) return IO::ErrPosition;
     UInt32 written = 0;
-    status = WriteLineAt(info, offset, line, written);
+    status = WriteBytesAt(info, offset, bytes, written);
     if (status != NoError) {
         TakeBackTornLine(info, offset);
         return status;
     }
     info.tailIndex.GetLast().filePos = offset + written;
     info.endsWithLineEnd = 1;
-    if (IndexAppendedLine(info, key, place, offset) != NoError) {
+    if (IndexAppendedLine(info, key, place, lineStart) != NoError) {
         // The line is in the file but not in the index: a save now would drop it. Dropping the
         // index instead makes the next use load the file, appended line included; the record is
         // stored.

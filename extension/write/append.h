@@ -2,6 +2,8 @@
 // Internal to the writing subsystem; the channel must be loaded.
 #pragma once
 
+#include <string_view>
+
 #include "extension/frame/channel_info.h"
 
 namespace DataOmbraPlugin {
@@ -17,9 +19,9 @@ struct RecordPlace {
     bool InTail() const { return HasEntry() && searchedSorted == 0; }
 };
 
-// Writes `line` (carriage return not yet added) over the record's line at `offset`, whose bytes
-// must number exactly as many as the new line's. Flushed to the operating system on success.
-[[nodiscard]] ZRErrCode OverwriteInPlace(ChannelInfo& info, UInt32 offset, ZR::UniString line);
+// Writes `bytes` (an encoded line with its carriage return) over the record's line at `offset`,
+// whose bytes must number exactly as many. Flushed to the operating system on success.
+[[nodiscard]] ZRErrCode OverwriteInPlace(ChannelInfo& info, UInt32 offset, std::string_view bytes);
 
 // Appends `line` (carriage return not yet added) as the newest line of `key`, points tailIndex
 // at it and sets `modified`. The line always starts on a line of its own. When the line is in the

@@ -28,7 +28,7 @@ ZRErrCode RunStream::Start() {
     return info.file->SetDataPosition(Int32(offset));
 }
 
-ZRErrCode RunStream::CopyBlockBelow(const ZR::UniString* key, IO::File& temp) {
+ZRErrCode RunStream::CopyBlockBelow(const ZR::UniString* key, LineWriter& temp) {
     const UInt32 limit = key == nullptr ? end : LastSampleBelow(*key);
     ZRErrCode status = NoError;
     while (status == NoError && offset < limit) {
@@ -38,7 +38,7 @@ ZRErrCode RunStream::CopyBlockBelow(const ZR::UniString* key, IO::File& temp) {
         if (status != NoError) break;
         const size_t count = UnchangedPrefix(data, std::min<size_t>(available, limit - offset));
         if (count == 0) break;  // the next line goes through Fill
-        status = temp.WriteBin(data, USize(count));
+        status = temp.Write(std::string_view(data, count));
         info.file->Advance(USize(count));
         offset += UInt32(count);
     }
@@ -98,8 +98,8 @@ Int32 RunStream::CompareKey(const ZR::UniString& key) const {
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
-ZRErrCode RunStream::WriteLine(IO::File& temp) const {
-    return temp.WriteBin(bytes.data(), USize(bytes.size()));
+ZRErrCode RunStream::WriteLine(LineWriter& temp) const {
+    return temp.Write(bytes);
 }
 
 }  // namespace DataOmbraPlugin

@@ -7,6 +7,7 @@
 
 #include "extension/frame/channel_info.h"
 #include "extension/store/line_scan.h"
+#include "extension/write/write_text_line.h"
 
 namespace DataOmbraPlugin {
 
@@ -31,13 +32,13 @@ public:
     // before `key` (those before the last sample below it), or, with `key` null, the rest of the
     // run. Lines that a save would change (line ends with LF, deletion lines) and a line longer
     // than the file's buffer are left to Fill.
-    [[nodiscard]] ZRErrCode CopyBlockBelow(const ZR::UniString* key, IO::File& temp);
+    [[nodiscard]] ZRErrCode CopyBlockBelow(const ZR::UniString* key, LineWriter& temp);
     // Reads lines until one gives a record or the run ends.
     [[nodiscard]] ZRErrCode Fill();
     // Compares the pending line's key with `key` in the order of the index (code units).
     Int32 CompareKey(const ZR::UniString& key) const;
     // Writes the pending line and its carriage return.
-    [[nodiscard]] ZRErrCode WriteLine(IO::File& temp) const;
+    [[nodiscard]] ZRErrCode WriteLine(LineWriter& temp) const;
 
 private:
     [[nodiscard]] ZRErrCode ReadLine();

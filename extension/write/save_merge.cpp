@@ -1,6 +1,7 @@
 #include "extension/write/save_merge.h"
 
 #include <exception>
+#include <string>
 
 #include "extension/store/data_file.h"
 #include "extension/write/run_stream.h"
@@ -44,14 +45,17 @@ private:
     bool pending = false;
 };
 
-ZRErrCode WriteMergedLine(const ChannelInfo& info, IO::File& temp, ZR::UniString& line) {
+ZRErrCode WriteMergedLine(const ChannelInfo& info, LineWriter& temp, ZR::UniString& line,
+                          std::string& bytes) {
     line.Append(LineEnd);
-    return WriteTextLine(info, temp, line);
+    const ZRErrCode status = EncodeLine(info, line, bytes);
+    return status == NoError ? temp.Write(bytes) : status;
 }
 
 // One pass of the merge: takes the smaller key of the two streams (the tail line on equal keys,
 // dropping the run's line). A deleted record's line is not written.
-ZRErrCode MergeStep(const ChannelInfo& info, RunStream& run, TailStream& tail, IO::File& temp) {
+ZRErrCode MergeStep(const ChannelInfo& info, RunStream& run, TailStream& tail, LineWriter& temp,
+                    std::string& bytes) {
     ZRErrCode status = tail.Fill();
     if (status == NoError && !run.Pending())
         status = run.CopyBlockBelow(tail.HasMore() ? &tail.Key() : nullptr, temp);
@@ -66,7 +70,7 @@ ZRErrCode MergeStep(const ChannelInfo& info, RunStream& run, TailStream& tail, I
     }
     if (!tail.HasMore()) return NoError;  // both streams have ended
     if (order == 0) run.Drop();
-    if (!tail.IsDeleted()) status = WriteMergedLine(info, temp, tail.Line());
+    if (!tail.IsDeleted()) status = WriteMergedLine(info, temp, tail.Line(), bytes);
     tail.Take();
     return status;
 }
@@ -77,9 +81,11 @@ ZRErrCode MergeLines(ChannelInfo& info, IO::File& tailReader, IO::File& temp) {
     try {
         RunStream run(info);
         TailStream tail(info, tailReader);
+        LineWriter writer(info, temp);
+        std::string bytes;  // a tail line's, encoded
         ZRErrCode status = run.Start();
         while (status == NoError && (run.HasMore() || tail.HasMore()))
-            status = MergeStep(info, run, tail, temp);
+            status = MergeStep(info, run, tail, writer, bytes);
         return status;
     } catch (const std::exception&) {
         return ErrMemoryFull;

@@ -1,6 +1,7 @@
 #include "extension/write/update.h"
 
 #include <exception>
+#include <string>
 
 #include "extension/store/data_file.h"
 #include "extension/store/lookup.h"
@@ -12,13 +13,18 @@
 namespace DataOmbraPlugin {
 namespace {
 
-ZRErrCode HaveSameByteLength(const ChannelInfo& info, const ZR::UniString& a,
-                             const ZR::UniString& b, bool& same) {
-    UInt32 aLength = 0;
-    UInt32 bLength = 0;
-    ZRErrCode status = EncodedLength(info, a, aLength);
-    if (status == NoError) status = EncodedLength(info, b, bLength);
-    same = status == NoError && aLength == bLength;
+// Sets `bytes` to `line` with its line end, encoded, and `fits` to whether they may replace the
+// bytes of `current` at `offset`: only as many bytes (more would overwrite the start of the next
+// line, fewer would leave bytes of the old one; equal characters are not enough in UTF-8), and not
+// the mark's bytes at the start of a file in the default code page.
+ZRErrCode EncodeForPlace(const ChannelInfo& info, UInt32 offset, const ZR::UniString& line,
+                         const ZR::UniString& current, std::string& bytes, bool& fits) {
+    std::string currentBytes;
+    ZRErrCode status = EncodeLine(info, line, bytes);
+    if (status == NoError) status = EncodeLine(info, current, currentBytes);
+    fits = status == NoError && bytes.size() == currentBytes.size() &&
+           !WouldPutMarkAtStart(info, offset, bytes);
+    if (fits) bytes.push_back('\r');
     return status;
 }
 
@@ -35,13 +41,11 @@ ZRErrCode ApplyRecordText(ChannelInfo& info, const ZR::UniString& key,
     const ZR::UniString line = deletion ? MakeDeletionLine(key, info.separator) : recordText;
     if (place.Found()) {
         if (line == current) return NoError;
-        // In place only when the bytes match in number: more would overwrite the start of the
-        // next line, fewer would leave bytes of the old one (equal characters are not enough in
-        // UTF-8).
-        bool sameLength = false;
-        if (!deletion) status = HaveSameByteLength(info, line, current, sameLength);
+        std::string bytes;
+        bool fits = false;
+        if (!deletion) status = EncodeForPlace(info, place.offset, line, current, bytes, fits);
         if (status != NoError) return status;
-        if (sameLength) return OverwriteInPlace(info, place.offset, line);
+        if (fits) return OverwriteInPlace(info, place.offset, bytes);
     }
     return AppendRecord(info, key, place, line);
 }

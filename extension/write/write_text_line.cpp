@@ -4,11 +4,11 @@
 #include <string>
 
 namespace DataOmbraPlugin {
-namespace {
 
-// Encodes `text` into `bytes` (replacing its content). ErrMemoryFull when the buffer cannot grow.
-// The one encoder of the writing side: the length that decides an overwrite in place is the
-// length of the bytes that are written.
+ZRErrCode WriteByteOrderMark(IO::File& file) {
+    return file.WriteBin("\xEF\xBB\xBF", 3, 0);
+}
+
 ZRErrCode EncodeLine(const ChannelInfo& info, const ZR::UniString& text, std::string& bytes) {
     try {
         bytes.clear();
@@ -19,28 +19,15 @@ ZRErrCode EncodeLine(const ChannelInfo& info, const ZR::UniString& text, std::st
     }
 }
 
-}  // namespace
-
-ZRErrCode WriteByteOrderMark(IO::File& file) {
-    return file.WriteBin("\xEF\xBB\xBF", 3, 0);
+bool WouldPutMarkAtStart(const ChannelInfo& info, UInt32 offset, std::string_view bytes) {
+    return !info.utf8 && offset == 0 && bytes.starts_with("\xEF\xBB\xBF");
 }
 
-ZRErrCode EncodedLength(const ChannelInfo& info, const ZR::UniString& text, UInt32& length) {
-    std::string bytes;
-    const ZRErrCode status = EncodeLine(info, text, bytes);
-    length = UInt32(bytes.size());
-    return status;
-}
-
-ZRErrCode WriteTextLine(const ChannelInfo& info, IO::File& file, const ZR::UniString& text,
-                        UInt32* bytesWritten) {
-    if (bytesWritten != nullptr) *bytesWritten = 0;
-    // A buffer of the call's own: the module keeps no state that would outlive an unload. A line
-    // that cannot be encoded fails the write: leaving it out would lose a record without a word.
-    std::string bytes;
-    ZRErrCode status = EncodeLine(info, text, bytes);
-    if (status == NoError) status = file.WriteBin(bytes.data(), USize(bytes.size()), 0);
-    if (status == NoError && bytesWritten != nullptr) *bytesWritten = UInt32(bytes.size());
+ZRErrCode LineWriter::Write(std::string_view lines) {
+    ZRErrCode status = NoError;
+    if (empty && WouldPutMarkAtStart(info, 0, lines)) status = file.WriteBin("\r", 1);
+    if (status == NoError) status = file.WriteBin(lines.data(), USize(lines.size()));
+    if (status == NoError && !lines.empty()) empty = false;
     return status;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "extension/frame/channel_info.h"
 
@@ -20,16 +21,32 @@ constexpr ZR::UniChar LineEnd = 0x0D;
 // it is left closed.
 void WritePendingMark(ChannelInfo& info);
 
-// Sets `length` to the number of bytes that WriteTextLine writes for `text` (every code unit
-// counts, NUL included). ErrMemoryFull when the encoded text cannot be had.
-[[nodiscard]] ZRErrCode EncodedLength(const ChannelInfo& info, const ZR::UniString& text,
-                                      UInt32& length);
+// Sets `bytes` to `text` in the channel's encoding (UTF-8 or the default code page), every code
+// unit, NUL included. ErrMemoryFull when the encoded text cannot be had.
+[[nodiscard]] ZRErrCode EncodeLine(const ChannelInfo& info, const ZR::UniString& text,
+                                   std::string& bytes);
 
-// Writes `text` (which already ends with its carriage return) at the file's position, in the
-// channel's encoding (UTF-8 or the default code page), all of it. `bytesWritten` (when given)
-// receives the number of bytes handed to the write, 0 on failure. Returns the write's status, or
-// ErrMemoryFull when the encoded line cannot be had (then nothing is written).
-[[nodiscard]] ZRErrCode WriteTextLine(const ChannelInfo& info, IO::File& file,
-                                      const ZR::UniString& text, UInt32* bytesWritten = nullptr);
+// True when `bytes` written at `offset` would make a file in the default code page begin with the
+// bytes of the UTF-8 byte-order mark. No such file may: every later OPEN would take it for UTF-8
+// and read each of its records changed. The writers put an empty line before such a line instead
+// (it gives the empty key, which reads as an absent record), or append it rather than overwrite
+// the first line.
+bool WouldPutMarkAtStart(const ChannelInfo& info, UInt32 offset, std::string_view bytes);
+
+// Whole lines written one after another into a file that holds nothing yet, such as a save's
+// temporary file after its byte-order mark. A line that would begin a file in the default code
+// page with the mark's bytes gets an empty line before it.
+class LineWriter {
+public:
+    LineWriter(const ChannelInfo& info, IO::File& file) : info(info), file(file) {}
+
+    // Writes `lines` (each ending with its carriage return) at the file's position.
+    [[nodiscard]] ZRErrCode Write(std::string_view lines);
+
+private:
+    const ChannelInfo& info;
+    IO::File& file;
+    bool empty = true;  // nothing written yet
+};
 
 }  // namespace DataOmbraPlugin

@@ -72,6 +72,8 @@ std::string SavedFormError(std::string_view bytes, char separator, bool utf8) {
     if (utf8) bytes.remove_prefix(ByteOrderMark.size());
     if (bytes.find('\n') != std::string_view::npos) return "a line feed";
     if (!bytes.empty() && bytes.back() != '\r') return "a last line without its end";
+    // A file without the mark that would begin with its bytes starts with an empty line instead.
+    if (!utf8 && bytes.starts_with("\r\xEF\xBB\xBF")) bytes.remove_prefix(1);
     std::u16string previous;
     bool first = true;
     for (const std::string& line : SplitLines(bytes)) {

@@ -52,7 +52,8 @@ std::optional<std::size_t> FindState(const Records& records, const std::vector<R
 // A readable dump for failure messages (the first dozen records).
 std::string Describe(const Records& records);
 
-// Empty when `bytes` have the form of a saved file: the mark when `utf8`, no empty line, every line
+// Empty when `bytes` have the form of a saved file: the mark when `utf8`, no empty line (but the
+// one that keeps a file without the mark from beginning with its bytes), every line
 // ended by a single CR, keys strictly ascending by their code units in the file's encoding (so each
 // key once). Otherwise what is wrong.
 std::string SavedFormError(std::string_view bytes, char separator, bool utf8);
