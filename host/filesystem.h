@@ -5,7 +5,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "host/base.h"
 
@@ -51,10 +50,10 @@ public:
     // The location of an operating-system path (UTF-8 bytes, kept losslessly), parsed as above.
     static Location FromPath(const std::string& path);
 
-    bool IsEmpty() const { return names.empty() && !absolute; }
+    bool IsEmpty() const { return count == 0 && !absolute; }
     bool IsAbsolute() const { return absolute; }
     // The number of name components.
-    UInt32 GetLocalLength() const { return UInt32(names.size()); }
+    UInt32 GetLocalLength() const { return count; }
     // A name must be non-empty and free of "/" (ErrBadName otherwise); "\" is allowed in a name.
     ZRErrCode AppendToLocal(const Name& name);
     // The last component; ErrBadName (and an empty name) when there is none.
@@ -79,7 +78,10 @@ public:
 
 private:
     bool absolute = false;
-    std::vector<Name> names;
+    UInt32 count = 0;
+    // The components in order, each after a "/" but the first: one text, so that parsing,
+    // copying and making the path each take one pass and at most one allocation.
+    ZR::UniString components;
 };
 
 struct FileImpl;

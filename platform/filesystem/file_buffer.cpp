@@ -53,11 +53,19 @@ ZRErrCode FileImpl::Flush() {
     return status != NoError ? status : outputStatus;
 }
 
+// The buffer is made at its first use: a file read only in single direct reads (a lookup's lines)
+// or written in whole blocks never needs one.
+ZRErrCode FileImpl::HaveBuffer() {
+    if (!buffer) buffer.reset(new (std::nothrow) char[FileBufferSize]);
+    return buffer ? NoError : ErrMemoryFull;
+}
+
 // Reads the next block at the position. A failure to hand over pending writes does not stop the
 // read: it sticks as the output status, and the read sees what the file holds.
 ZRErrCode FileImpl::Refill() {
     (void)WritePending();
     EmptyBuffer(Position());
+    if (const ZRErrCode status = HaveBuffer(); status != NoError) return status;
     std::size_t got = 0;
     const ZRErrCode status = Posix::ReadAt(fd, path, buffer.get(), readSize, bufferOffset, &got);
     if (status != NoError) return status;
@@ -137,6 +145,7 @@ ZRErrCode FileImpl::Write(const char* source, USize count) {
     if (mode == File::ReadMode) return NoteOutput(ErrAccessDenied);
     if (use == Use::Reading) EmptyBuffer(Position());  // read-ahead is stale once we write
     if (use == Use::None && count >= FileBufferSize) return WriteThrough(source, count);
+    if (const ZRErrCode status = HaveBuffer(); status != NoError) return NoteOutput(status);
     use = Use::Writing;
     while (count > 0) {
         if (filled == FileBufferSize) {

@@ -42,10 +42,6 @@ ZRErrCode FileImpl::Open(Int32 openMode) {
     if (IsOpen()) return ErrBusy;
     const int flags = FlagsOf(openMode);
     if (flags < 0) return ErrParam;
-    if (!buffer) {
-        buffer.reset(new (std::nothrow) char[FileBufferSize]);
-        if (!buffer) return ErrMemoryFull;
-    }
     int newFd = -1;
     const ZRErrCode status = Posix::OpenFile(path, flags, &newFd);
     if (status != NoError) return status;

@@ -54,6 +54,7 @@ public:
 private:
     enum class Use { None, Reading, Writing };
 
+    ZRErrCode HaveBuffer();
     ZRErrCode Refill();
     ZRErrCode ReadDirect(char* destination, USize count, USize& done);
     ZRErrCode WritePending();
@@ -66,7 +67,7 @@ private:
     const std::string path;
     int fd = -1;
     Int32 mode = File::ReadMode;
-    std::unique_ptr<char[]> buffer;  // FileBufferSize bytes from the first Open on
+    std::unique_ptr<char[]> buffer;  // FileBufferSize bytes from the first buffered read or write
     // None:    nothing is buffered; the position is bufferOffset.
     // Reading: buffer[0, filled) holds the file's bytes from bufferOffset on, and the position is
     //          bufferOffset + readPosition (readPosition <= filled).

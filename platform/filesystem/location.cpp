@@ -4,6 +4,7 @@
 // here, left for the operating system to interpret. A name never holds "/" (it would stand for
 // two components in the path); "\" inside a name is allowed by the editing calls, since the
 // operating system allows it, but is a separator again when a location is parsed from text.
+#include <algorithm>
 #include <utility>
 
 #include "host/filesystem.h"
@@ -23,10 +24,10 @@ bool IsValidName(const Name& name) {
     return !name.IsEmpty() && name.GetText().FindFirst(u'/') == MaxUIndex;
 }
 
-// Appends "/" (unless the path already ends with one) and the name's lossless UTF-8 bytes.
-void AppendComponent(std::string& path, const Name& name) {
-    if (!path.empty() && path.back() != '/') path += '/';
-    name.GetText().AppendBytes(path, CC_UTF8);
+// Where the last component of `components` starts.
+USize LastStart(const std::u16string& components) {
+    const std::size_t slash = components.rfind(u'/');
+    return slash == std::u16string::npos ? 0 : USize(slash + 1);
 }
 
 }  // namespace
@@ -34,18 +35,22 @@ void AppendComponent(std::string& path, const Name& name) {
 Location::Location(const ZR::UniString& path) {
     const std::u16string& units = path.Get();
     absolute = !units.empty() && IsSeparator(units.front());
-    // Room for every component at once: each begins with a unit that follows a separator or
-    // the start and is none itself.
-    std::size_t components = 0;
-    for (std::size_t i = 0; i < units.size(); ++i)
-        if (!IsSeparator(units[i]) && (i == 0 || IsSeparator(units[i - 1]))) ++components;
-    names.reserve(components);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= units.size(); ++i) {
-        if (i < units.size() && !IsSeparator(units[i])) continue;
-        if (i > start) names.emplace_back(ZR::UniString(units.data() + start, USize(i - start)));
-        start = i + 1;
+    std::u16string joined;
+    joined.reserve(units.size());
+    bool separated = true;  // the next unit that is no separator starts a component
+    for (const char16_t unit : units) {
+        if (IsSeparator(unit)) {
+            separated = true;
+            continue;
+        }
+        if (separated) {
+            if (count > 0) joined += u'/';
+            ++count;
+            separated = false;
+        }
+        joined += unit;
     }
+    components = ZR::UniString(std::move(joined));
 }
 
 Location Location::FromPath(const std::string& path) {
@@ -55,50 +60,67 @@ Location Location::FromPath(const std::string& path) {
 ZRErrCode Location::AppendToLocal(const Name& name) {
     if (!IsValidName(name)) return ErrBadName;
     return CatchMemoryFull([&] {
-        names.push_back(name);
+        if (count > 0) components.Append(u'/');
+        components.Append(name.GetText());
+        ++count;
         return NoError;
     });
 }
 
 ZRErrCode Location::GetLastLocalName(Name* name) const {
     if (name == nullptr) return ErrParam;
-    *name = names.empty() ? Name() : names.back();
-    return names.empty() ? ErrBadName : NoError;
-}
-
-ZRErrCode Location::SetLastLocalName(const Name& name) {
-    if (names.empty() || !IsValidName(name)) return ErrBadName;
-    names.back() = name;
+    if (count == 0) {
+        *name = Name();
+        return ErrBadName;
+    }
+    const USize start = LastStart(components.Get());
+    *name = Name(components.GetSubstring(start, components.GetLength() - start));
     return NoError;
 }
 
+ZRErrCode Location::SetLastLocalName(const Name& name) {
+    if (count == 0 || !IsValidName(name)) return ErrBadName;
+    return CatchMemoryFull([&] {
+        const USize start = LastStart(components.Get());
+        components.Delete(start, components.GetLength() - start);
+        components.Append(name.GetText());
+        return NoError;
+    });
+}
+
 ZRErrCode Location::DeleteLastLocalName() {
-    if (names.empty()) return ErrBadName;
-    names.pop_back();
+    if (count == 0) return ErrBadName;
+    const USize start = LastStart(components.Get());
+    // The "/" before the last component goes with it.
+    components.Delete(start == 0 ? 0 : start - 1, components.GetLength());
+    --count;
     return NoError;
 }
 
 ZR::UniString Location::ToDisplayText() const {
-    ZR::UniString text;
-    if (absolute) text.Append(u'/');
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) text.Append(u'/');
-        text.Append(names[i].GetText());
-    }
-    return text;
+    if (!absolute) return components;
+    ZR::UniString text(u"/");
+    return text.Append(components);
 }
 
 std::string Location::ToPath() const {
     std::string path = absolute ? std::string("/") : BaseFolderPath();
-    for (const Name& name : names) AppendComponent(path, name);
+    if (count > 0 && !path.empty() && path.back() != '/') path += '/';
+    // Each unit gives at most three bytes.
+    path.reserve(path.size() + 3 * std::size_t(components.GetLength()));
+    components.AppendBytes(path, CC_UTF8);
     return path.empty() ? std::string(".") : path;
 }
 
 ZRErrCode Location::Write(ZR::OChannel& channel) const {
     ZRErrCode status = channel.Write(UInt8(absolute ? 1 : 0));
-    if (status == NoError) status = channel.Write(UInt32(names.size()));
-    for (std::size_t i = 0; status == NoError && i < names.size(); ++i)
-        status = names[i].GetText().Write(channel);
+    if (status == NoError) status = channel.Write(count);
+    const std::u16string& units = components.Get();
+    for (std::size_t start = 0; status == NoError && start < units.size();) {
+        const std::size_t end = std::min(units.find(u'/', start), units.size());
+        status = ZR::UniString(units.data() + start, USize(end - start)).Write(channel);
+        start = end + 1;
+    }
     return status;
 }
 
