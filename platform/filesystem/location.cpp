@@ -37,18 +37,14 @@ Location::Location(const ZR::UniString& path) {
     absolute = !units.empty() && IsSeparator(units.front());
     std::u16string joined;
     joined.reserve(units.size());
-    bool separated = true;  // the next unit that is no separator starts a component
-    for (const char16_t unit : units) {
-        if (IsSeparator(unit)) {
-            separated = true;
-            continue;
-        }
-        if (separated) {
-            if (count > 0) joined += u'/';
-            ++count;
-            separated = false;
-        }
-        joined += unit;
+    for (std::size_t i = 0; i < units.size();) {
+        while (i < units.size() && IsSeparator(units[i])) ++i;
+        const std::size_t start = i;
+        while (i < units.size() && !IsSeparator(units[i])) ++i;
+        if (i == start) break;  // only separators were left
+        if (count > 0) joined += u'/';
+        joined.append(units, start, i - start);
+        ++count;
     }
     components = ZR::UniString(std::move(joined));
 }
@@ -106,8 +102,6 @@ ZR::UniString Location::ToDisplayText() const {
 std::string Location::ToPath() const {
     std::string path = absolute ? std::string("/") : BaseFolderPath();
     if (count > 0 && !path.empty() && path.back() != '/') path += '/';
-    // Each unit gives at most three bytes.
-    path.reserve(path.size() + 3 * std::size_t(components.GetLength()));
     components.AppendBytes(path, CC_UTF8);
     return path.empty() ? std::string(".") : path;
 }
