@@ -38,9 +38,21 @@ ZRErrCode FileImpl::NoteOutput(ZRErrCode status) {
     return status;
 }
 
+// Starts the write-back of the sequential stretch that `count` bytes at `offset` extend, once it
+// holds WriteBackStep bytes. Only a hint: a failure changes nothing the writer relies on, since
+// durability still rests on Sync alone.
+void FileImpl::NoteHandedOver(UInt64 offset, std::size_t count) {
+    if (offset != writeBackEnd) writeBackStart = offset;
+    writeBackEnd = offset + count;
+    if (writeBackEnd - writeBackStart < WriteBackStep) return;
+    (void)Posix::StartWriteBack(fd, path, writeBackStart, writeBackEnd - writeBackStart);
+    writeBackStart = writeBackEnd;
+}
+
 ZRErrCode FileImpl::WritePending() {
     if (use != Use::Writing) return NoError;
     const ZRErrCode status = Posix::WriteAt(fd, path, buffer.get(), filled, bufferOffset);
+    if (status == NoError) NoteHandedOver(bufferOffset, filled);
     // The bytes are gone either way: on failure the position still moves past them, and the
     // sticky status tells every later writer that the file lacks them.
     EmptyBuffer(bufferOffset + filled);
@@ -125,6 +137,7 @@ ZRErrCode FileImpl::Read(char* destination, USize count, USize* read) {
 
 ZRErrCode FileImpl::WriteThrough(const char* source, USize count) {
     const ZRErrCode status = Posix::WriteAt(fd, path, source, count, bufferOffset);
+    if (status == NoError) NoteHandedOver(bufferOffset, count);
     EmptyBuffer(bufferOffset + count);
     return status == NoError ? NoError : NoteOutput(status);
 }

@@ -54,6 +54,7 @@ ZRErrCode FileImpl::Open(Int32 openMode) {
     EmptyBuffer(0);
     inputStatus = NoError;
     outputStatus = NoError;
+    writeBackStart = writeBackEnd = 0;
     return NoError;
 }
 

@@ -18,6 +18,10 @@ constexpr std::size_t FileBufferSize = 64 * 1024;
 // wants says so with ReadBin: the first read after such a position takes exactly those bytes
 // straight into the caller's memory.
 constexpr std::size_t SeekReadSize = 4 * 1024;
+// Each time a file has been handed this many more bytes in one sequential stretch, their
+// write-back to the disk is started, so that the disk writes while the writer produces the rest
+// and a Sync at the end waits only for the last of them.
+constexpr UInt64 WriteBackStep = 1024 * 1024;
 
 struct FileImpl {
 public:
@@ -58,6 +62,7 @@ private:
     ZRErrCode ReadDirect(char* destination, USize count, USize& done);
     ZRErrCode WritePending();
     ZRErrCode WriteThrough(const char* source, USize count);
+    void NoteHandedOver(UInt64 offset, std::size_t count);
     void EmptyBuffer(UInt64 offset);
     ZRErrCode NoteInput(ZRErrCode status);
     ZRErrCode NoteOutput(ZRErrCode status);
@@ -82,6 +87,10 @@ private:
     ZRErrCode inputStatus = NoError;
     // The first write failure since the file was opened; it refuses every later write.
     ZRErrCode outputStatus = NoError;
+    // The bytes handed over since the last write-back started, [writeBackStart, writeBackEnd):
+    // one sequential stretch, restarted by a write anywhere but at its end.
+    UInt64 writeBackStart = 0;
+    UInt64 writeBackEnd = 0;
 };
 
 }  // namespace IO

@@ -10,6 +10,7 @@
 
 #include "host/filesystem.h"
 #include "platform/filesystem/fault_injection.h"
+#include "platform/filesystem/file_impl.h"
 #include "tests/platform/filesystem/file_helpers.h"
 
 namespace {
@@ -155,6 +156,55 @@ TEST_F(FileTest, FailedWriteThroughIsReturnedAndSticks) {
     EXPECT_EQ(handle->WriteBin(large.data(), USize(large.size())), IO::ErrDiskFull);
     IO::FaultInjection::Reset();
     EXPECT_EQ(handle->GetOutputStatus(), IO::ErrDiskFull);
+}
+
+// Each WriteBackStep bytes written in one sequential stretch start their write-back; a write
+// anywhere but at the stretch's end starts a new one. The start is only a hint: when it fails,
+// every write and the sync succeed and the file holds every byte.
+TEST_F(FileTest, WriteBackStartsPerStepOfASequentialStretchAndMayFail) {
+    constexpr size_t Step = size_t(IO::WriteBackStep);
+    struct Write {
+        size_t position;
+        size_t count;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Write> writes;
+        size_t piece;  // bytes per WriteBin: below the buffer's size they are buffered
+        UInt64 starts;
+    } cases[] = {
+        {"buffered", {{0, 2 * Step + Step / 2}}, 1000, 2},
+        {"written through", {{0, 2 * Step}}, Step, 2},
+        {"continued at its end", {{0, Step / 2}, {Step / 2, Step / 2}}, 1000, 1},
+        {"two stretches", {{0, Step - 10}, {3 * Step, Step - 10}}, 1000, 0},
+    };
+    namespace FI = IO::FaultInjection;
+    for (const Case& c : cases) {
+        for (const bool fails : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (fails ? ", failing" : ""));
+            ASSERT_TRUE(folder.WriteFile("f", ""));
+            auto handle = OpenFile(folder.LocationOf("f"), IO::File::WriteEmptyMode);
+            ASSERT_TRUE(handle);
+            FI::StartCounting();
+            if (fails) FI::FailCall(FI::Op::WriteBack, 1, {EIO, FI::Repeat::Persistent});
+            std::string expected;
+            for (const Write& write : c.writes) {
+                const std::string bytes(write.count, char('a' + expected.size() % 26));
+                expected.resize(std::max(expected.size(), write.position + write.count), '\0');
+                expected.replace(write.position, write.count, bytes);
+                ASSERT_EQ(handle->SetDataPosition(Int32(write.position)), NoError);
+                for (size_t done = 0; done < bytes.size(); done += c.piece) {
+                    const size_t count = std::min(c.piece, bytes.size() - done);
+                    ASSERT_EQ(handle->WriteBin(bytes.data() + done, USize(count)), NoError);
+                }
+            }
+            EXPECT_EQ(handle->Sync(), NoError);
+            EXPECT_EQ(handle->Close(), NoError);
+            EXPECT_EQ(FI::GetCallCount(FI::Op::WriteBack), c.starts);
+            FI::Reset();
+            EXPECT_TRUE(folder.ReadFile("f") == expected);
+        }
+    }
 }
 
 ZR::UniString Text(const std::string& utf8) {
