@@ -49,6 +49,15 @@ void FileImpl::NoteHandedOver(UInt64 offset, std::size_t count) {
     writeBackStart = writeBackEnd;
 }
 
+// With the buffer empty: gives the pass the larger buffer once it has gone LongPassBytes.
+void FileImpl::GrowBufferForLongPass() {
+    if (capacity >= LongPassBufferSize || Position() - passStart < LongPassBytes) return;
+    char* const larger = new (std::nothrow) char[LongPassBufferSize];
+    if (larger == nullptr) return;  // the small buffer serves
+    buffer.reset(larger);
+    capacity = LongPassBufferSize;
+}
+
 ZRErrCode FileImpl::WritePending() {
     if (use != Use::Writing) return NoError;
     const ZRErrCode status = Posix::WriteAt(fd, path, buffer.get(), filled, bufferOffset);
@@ -70,10 +79,11 @@ ZRErrCode FileImpl::Flush() {
 ZRErrCode FileImpl::Refill() {
     (void)WritePending();
     EmptyBuffer(Position());
+    GrowBufferForLongPass();
     std::size_t got = 0;
     const ZRErrCode status = Posix::ReadAt(fd, path, buffer.get(), readSize, bufferOffset, &got);
     if (status != NoError) return status;
-    readSize = std::min(readSize * 2, FileBufferSize);
+    readSize = std::min(readSize * 2, capacity);
     if (got == 0) return ErrEndOfFile;
     use = Use::Reading;
     filled = got;
@@ -149,15 +159,16 @@ ZRErrCode FileImpl::Write(const char* source, USize count) {
     if (source == nullptr) return NoteOutput(ErrParam);
     if (mode == File::ReadMode) return NoteOutput(ErrAccessDenied);
     if (use == Use::Reading) EmptyBuffer(Position());  // read-ahead is stale once we write
-    if (use == Use::None && count >= FileBufferSize) return WriteThrough(source, count);
+    if (use == Use::None && count >= capacity) return WriteThrough(source, count);
     use = Use::Writing;
     while (count > 0) {
-        if (filled == FileBufferSize) {
+        if (filled == capacity) {
             const ZRErrCode status = WritePending();
             if (status != NoError) return status;
+            GrowBufferForLongPass();
             use = Use::Writing;
         }
-        const std::size_t step = std::min<std::size_t>(count, FileBufferSize - filled);
+        const std::size_t step = std::min<std::size_t>(count, capacity - filled);
         std::memcpy(buffer.get() + filled, source, step);
         filled += step;
         source += step;

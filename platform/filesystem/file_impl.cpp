@@ -45,6 +45,7 @@ ZRErrCode FileImpl::Open(Int32 openMode) {
     if (!buffer) {
         buffer.reset(new (std::nothrow) char[FileBufferSize]);
         if (!buffer) return ErrMemoryFull;
+        capacity = FileBufferSize;
     }
     int newFd = -1;
     const ZRErrCode status = Posix::OpenFile(path, flags, &newFd);
@@ -52,6 +53,7 @@ ZRErrCode FileImpl::Open(Int32 openMode) {
     fd = newFd;
     mode = openMode;
     EmptyBuffer(0);
+    passStart = 0;
     inputStatus = NoError;
     outputStatus = NoError;
     writeBackStart = writeBackEnd = 0;
@@ -79,6 +81,7 @@ ZRErrCode FileImpl::SetPosition(Int32 position) {
         readPosition = std::size_t(target - bufferOffset);  // the buffered bytes stay usable
         return NoError;
     }
+    if (target != Position()) passStart = target;
     EmptyBuffer(target);
     readSize = SeekReadSize;
     justPositioned = true;

@@ -10,10 +10,17 @@
 
 namespace IO {
 
-// Bytes in a file's buffer. A sequential pass makes one read call per this many bytes.
+// Bytes in a file's buffer when it is first opened. A sequential pass makes one read call per
+// this many bytes.
 constexpr std::size_t FileBufferSize = 64 * 1024;
+// A pass that has read or written LongPassBytes in one sequential stretch goes on with a buffer
+// of LongPassBufferSize: a whole-file pass (a load, a save) makes a quarter of the system calls,
+// while a file used for a few lines keeps the small buffer. The larger buffer stays with the file
+// object; when it cannot be had, the small one serves.
+constexpr UInt64 LongPassBytes = 1024 * 1024;
+constexpr std::size_t LongPassBufferSize = 256 * 1024;
 // The first refill after a position is set outside the buffer asks for this many bytes; each
-// following refill asks for twice as many, up to FileBufferSize. A random access that reads a
+// following refill asks for twice as many, up to the buffer's size. A random access that reads a
 // line or two so costs a small read, not a whole buffer. A caller that knows how many bytes it
 // wants says so with ReadBin: the first read after such a position takes exactly those bytes
 // straight into the caller's memory.
@@ -63,6 +70,7 @@ private:
     ZRErrCode WritePending();
     ZRErrCode WriteThrough(const char* source, USize count);
     void NoteHandedOver(UInt64 offset, std::size_t count);
+    void GrowBufferForLongPass();
     void EmptyBuffer(UInt64 offset);
     ZRErrCode NoteInput(ZRErrCode status);
     ZRErrCode NoteOutput(ZRErrCode status);
@@ -71,7 +79,8 @@ private:
     const std::string path;
     int fd = -1;
     Int32 mode = File::ReadMode;
-    std::unique_ptr<char[]> buffer;  // FileBufferSize bytes from the first Open on
+    std::unique_ptr<char[]> buffer;  // `capacity` bytes from the first Open on
+    std::size_t capacity = 0;        // FileBufferSize, or LongPassBufferSize after a long pass
     // None:    nothing is buffered; the position is bufferOffset.
     // Reading: buffer[0, filled) holds the file's bytes from bufferOffset on, and the position is
     //          bufferOffset + readPosition (readPosition <= filled).
@@ -83,6 +92,7 @@ private:
     std::size_t filled = 0;
     std::size_t readSize = FileBufferSize;  // what the next refill asks for
     bool justPositioned = false;  // nothing was read since a position outside the buffer was set
+    UInt64 passStart = 0;         // where the sequential pass that reaches the position began
     // The first read failure (end of file included) since the file was opened or positioned.
     ZRErrCode inputStatus = NoError;
     // The first write failure since the file was opened; it refuses every later write.

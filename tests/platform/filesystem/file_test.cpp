@@ -207,6 +207,52 @@ TEST_F(FileTest, WriteBackStartsPerStepOfASequentialStretchAndMayFail) {
     }
 }
 
+// A pass that has gone LongPassBytes in one sequential stretch reads and writes through the larger
+// buffer; a position set elsewhere starts a new pass. Reads (ending at the end of the file) and
+// writes come in 1000-byte pieces.
+TEST_F(FileTest, ALongSequentialPassGoesOnWithTheLargerBuffer) {
+    constexpr size_t MiB = 1024 * 1024;
+    static_assert(IO::LongPassBytes == MiB && IO::LongPassBufferSize == MiB / 4);
+    struct Case {
+        const char* name;
+        std::vector<std::pair<size_t, size_t>> reads;  // from, up to (0: written instead)
+        UInt64 calls;                                  // reads or writes
+    } cases[] = {
+        // 16 of 64 KiB, then 64 KiB, 128 KiB and eight more up to the end, which one more finds
+        {"one read pass", {{0, 3 * MiB}}, 27},
+        // 12 of 64 KiB; after the seek one exact read, 4 to 32 KiB, then 16 of 64 KiB and the end
+        {"two short read passes", {{0, 3 * MiB / 4}, {2 * MiB, 3 * MiB}}, 34},
+        // 16 of 64 KiB, then 4 of 256 KiB
+        {"one write pass", {{0, 0}}, 20},
+    };
+    ASSERT_TRUE(folder.WriteFile("f", std::string(3 * MiB, 'r')));
+    ASSERT_TRUE(folder.WriteFile("w", ""));
+    namespace FI = IO::FaultInjection;
+    char piece[1000] = {};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool writes = c.reads.front().second == 0;
+        auto handle = writes ? OpenFile(folder.LocationOf("w"), IO::File::WriteEmptyMode)
+                             : OpenFile(folder.LocationOf("f"), IO::File::ReadMode);
+        ASSERT_TRUE(handle);
+        FI::StartCounting();
+        for (size_t written = 0; writes && written < 2 * MiB; written += sizeof piece)
+            ASSERT_EQ(handle->WriteBin(piece, USize(std::min(sizeof piece, 2 * MiB - written))),
+                      NoError);
+        for (const auto& [from, to] : writes ? decltype(c.reads){} : c.reads) {
+            if (from > 0) ASSERT_EQ(handle->SetDataPosition(Int32(from)), NoError);
+            USize got = 0;
+            for (size_t done = from; done < to; done += got)
+                ASSERT_EQ(handle->ReadBin(piece, USize(std::min(sizeof piece, to - done)), &got),
+                          NoError);
+        }
+        if (!writes) EXPECT_EQ(handle->ReadBin(piece, 1), IO::ErrEndOfFile);
+        EXPECT_EQ(handle->Close(), NoError);
+        EXPECT_EQ(FI::GetCallCount(writes ? FI::Op::Write : FI::Op::Read), c.calls);
+        FI::Reset();
+    }
+}
+
 ZR::UniString Text(const std::string& utf8) {
     return ZR::UniString(utf8.data(), USize(utf8.size()), CC_UTF8);
 }
