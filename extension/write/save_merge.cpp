@@ -15,7 +15,8 @@ namespace {
 
 // A stretch after the leading run of at most this many bytes is read whole by one read, and the
 // tail's lines are taken from memory; a longer one is read line by line at each entry's offset.
-// The tail holds fewer than CompactionEntries lines, so only lines of kilobytes reach the bound.
+// OUTPUT compacts a file before its tail reaches 1023 lines, so there only lines of a kilobyte or
+// more reach the bound; a file written by other programs may have a tail of any length.
 constexpr UInt64 TailBytesInMemory = 1024 * 1024;
 
 // The entries of tailIndex in index order (key order), with their lines.
