@@ -158,7 +158,11 @@ bool AppendOne(const ValueList& list, AppendCost& cost, std::vector<double>& qui
 
 std::optional<Round> CloseRound(const DataSet& set, const std::string& workPath) {
     constexpr const char* figure = "save.close";
-    BenchSupport::CopyBytes(set.path, workPath, false);
+    // The fresh copy is synced before the clock starts: otherwise its write-back (which the file
+    // system starts when a truncated file is closed) would still run during the save, which
+    // would wait for it to drop the old file and share the disk with it, and the save would be
+    // charged for writing its input, which the copy it is compared with is not.
+    BenchSupport::CopyBytes(set.path, workPath, true);
     ChannelInfo* info = ClaimLoaded(figure, workPath, ModeWriteAppend);
     if (info == nullptr) return std::nullopt;
     info->modified = 1;

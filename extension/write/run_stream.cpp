@@ -28,8 +28,7 @@ ZRErrCode RunStream::Start() {
     return info.file->SetDataPosition(Int32(offset));
 }
 
-ZRErrCode RunStream::CopyBlockBelow(const ZR::UniString* key, LineWriter& temp) {
-    const UInt32 limit = key == nullptr ? end : LastSampleBelow(*key);
+ZRErrCode RunStream::CopyBlockBelow(UInt32 limit, LineWriter& temp) {
     ZRErrCode status = NoError;
     while (status == NoError && offset < limit) {
         const char* data = nullptr;
@@ -45,11 +44,11 @@ ZRErrCode RunStream::CopyBlockBelow(const ZR::UniString* key, LineWriter& temp) 
     return status;
 }
 
-// The lines before the last sample whose key is below `key` all sort before it: the offset of
-// that sample's line, or the run's start when there is none.
-UInt32 RunStream::LastSampleBelow(const ZR::UniString& key) const {
+// The lines before the last sample whose key is below `key` all sort before it.
+UInt32 RunStream::CopyLimitBelow(const ZR::UniString* key) const {
+    if (key == nullptr) return end;
     Int32 below = 0;
-    const Int32 found = SearchSamples(info, key, below);
+    const Int32 found = SearchSamples(info, *key, below);
     if (found >= 0) below = found - 1;
     return below >= 0 ? info.sortedIndex.GetContent()[below].filePos : info.DataStart();
 }

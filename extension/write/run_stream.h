@@ -28,11 +28,13 @@ public:
     bool Pending() const { return pending; }
     void Drop() { pending = false; }
 
-    // With no line pending: copies into `temp` the whole lines of the run that surely sort
-    // before `key` (those before the last sample below it), or, with `key` null, the rest of the
-    // run. Lines that a save would change (line ends with LF, deletion lines) and a line longer
-    // than the file's buffer are left to Fill.
-    [[nodiscard]] ZRErrCode CopyBlockBelow(const ZR::UniString* key, LineWriter& temp);
+    // Where the lines of the run that surely sort before `key` end: at the last sample below it
+    // (the run's start when there is none), or, with `key` null, at the run's end.
+    UInt32 CopyLimitBelow(const ZR::UniString* key) const;
+    // With no line pending: copies into `temp` the whole lines of the run before `limit` (from
+    // CopyLimitBelow). Lines that a save would change (line ends with LF, deletion lines) and a
+    // line longer than the file's buffer are left to Fill.
+    [[nodiscard]] ZRErrCode CopyBlockBelow(UInt32 limit, LineWriter& temp);
     // Reads lines until one gives a record or the run ends.
     [[nodiscard]] ZRErrCode Fill();
     // Compares the pending line's key with `key` in the order of the index (code units).
@@ -42,7 +44,6 @@ public:
 
 private:
     [[nodiscard]] ZRErrCode ReadLine();
-    UInt32 LastSampleBelow(const ZR::UniString& key) const;
     size_t UnchangedPrefix(const char* data, size_t count) const;
 
     ChannelInfo& info;

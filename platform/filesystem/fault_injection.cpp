@@ -78,7 +78,7 @@ Verdict Detail::Evaluate(Op op, std::string_view path) {
 const char* OpName(Op op) {
     static const char* const names[OpCount] = {
         "New",   "Create", "Open",   "Read", "Write",    "SetPosition", "GetPosition",
-        "Close", "Delete", "Rename", "Sync", "Truncate", "Identity"};
+        "Close", "Delete", "Rename", "Sync", "Truncate", "Identity",    "WriteBack"};
     const int index = int(op);
     return index >= 0 && index < OpCount ? names[index] : "?";
 }

@@ -32,6 +32,7 @@ namespace IO::FaultInjection {
 //   Sync         File::Sync (after the flush) and FileSystem::SyncFolder
 //   Truncate     File::Truncate
 //   Identity     File::GetIdentity
+//   WriteBack    starting the write-back of bytes handed over (a hint: its failure is ignored)
 enum class Op : int {
     New,
     Create,
@@ -46,8 +47,9 @@ enum class Op : int {
     Sync,
     Truncate,
     Identity,
+    WriteBack,
 };
-constexpr int OpCount = 13;
+constexpr int OpCount = 14;
 
 // Human-readable name of a kind ("Write"), for test messages.
 HOST_API const char* OpName(Op op);

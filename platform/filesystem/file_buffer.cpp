@@ -38,9 +38,30 @@ ZRErrCode FileImpl::NoteOutput(ZRErrCode status) {
     return status;
 }
 
+// Starts the write-back of the sequential stretch that `count` bytes at `offset` extend, once it
+// holds WriteBackStep bytes. Only a hint: a failure changes nothing the writer relies on, since
+// durability still rests on Sync alone.
+void FileImpl::NoteHandedOver(UInt64 offset, std::size_t count) {
+    if (offset != writeBackEnd) writeBackStart = offset;
+    writeBackEnd = offset + count;
+    if (writeBackEnd - writeBackStart < WriteBackStep) return;
+    (void)Posix::StartWriteBack(fd, path, writeBackStart, writeBackEnd - writeBackStart);
+    writeBackStart = writeBackEnd;
+}
+
+// With the buffer empty: gives the pass the larger buffer once it has gone LongPassBytes.
+void FileImpl::GrowBufferForLongPass() {
+    if (capacity >= LongPassBufferSize || Position() - passStart < LongPassBytes) return;
+    char* const larger = new (std::nothrow) char[LongPassBufferSize];
+    if (larger == nullptr) return;  // the small buffer serves
+    buffer.reset(larger);
+    capacity = LongPassBufferSize;
+}
+
 ZRErrCode FileImpl::WritePending() {
     if (use != Use::Writing) return NoError;
     const ZRErrCode status = Posix::WriteAt(fd, path, buffer.get(), filled, bufferOffset);
+    if (status == NoError) NoteHandedOver(bufferOffset, filled);
     // The bytes are gone either way: on failure the position still moves past them, and the
     // sticky status tells every later writer that the file lacks them.
     EmptyBuffer(bufferOffset + filled);
@@ -56,7 +77,7 @@ ZRErrCode FileImpl::Flush() {
 // The buffer is made at its first use: a file read only in single direct reads (a lookup's lines)
 // or written in whole blocks never needs one.
 ZRErrCode FileImpl::HaveBuffer() {
-    if (!buffer) buffer.reset(new (std::nothrow) char[FileBufferSize]);
+    if (!buffer) buffer.reset(new (std::nothrow) char[capacity]);
     return buffer ? NoError : ErrMemoryFull;
 }
 
@@ -66,10 +87,11 @@ ZRErrCode FileImpl::Refill() {
     (void)WritePending();
     EmptyBuffer(Position());
     if (const ZRErrCode status = HaveBuffer(); status != NoError) return status;
+    GrowBufferForLongPass();
     std::size_t got = 0;
     const ZRErrCode status = Posix::ReadAt(fd, path, buffer.get(), readSize, bufferOffset, &got);
     if (status != NoError) return status;
-    readSize = std::min(readSize * 2, FileBufferSize);
+    readSize = std::min(readSize * 2, capacity);
     if (got == 0) return ErrEndOfFile;
     use = Use::Reading;
     filled = got;
@@ -133,6 +155,7 @@ ZRErrCode FileImpl::Read(char* destination, USize count, USize* read) {
 
 ZRErrCode FileImpl::WriteThrough(const char* source, USize count) {
     const ZRErrCode status = Posix::WriteAt(fd, path, source, count, bufferOffset);
+    if (status == NoError) NoteHandedOver(bufferOffset, count);
     EmptyBuffer(bufferOffset + count);
     return status == NoError ? NoError : NoteOutput(status);
 }
@@ -144,16 +167,17 @@ ZRErrCode FileImpl::Write(const char* source, USize count) {
     if (source == nullptr) return NoteOutput(ErrParam);
     if (mode == File::ReadMode) return NoteOutput(ErrAccessDenied);
     if (use == Use::Reading) EmptyBuffer(Position());  // read-ahead is stale once we write
-    if (use == Use::None && count >= FileBufferSize) return WriteThrough(source, count);
+    if (use == Use::None && count >= capacity) return WriteThrough(source, count);
     if (const ZRErrCode status = HaveBuffer(); status != NoError) return NoteOutput(status);
     use = Use::Writing;
     while (count > 0) {
-        if (filled == FileBufferSize) {
+        if (filled == capacity) {
             const ZRErrCode status = WritePending();
             if (status != NoError) return status;
+            GrowBufferForLongPass();
             use = Use::Writing;
         }
-        const std::size_t step = std::min<std::size_t>(count, FileBufferSize - filled);
+        const std::size_t step = std::min<std::size_t>(count, capacity - filled);
         std::memcpy(buffer.get() + filled, source, step);
         filled += step;
         source += step;

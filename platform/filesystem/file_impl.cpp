@@ -48,8 +48,10 @@ ZRErrCode FileImpl::Open(Int32 openMode) {
     fd = newFd;
     mode = openMode;
     EmptyBuffer(0);
+    passStart = 0;
     inputStatus = NoError;
     outputStatus = NoError;
+    writeBackStart = writeBackEnd = 0;
     return NoError;
 }
 
@@ -74,6 +76,7 @@ ZRErrCode FileImpl::SetPosition(Int32 position) {
         readPosition = std::size_t(target - bufferOffset);  // the buffered bytes stay usable
         return NoError;
     }
+    if (target != Position()) passStart = target;
     EmptyBuffer(target);
     readSize = SeekReadSize;
     justPositioned = true;

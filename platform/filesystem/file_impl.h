@@ -10,14 +10,25 @@
 
 namespace IO {
 
-// Bytes in a file's buffer. A sequential pass makes one read call per this many bytes.
+// Bytes in a file's buffer when it is first opened. A sequential pass makes one read call per
+// this many bytes.
 constexpr std::size_t FileBufferSize = 64 * 1024;
+// A pass that has read or written LongPassBytes in one sequential stretch goes on with a buffer
+// of LongPassBufferSize: a whole-file pass (a load, a save) makes a quarter of the system calls,
+// while a file used for a few lines keeps the small buffer. The larger buffer stays with the file
+// object; when it cannot be had, the small one serves.
+constexpr UInt64 LongPassBytes = 1024 * 1024;
+constexpr std::size_t LongPassBufferSize = 256 * 1024;
 // The first refill after a position is set outside the buffer asks for this many bytes; each
-// following refill asks for twice as many, up to FileBufferSize. A random access that reads a
+// following refill asks for twice as many, up to the buffer's size. A random access that reads a
 // line or two so costs a small read, not a whole buffer. A caller that knows how many bytes it
 // wants says so with ReadBin: the first read after such a position takes exactly those bytes
 // straight into the caller's memory.
 constexpr std::size_t SeekReadSize = 4 * 1024;
+// Each time a file has been handed this many more bytes in one sequential stretch, their
+// write-back to the disk is started, so that the disk writes while the writer produces the rest
+// and a Sync at the end waits only for the last of them.
+constexpr UInt64 WriteBackStep = 1024 * 1024;
 
 struct FileImpl {
 public:
@@ -59,6 +70,8 @@ private:
     ZRErrCode ReadDirect(char* destination, USize count, USize& done);
     ZRErrCode WritePending();
     ZRErrCode WriteThrough(const char* source, USize count);
+    void NoteHandedOver(UInt64 offset, std::size_t count);
+    void GrowBufferForLongPass();
     void EmptyBuffer(UInt64 offset);
     ZRErrCode NoteInput(ZRErrCode status);
     ZRErrCode NoteOutput(ZRErrCode status);
@@ -67,7 +80,8 @@ private:
     const std::string path;
     int fd = -1;
     Int32 mode = File::ReadMode;
-    std::unique_ptr<char[]> buffer;  // FileBufferSize bytes from the first buffered read or write
+    std::unique_ptr<char[]> buffer;  // `capacity` bytes from the first buffered read or write
+    std::size_t capacity = FileBufferSize;  // LongPassBufferSize after a long pass
     // None:    nothing is buffered; the position is bufferOffset.
     // Reading: buffer[0, filled) holds the file's bytes from bufferOffset on, and the position is
     //          bufferOffset + readPosition (readPosition <= filled).
@@ -79,10 +93,15 @@ private:
     std::size_t filled = 0;
     std::size_t readSize = FileBufferSize;  // what the next refill asks for
     bool justPositioned = false;  // nothing was read since a position outside the buffer was set
+    UInt64 passStart = 0;         // where the sequential pass that reaches the position began
     // The first read failure (end of file included) since the file was opened or positioned.
     ZRErrCode inputStatus = NoError;
     // The first write failure since the file was opened; it refuses every later write.
     ZRErrCode outputStatus = NoError;
+    // The bytes handed over since the last write-back started, [writeBackStart, writeBackEnd):
+    // one sequential stretch, restarted by a write anywhere but at its end.
+    UInt64 writeBackStart = 0;
+    UInt64 writeBackEnd = 0;
 };
 
 }  // namespace IO

@@ -174,6 +174,12 @@ ZRErrCode SyncFile(int fd, const std::string& path) {
     return Guarded(Op::Sync, path, [&] { return ::fsync(fd); });
 }
 
+ZRErrCode StartWriteBack(int fd, const std::string& path, UInt64 offset, UInt64 count) {
+    return Guarded(Op::WriteBack, path, [&] {
+        return ::sync_file_range(fd, off64_t(offset), off64_t(count), SYNC_FILE_RANGE_WRITE);
+    });
+}
+
 ZRErrCode CloseFile(int fd, const std::string& path) {
     const Verdict verdict = Checkpoint(Op::Close, path);
     const int result = ::close(fd);

@@ -46,6 +46,10 @@ ZRErrCode GetStatus(int fd, const std::string& path, struct stat* info);
 ZRErrCode TruncateFile(int fd, const std::string& path, UInt64 length);
 // fsync(2) (Sync).
 ZRErrCode SyncFile(int fd, const std::string& path);
+// Asks the system to start writing `count` bytes at `offset` to the disk without waiting for
+// them (sync_file_range(2) with SYNC_FILE_RANGE_WRITE; WriteBack). It makes nothing durable: only
+// SyncFile does; it lets a later SyncFile wait for less.
+ZRErrCode StartWriteBack(int fd, const std::string& path, UInt64 offset, UInt64 count);
 // close(2) (Close). The descriptor is released even when a failure is returned; EINTR is not
 // retried, since the descriptor is gone by then.
 ZRErrCode CloseFile(int fd, const std::string& path);

@@ -10,6 +10,7 @@
 
 #include "host/filesystem.h"
 #include "platform/filesystem/fault_injection.h"
+#include "platform/filesystem/file_impl.h"
 #include "tests/platform/filesystem/file_helpers.h"
 
 namespace {
@@ -155,6 +156,103 @@ TEST_F(FileTest, FailedWriteThroughIsReturnedAndSticks) {
     EXPECT_EQ(handle->WriteBin(large.data(), USize(large.size())), IO::ErrDiskFull);
     IO::FaultInjection::Reset();
     EXPECT_EQ(handle->GetOutputStatus(), IO::ErrDiskFull);
+}
+
+// Each WriteBackStep bytes written in one sequential stretch start their write-back; a write
+// anywhere but at the stretch's end starts a new one. The start is only a hint: when it fails,
+// every write and the sync succeed and the file holds every byte.
+TEST_F(FileTest, WriteBackStartsPerStepOfASequentialStretchAndMayFail) {
+    constexpr size_t Step = size_t(IO::WriteBackStep);
+    struct Write {
+        size_t position;
+        size_t count;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Write> writes;
+        size_t piece;  // bytes per WriteBin: below the buffer's size they are buffered
+        UInt64 starts;
+    } cases[] = {
+        {"buffered", {{0, 2 * Step + Step / 2}}, 1000, 2},
+        {"written through", {{0, 2 * Step}}, Step, 2},
+        {"continued at its end", {{0, Step / 2}, {Step / 2, Step / 2}}, 1000, 1},
+        {"two stretches", {{0, Step - 10}, {3 * Step, Step - 10}}, 1000, 0},
+    };
+    namespace FI = IO::FaultInjection;
+    for (const Case& c : cases) {
+        for (const bool fails : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (fails ? ", failing" : ""));
+            ASSERT_TRUE(folder.WriteFile("f", ""));
+            auto handle = OpenFile(folder.LocationOf("f"), IO::File::WriteEmptyMode);
+            ASSERT_TRUE(handle);
+            FI::StartCounting();
+            if (fails) FI::FailCall(FI::Op::WriteBack, 1, {EIO, FI::Repeat::Persistent});
+            std::string expected;
+            for (const Write& write : c.writes) {
+                const std::string bytes(write.count, char('a' + expected.size() % 26));
+                expected.resize(std::max(expected.size(), write.position + write.count), '\0');
+                expected.replace(write.position, write.count, bytes);
+                ASSERT_EQ(handle->SetDataPosition(Int32(write.position)), NoError);
+                for (size_t done = 0; done < bytes.size(); done += c.piece) {
+                    const size_t count = std::min(c.piece, bytes.size() - done);
+                    ASSERT_EQ(handle->WriteBin(bytes.data() + done, USize(count)), NoError);
+                }
+            }
+            EXPECT_EQ(handle->Sync(), NoError);
+            EXPECT_EQ(handle->Close(), NoError);
+            EXPECT_EQ(FI::GetCallCount(FI::Op::WriteBack), c.starts);
+            FI::Reset();
+            EXPECT_TRUE(folder.ReadFile("f") == expected);
+        }
+    }
+}
+
+// A pass that has gone LongPassBytes in one sequential stretch reads and writes through the larger
+// buffer; a position set elsewhere starts a new pass. Reads (ending at the end of the file) and
+// writes come in 1000-byte pieces.
+TEST_F(FileTest, ALongSequentialPassGoesOnWithTheLargerBuffer) {
+    constexpr size_t MiB = 1024 * 1024;
+    static_assert(IO::LongPassBytes == MiB && IO::LongPassBufferSize == MiB / 4);
+    struct Case {
+        const char* name;
+        std::vector<std::pair<size_t, size_t>> reads;  // from, up to (0: written instead)
+        UInt64 calls;                                  // reads or writes
+    } cases[] = {
+        // 16 of 64 KiB, then 64 KiB, 128 KiB and eight more up to the end, which one more finds
+        {"one read pass", {{0, 3 * MiB}}, 27},
+        // 12 of 64 KiB; after the seek one exact read, 4 to 32 KiB, then 16 of 64 KiB and the end
+        {"two short read passes", {{0, 3 * MiB / 4}, {2 * MiB, 3 * MiB}}, 34},
+        // 16 of 64 KiB, then 4 of 256 KiB
+        {"one write pass", {{0, 0}}, 20},
+    };
+    ASSERT_TRUE(folder.WriteFile("f", std::string(3 * MiB, 'r')));
+    ASSERT_TRUE(folder.WriteFile("w", ""));
+    namespace FI = IO::FaultInjection;
+    char piece[1000] = {};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool writes = c.reads.front().second == 0;
+        auto handle = writes ? OpenFile(folder.LocationOf("w"), IO::File::WriteEmptyMode)
+                             : OpenFile(folder.LocationOf("f"), IO::File::ReadMode);
+        ASSERT_TRUE(handle);
+        FI::StartCounting();
+        for (size_t written = 0; writes && written < 2 * MiB; written += sizeof piece) {
+            ASSERT_EQ(handle->WriteBin(piece, USize(std::min(sizeof piece, 2 * MiB - written))),
+                      NoError);
+        }
+        for (const auto& [from, to] : writes ? decltype(c.reads){} : c.reads) {
+            if (from > 0) ASSERT_EQ(handle->SetDataPosition(Int32(from)), NoError);
+            USize got = 0;
+            for (size_t done = from; done < to; done += got) {
+                ASSERT_EQ(handle->ReadBin(piece, USize(std::min(sizeof piece, to - done)), &got),
+                          NoError);
+            }
+        }
+        if (!writes) EXPECT_EQ(handle->ReadBin(piece, 1), IO::ErrEndOfFile);
+        EXPECT_EQ(handle->Close(), NoError);
+        EXPECT_EQ(FI::GetCallCount(writes ? FI::Op::Write : FI::Op::Read), c.calls);
+        FI::Reset();
+    }
 }
 
 ZR::UniString Text(const std::string& utf8) {
