@@ -241,14 +241,18 @@ TEST_F(FileTest, ALongSequentialPassGoesOnWithTheLargerBuffer) {
                       NoError);
         }
         for (const auto& [from, to] : writes ? decltype(c.reads){} : c.reads) {
-            if (from > 0) ASSERT_EQ(handle->SetDataPosition(Int32(from)), NoError);
+            if (from > 0) {
+                ASSERT_EQ(handle->SetDataPosition(Int32(from)), NoError);
+            }
             USize got = 0;
             for (size_t done = from; done < to; done += got) {
                 ASSERT_EQ(handle->ReadBin(piece, USize(std::min(sizeof piece, to - done)), &got),
                           NoError);
             }
         }
-        if (!writes) EXPECT_EQ(handle->ReadBin(piece, 1), IO::ErrEndOfFile);
+        if (!writes) {
+            EXPECT_EQ(handle->ReadBin(piece, 1), IO::ErrEndOfFile);
+        }
         EXPECT_EQ(handle->Close(), NoError);
         EXPECT_EQ(FI::GetCallCount(writes ? FI::Op::Write : FI::Op::Read), c.calls);
         FI::Reset();
