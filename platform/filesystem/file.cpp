@@ -12,12 +12,19 @@ namespace IO {
 namespace {
 
 // Finds the file at `path`, creating it when missing and `onNotFound` asks for it. Only a
-// regular file (or a link to one) is a file.
-ZRErrCode FindOrCreate(const std::string& path, File::OnNotFound onNotFound) {
+// regular file (or a link to one) is a file. A file that must exist is looked at through a
+// descriptor open for reading, handed to `lookedAt` for the first Open (-1 when there is none).
+ZRErrCode FindOrCreate(const std::string& path, File::OnNotFound onNotFound, int& lookedAt) {
+    lookedAt = -1;
     struct stat info;
-    ZRErrCode status = Posix::LookUp(path, &info);
+    ZRErrCode status = onNotFound == File::Fail ? Posix::OpenToLookAt(path, &lookedAt, &info)
+                                                : Posix::LookUp(path, &info);
     if (status == ErrNotFound && onNotFound == File::Create) return Posix::CreateEmptyFile(path);
     if (status == NoError && !S_ISREG(info.st_mode)) status = ErrNotAFile;
+    if (status != NoError && lookedAt >= 0) {
+        Posix::ReleaseLookedAt(lookedAt);
+        lookedAt = -1;
+    }
     return status;
 }
 
@@ -27,9 +34,12 @@ ZRErrCode File::New(std::unique_ptr<File>& file, const Location& location, OnNot
     file.reset();
     return CatchMemoryFull([&] {
         std::string path = location.ToPath();
-        const ZRErrCode status = FindOrCreate(path, onNotFound);
+        int lookedAt = -1;
+        const ZRErrCode status = FindOrCreate(path, onNotFound, lookedAt);
         if (status != NoError) return status;
-        std::unique_ptr<FileImpl> impl(new (std::nothrow) FileImpl(location, std::move(path)));
+        std::unique_ptr<FileImpl> impl(new (std::nothrow)
+                                           FileImpl(location, std::move(path), lookedAt));
+        if (!impl && lookedAt >= 0) Posix::ReleaseLookedAt(lookedAt);
         if (impl) file.reset(new (std::nothrow) File(std::move(impl)));
         return file ? NoError : ErrMemoryFull;
     });

@@ -31,11 +31,30 @@ int FlagsOf(Int32 openMode) {
 
 }  // namespace
 
-FileImpl::FileImpl(const Location& location, std::string path)
-    : location(location), path(std::move(path)) {}
+FileImpl::FileImpl(const Location& location, std::string path, int lookedAt)
+    : location(location), path(std::move(path)), lookedAt(lookedAt) {}
 
 FileImpl::~FileImpl() {
     if (IsOpen()) (void)Close();  // the module closes explicitly; nobody is left to tell
+    if (lookedAt >= 0) Posix::ReleaseLookedAt(lookedAt);
+}
+
+// The descriptor of `openMode`: the one New opened for reading when it serves, otherwise a new
+// one. The descriptor New opened serves only the first Open: a later one opens the path again,
+// which may name another file by then (a save renames its new text over the old).
+ZRErrCode FileImpl::OpenDescriptor(Int32 openMode, int flags, int& newFd) {
+    const int taken = std::exchange(lookedAt, -1);
+    if (taken >= 0 && openMode == File::ReadMode) {
+        const ZRErrCode status = Posix::TakeLookedAt(taken, path);
+        if (status == NoError) {
+            newFd = taken;
+            return NoError;
+        }
+        Posix::ReleaseLookedAt(taken);
+        return status;
+    }
+    if (taken >= 0) Posix::ReleaseLookedAt(taken);
+    return Posix::OpenFile(path, flags, &newFd);
 }
 
 ZRErrCode FileImpl::Open(Int32 openMode) {
@@ -43,7 +62,7 @@ ZRErrCode FileImpl::Open(Int32 openMode) {
     const int flags = FlagsOf(openMode);
     if (flags < 0) return ErrParam;
     int newFd = -1;
-    const ZRErrCode status = Posix::OpenFile(path, flags, &newFd);
+    const ZRErrCode status = OpenDescriptor(openMode, flags, newFd);
     if (status != NoError) return status;
     fd = newFd;
     mode = openMode;

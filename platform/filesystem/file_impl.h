@@ -33,7 +33,9 @@ constexpr UInt64 WriteBackStep = 1024 * 1024;
 struct FileImpl {
 public:
     // `path` is the operating-system path of `location`, fixed when the object is made.
-    FileImpl(const Location& location, std::string path);
+    // `lookedAt` (or -1) is a descriptor of the file open for reading, which the first Open for
+    // reading takes instead of opening the path again.
+    FileImpl(const Location& location, std::string path, int lookedAt);
     ~FileImpl();  // closes the file, ignoring failures
     FileImpl(const FileImpl&) = delete;
     FileImpl& operator=(const FileImpl&) = delete;
@@ -65,6 +67,7 @@ public:
 private:
     enum class Use { None, Reading, Writing };
 
+    ZRErrCode OpenDescriptor(Int32 openMode, int flags, int& newFd);
     ZRErrCode HaveBuffer();
     ZRErrCode Refill();
     ZRErrCode ReadDirect(char* destination, USize count, USize& done);
@@ -79,6 +82,7 @@ private:
     const Location location;
     const std::string path;
     int fd = -1;
+    int lookedAt;  // the descriptor New opened, until the first Open
     Int32 mode = File::ReadMode;
     std::unique_ptr<char[]> buffer;  // `capacity` bytes from the first buffered read or write
     std::size_t capacity = FileBufferSize;  // LongPassBufferSize after a long pass

@@ -104,6 +104,32 @@ ZRErrCode LookUp(const std::string& path, struct stat* info) {
     return Guarded(Op::New, path, [&] { return ::stat(path.c_str(), info); });
 }
 
+ZRErrCode OpenToLookAt(const std::string& path, int* fd, struct stat* info) {
+    *fd = -1;
+    if (!IsValidPath(path)) return ErrBadName;
+    const ZRErrCode status = Guarded(Op::New, path, [&] {
+        const int opened = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (opened < 0) return -1;
+        if (::fstat(opened, info) != 0) {
+            CloseKeepingErrno(opened);
+            return -1;
+        }
+        *fd = opened;
+        return 0;
+    });
+    // Any other failure to open (no read permission, no descriptor left) says nothing of what
+    // the path names: the path's own status does, as it did before a descriptor was asked for.
+    return status == NoError || status == ErrNotFound ? status : LookUp(path, info);
+}
+
+ZRErrCode TakeLookedAt(int fd, const std::string& path) {
+    return Guarded(Op::Open, path, [&] { return fd; });
+}
+
+void ReleaseLookedAt(int fd) {
+    ::close(fd);
+}
+
 bool Exists(const std::string& path) {
     struct stat info;
     return LookUp(path, &info) == NoError;

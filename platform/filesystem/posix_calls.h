@@ -21,6 +21,18 @@ ZRErrCode PassCheckpoint(FaultInjection::Op op, const std::string& path);
 
 // stat(2) of `path` (New). On failure `info` is unspecified.
 ZRErrCode LookUp(const std::string& path, struct stat* info);
+// Looks at the file `path` names by opening it for reading (New): `fd` gets the descriptor and
+// `info` its fstat(2). The one open serves both the lookup and a first Open for reading, which so
+// needs no second walk of the path. The open does not block (a FIFO would wait for a writer) and
+// takes no controlling terminal. When the open fails for another reason than a missing file (no
+// read permission, no descriptor left), the path is looked up by stat(2) instead (`fd` -1). On
+// failure `fd` is -1 and `info` unspecified.
+ZRErrCode OpenToLookAt(const std::string& path, int* fd, struct stat* info);
+// Passes the checkpoint of an Open that takes the descriptor `fd` of OpenToLookAt instead of
+// opening the path (Open): an injected failure fails that Open as it would fail open(2).
+ZRErrCode TakeLookedAt(int fd, const std::string& path);
+// Closes a descriptor of OpenToLookAt that no Open took; no checkpoint (it was only looked at).
+void ReleaseLookedAt(int fd);
 // True when `path` names anything (New); an injected failure reads as absent.
 bool Exists(const std::string& path);
 // Creates an empty file unless one exists; an existing file is left as it is (Create).

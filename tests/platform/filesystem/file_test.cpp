@@ -22,6 +22,46 @@ protected:
     OmbraTest::TempFolder folder;
 };
 
+// New finds regular files only, whatever else the path names, and never waits: a FIFO without a
+// writer is no file either. A file the process may not read is still found (its Open fails).
+TEST_F(FileTest, NewFindsRegularFilesOnly) {
+    ASSERT_TRUE(folder.WriteFile("plain", "x"));
+    ASSERT_TRUE(folder.WriteFile("unreadable", "x"));
+    ASSERT_EQ(::chmod(folder.PathOf("unreadable").c_str(), 0200), 0);
+    ASSERT_EQ(::mkdir(folder.PathOf("folder").c_str(), 0700), 0);
+    ASSERT_EQ(::mkfifo(folder.PathOf("fifo").c_str(), 0600), 0);
+    const struct {
+        const char* name;
+        ZRErrCode status;
+    } cases[] = {{"plain", NoError},           {"unreadable", NoError},
+                 {"folder", IO::ErrNotAFile},  {"fifo", IO::ErrNotAFile},
+                 {"missing", IO::ErrNotFound}, {"plain/below", IO::ErrNotFound}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<IO::File> file;
+        EXPECT_EQ(IO::File::New(file, folder.LocationOf(c.name), IO::File::Fail), c.status);
+        EXPECT_EQ(file != nullptr, c.status == NoError);
+    }
+}
+
+// The first Open for reading reads the file New found, through the descriptor New opened; every
+// later Open opens the path again, which may name another file by then.
+TEST_F(FileTest, OnlyTheFirstOpenReadsTheFileNewFound) {
+    ASSERT_TRUE(folder.WriteFile("f", "old"));
+    ASSERT_TRUE(folder.WriteFile("g", "new"));
+    std::unique_ptr<IO::File> file;
+    ASSERT_EQ(IO::File::New(file, folder.LocationOf("f"), IO::File::Fail), NoError);
+    ASSERT_EQ(::rename(folder.PathOf("g").c_str(), folder.PathOf("f").c_str()), 0);
+    char bytes[3] = {};
+    for (const char* expected : {"old", "new", "new"}) {
+        SCOPED_TRACE(expected);
+        ASSERT_EQ(file->Open(IO::File::ReadMode), NoError);
+        EXPECT_EQ(file->ReadBin(bytes, 3), NoError);
+        EXPECT_EQ(std::string(bytes, 3), expected);
+        EXPECT_EQ(file->Close(), NoError);
+    }
+}
+
 // The index cache takes an identity for the file's content: it must be what the system reports,
 // every field of it.
 TEST_F(FileTest, IdentityIsWhatTheSystemReports) {
