@@ -5,6 +5,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "extension/store/data_file.h"
 
 namespace DataOmbraPlugin {
@@ -32,6 +36,30 @@ size_t Mismatch(std::string_view a, std::string_view b) {
     }
     while (i < length && a[i] == b[i]) ++i;
     return i;
+}
+
+// Writes each byte of `key` as a code unit to `units`; false when a byte is not ASCII.
+bool WidenAscii(std::string_view key, char16_t* units) {
+    const size_t length = key.size();
+    const char* bytes = key.data();
+    unsigned high = 0;  // the top bits of the bytes met
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Eight bytes at a time: each byte's top bit into the mask, the bytes widened by interleaving
+    // them with zero bytes (little-endian code units, as the processor stores them).
+    for (; i + 8 <= length; i += 8) {
+        const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes + i));
+        high |= unsigned(_mm_movemask_epi8(eight));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(units + i),
+                         _mm_unpacklo_epi8(eight, _mm_setzero_si128()));
+    }
+#endif
+    for (; i < length; ++i) {
+        const UInt8 byte = UInt8(bytes[i]);
+        units[i] = byte;
+        high |= byte & FirstNonAscii;
+    }
+    return high == 0;
 }
 
 // The code unit that each byte of the default code page decodes to.
@@ -140,6 +168,24 @@ ZR::UniString KeyReader::Decode(std::string_view key) const {
         key.begin(), key.end(), [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
     if (ascii) return ZR::UniString(std::u16string(key.begin(), key.end()));
     return ZR::UniString(key.data(), USize(key.size()), charCode);
+}
+
+// Writes the code units of `key`, one for each of its bytes, to `units`; false, with `units`
+// undefined, when the key must be decoded instead. Bytes below 0x80 stand for the same characters
+// in both encodings, as Decode reads them; in the default code page every other byte decodes to
+// one code unit of its own too (CodePageUnits).
+bool KeyReader::Widen(std::string_view key, char16_t* units) const {
+    if (WidenAscii(key, units)) return true;
+    if (info.utf8) return false;
+    const auto& table = CodePageUnits();
+    for (size_t i = 0; i < key.size(); ++i) units[i] = table[UInt8(key[i])];
+    return true;
+}
+
+void KeyReader::AppendKey(std::string_view key, KeyStore& keys) const {
+    if (Widen(key, keys.PushUnits(USize(key.size())))) return;
+    keys.DeleteLast();
+    keys.Push(Decode(key));
 }
 
 bool KeyReader::Encode(const ZR::UniString& key, std::string& bytes) const {

@@ -1,5 +1,6 @@
 // Reading the keys of a channel's lines as bytes in the channel's encoding. Only the bytes before
-// the separator are copied and only kept keys are decoded, yet every result equals what decoding
+// the separator are copied and only kept keys are decoded (most by widening each byte into one code
+// unit), yet every result equals what decoding
 // the whole line with IOUtil::GetTextLine and cutting it with SplitKey would give: both 8-bit
 // encodings decode losslessly (one byte sequence per text), so keys are equal exactly when their
 // bytes are, and the order of two byte keys is decided on bytes where that matches the order of
@@ -46,6 +47,9 @@ public:
     bool Less(std::string_view a, std::string_view b) const;
     // The text of a key read by ReadKey. Raises std::bad_alloc when memory runs out.
     ZR::UniString Decode(std::string_view key) const;
+    // Appends the text of a key read by ReadKey to `keys`, as Decode gives it. Raises
+    // ZR::BMOutOfMemoryException or std::bad_alloc when memory runs out.
+    void AppendKey(std::string_view key, KeyStore& keys) const;
     // The bytes that a line's key has exactly when its text equals `key`; false when no line can
     // have that key (the text has no form in the channel's encoding).
     bool Encode(const ZR::UniString& key, std::string& bytes) const;
@@ -53,6 +57,7 @@ public:
 private:
     [[nodiscard]] ZRErrCode ReadKeyByDecoding(std::string_view& key, bool markPossible);
     bool LessAtDifference(std::string_view a, std::string_view b, size_t at) const;
+    bool Widen(std::string_view key, char16_t* units) const;
 
     ChannelInfo& info;
     UInt64 fileOffset;  // of the channel's offset 0

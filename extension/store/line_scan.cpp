@@ -144,7 +144,31 @@ std::string_view LineCursor::Key() const {
     return keyInSpill ? std::string_view(spill) : std::string_view(keyStart, keyLength);
 }
 
+// Next for the common line: its key ends at a separator byte and the line's terminator lies within
+// the buffer, short of a CR that is its last byte (an LF may follow in the next buffer). False,
+// with nothing consumed, for any other line.
+bool LineCursor::NextBufferedKey(std::string_view& key, char separator) {
+    const char* line = data + used;
+    const size_t rest = available - used;
+    const size_t stop = FindFirstOf(line, rest, CarriageReturn, LineFeed, separator);
+    if (stop == rest || IsTerminator(line[stop])) return false;
+    const size_t end = stop + 1 + FindLineEnd(line + stop + 1, rest - stop - 1);
+    if (end + 1 >= rest && (end == rest || line[end] == CarriageReturn)) return false;
+    keyStart = line;
+    keyLength = stop;
+    keyInSpill = false;
+    keyComplete = true;
+    used += end + 1;
+    if (line[end] == CarriageReturn && line[end + 1] == LineFeed) ++used;
+    key = std::string_view(line, stop);
+    return true;
+}
+
 ZRErrCode LineCursor::Next(std::string_view* key, int separatorByte) {
+    if (key != nullptr && separatorByte >= 0 && used < available &&
+        NextBufferedKey(*key, char(separatorByte))) {
+        return NoError;
+    }
     StartKey(false);
     ZRErrCode status = used == available ? Refill() : NoError;
     if (status == NoError) StartKey(key != nullptr);
@@ -169,7 +193,10 @@ ZRErrCode LineCursor::Next(std::string_view* key, int separatorByte) {
 // (an LF may follow in the next buffer), and returns how many it consumed.
 UInt32 LineCursor::SkipBufferedLines(UInt32 count) {
     size_t next = used;
-    UInt32 ended = SkipWholeBlocks(data, available, count, next);
+    // A block of 64 bytes holds a line or two of most files: for fewer lines than this, counting
+    // a block's ends costs more than finding each line's end.
+    constexpr UInt32 FewLines = 4;
+    UInt32 ended = count > FewLines ? SkipWholeBlocks(data, available, count, next) : 0;
     while (ended < count) {
         const size_t end = next + FindLineEnd(data + next, available - next);
         if (end == available || (end + 1 == available && data[end] == CarriageReturn)) break;

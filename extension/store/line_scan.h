@@ -81,6 +81,7 @@ public:
     bool SeparatorMet() const { return keyStart != nullptr && keyComplete; }
 
 private:
+    bool NextBufferedKey(std::string_view& key, char separator);
     [[nodiscard]] ZRErrCode Refill();
     [[nodiscard]] ZRErrCode ConsumeTerminator(size_t end);
     UInt32 SkipBufferedLines(UInt32 count);

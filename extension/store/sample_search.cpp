@@ -18,10 +18,15 @@ constexpr USize NumbersPerSample = 2;
 // The code units of `key` from `from` on, four of them packed so that the packed numbers order as
 // the keys do: a key that sorts before another never packs to a larger number (a missing unit is
 // 0, below every unit or equal to NUL, which the full comparison then tells apart).
-UInt64 Pack(const ZR::UniString& key, USize from) {
+UInt64 Pack(std::u16string_view key, USize from) {
+    if (from + PackedUnits <= key.size()) {  // as most are: all four units present
+        const char16_t* units = key.data() + from;
+        return UInt64(units[0]) << 48 | UInt64(units[1]) << 32 | UInt64(units[2]) << 16 |
+               UInt64(units[3]);
+    }
     UInt64 packed = 0;
     for (USize i = from; i < from + PackedUnits; ++i) {
-        packed = (packed << 16) | (i < key.GetLength() ? UInt64(key[i]) : 0);
+        packed = (packed << 16) | (i < key.size() ? UInt64(key[i]) : 0);
     }
     return packed;
 }
@@ -33,7 +38,7 @@ struct PackedKey {
     auto operator<=>(const PackedKey&) const = default;
 };
 
-PackedKey PackKey(const ZR::UniString& key, USize from) {
+PackedKey PackKey(std::u16string_view key, USize from) {
     return {Pack(key, from), Pack(key, from + PackedUnits)};
 }
 
@@ -70,10 +75,9 @@ Int32 FirstAbove(const UInt64* numbers, Int32 from, Int32 count, const PackedKey
     return FirstWhere(below, end, above);
 }
 
-USize SharedPrefixLength(const ZR::UniString& a, const ZR::UniString& b) {
-    const auto [left, right] =
-        std::mismatch(a.Get().begin(), a.Get().end(), b.Get().begin(), b.Get().end());
-    return USize(left - a.Get().begin());
+USize SharedPrefixLength(std::u16string_view a, std::u16string_view b) {
+    const auto [left, right] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return USize(left - a.begin());
 }
 
 // Sorted entries (an end entry after them) with the packed keys built for them.
@@ -85,7 +89,8 @@ struct PackedEntries {
     // False once entries were inserted after the numbers were built (a writing channel's tail):
     // the entries are then searched without them. An entry replaced in place keeps its key.
     bool Describe() const {
-        return !numbers.IsEmpty() && numbers.GetSize() == NumbersPerSample * (entries.GetSize() - 1);
+        return !numbers.IsEmpty() &&
+               numbers.GetSize() == NumbersPerSample * (entries.GetSize() - 1);
     }
 };
 
@@ -110,14 +115,14 @@ void PackEntries(const ZR::VAArray<RecInfoRec>& entries, ZR::Array<UInt64>& numb
 
 // SearchEntries over every entry before the end entry, narrowed by the packed keys when they
 // describe the entries. The result and `hi` are the same either way.
-Int32 SearchPacked(const PackedEntries& packed, const ZR::UniString& key, Int32& hi) {
+Int32 SearchPacked(const PackedEntries& packed, std::u16string_view key, Int32& hi) {
     hi = Int32(packed.entries.GetSize()) - 2;
     if (!packed.Describe()) return SearchEntries(packed.entries, key, 0, hi);
     const UInt64* numbers = packed.numbers.GetContent();
     const Int32 count = hi + 1;
-    const std::u16string& first = packed.entries[1].GetKey().Get();
+    const std::u16string_view first = packed.entries[1].GetKey();
     const USize shared = packed.shared;
-    const int order = key.Get().compare(0, shared, first, 0, shared);
+    const int order = key.substr(0, shared).compare(first.substr(0, shared));
     // A key without the shared units lies below every entry or above every one.
     Int32 lo = order < 0 ? 0 : count;
     hi = lo - 1;
@@ -148,9 +153,7 @@ size_t MismatchUnits(const char16_t* a, const char16_t* b, size_t length) {
 
 }  // namespace
 
-Int32 CompareKeys(const ZR::UniString& a, const ZR::UniString& b) {
-    const std::u16string& left = a.Get();
-    const std::u16string& right = b.Get();
+Int32 CompareKeys(std::u16string_view left, std::u16string_view right) {
     const size_t length = std::min(left.size(), right.size());
     const size_t at = MismatchUnits(left.data(), right.data(), length);
     if (at < length) return left[at] < right[at] ? -1 : 1;
@@ -166,7 +169,7 @@ void BuildTailPrefixes(RecordIndex& index) {
     PackEntries(index.tailIndex, index.tailPrefixes, index.tailPrefixLength);
 }
 
-Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, const ZR::UniString& key, Int32 lo,
+Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, std::u16string_view key, Int32 lo,
                     Int32& hi) {
     const RecInfoRec* entries = index.GetContent();
     while (lo <= hi) {
@@ -183,12 +186,13 @@ Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, const ZR::UniString& k
 }
 
 Int32 SearchSamples(const RecordIndex& index, const ZR::UniString& key, Int32& hi) {
-    return SearchPacked({index.sortedIndex, index.samplePrefixes, index.samplePrefixLength}, key,
-                        hi);
+    return SearchPacked({index.sortedIndex, index.samplePrefixes, index.samplePrefixLength},
+                        key.Get(), hi);
 }
 
 Int32 SearchTail(const RecordIndex& index, const ZR::UniString& key, Int32& hi) {
-    return SearchPacked({index.tailIndex, index.tailPrefixes, index.tailPrefixLength}, key, hi);
+    return SearchPacked({index.tailIndex, index.tailPrefixes, index.tailPrefixLength}, key.Get(),
+                        hi);
 }
 
 }  // namespace DataOmbraPlugin

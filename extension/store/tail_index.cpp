@@ -14,10 +14,7 @@ namespace DataOmbraPlugin {
 namespace {
 
 // Reads `tailLines` lines into unsorted entries; `end` receives the position after the last one.
-// A line missing at the end of the file gets no entry; other failures end the pass. An empty line
-// gets none either: it holds nothing INPUT could return, so it must not hide an earlier line of
-// the empty key, and a save, which copies indexed lines only, drops it (a trailing empty line
-// from an editor would otherwise be saved first and leave the whole file unsorted).
+// A line missing at the end of the file gets no entry; other failures end the pass.
 ZRErrCode CollectTailEntries(ChannelInfo& info, RecordIndex& index, UInt32 tailLines, UInt32& end) {
     KeyReader reader(info);
     ZRErrCode status = reader.Position(end);
@@ -26,10 +23,7 @@ ZRErrCode CollectTailEntries(ChannelInfo& info, RecordIndex& index, UInt32 tailL
     for (UInt32 i = 0; i < tailLines; ++i) {
         status = reader.ReadKey(key);
         if (status != NoError && status != IO::ErrEndOfFile) return status;
-        if (status == NoError && !reader.LastLineEmpty()) {
-            index.recordKeys.Push(reader.Decode(key));
-            index.tailIndex.Push(RecInfoRec{index.recordKeys.GetSize(), end, &index.recordKeys});
-        }
+        if (status == NoError) CollectTailLine(reader, key, end, index);
         status = reader.Position(end);
         if (status != NoError) return status;
     }
@@ -51,10 +45,28 @@ void SortAndDropSuperseded(ZR::VAArray<RecInfoRec>& index) {
 }  // namespace
 
 ZRErrCode BuildTailIndex(ChannelInfo& info, RecordIndex& index, UInt32 tailLines) {
+    UInt32 end = 0;
     try {
-        UInt32 end = 0;
         const ZRErrCode status = CollectTailEntries(info, index, tailLines, end);
         if (status != NoError) return status;
+    } catch (const std::exception&) {
+        return ErrMemoryFull;
+    }
+    return FinishTailIndex(index, end);
+}
+
+// An empty line gets no entry: it holds nothing INPUT could return, so it must not hide an earlier
+// line of the empty key, and a save, which copies indexed lines only, drops it (a trailing empty
+// line from an editor would otherwise be saved first and leave the whole file unsorted).
+void CollectTailLine(const KeyReader& reader, std::string_view key, UInt32 offset,
+                     RecordIndex& index) {
+    if (reader.LastLineEmpty()) return;
+    reader.AppendKey(key, index.recordKeys);
+    index.tailIndex.Push(RecInfoRec{index.recordKeys.GetSize(), offset, &index.recordKeys});
+}
+
+ZRErrCode FinishTailIndex(RecordIndex& index, UInt32 end) {
+    try {
         SortAndDropSuperseded(index.tailIndex);
         index.tailIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &index.recordKeys});
         BuildTailPrefixes(index);

@@ -18,7 +18,7 @@ public:
         : info(info), reader(reader), count(info.tailIndex.GetSize() - 1) {}
 
     bool HasMore() const { return next <= count; }
-    const ZR::UniString& Key() const { return info.tailIndex[next].GetKey(); }
+    const ZR::UniString& Key() const { return key; }
     ZR::UniString& Line() { return line; }
     bool IsDeleted() const { return IsDeletionLine(line, Key(), info.separator); }
     void Take() {
@@ -29,6 +29,7 @@ public:
     // Reads the line of the next entry when none is pending.
     ZRErrCode Fill() {
         if (pending || !HasMore()) return NoError;
+        key = ZR::UniString(std::u16string(info.tailIndex[next].GetKey()));
         ZRErrCode status = reader.SetDataPosition(Int32(info.tailIndex[next].filePos));
         if (status == NoError) status = IOUtil::GetTextLine(reader, line, info.utf8 != 0);
         pending = status == NoError;
@@ -38,8 +39,9 @@ public:
 private:
     const ChannelInfo& info;
     IO::File& reader;
-    USize count;     // entries before the end entry
-    USize next = 1;  // position of the next entry to take
+    USize count;        // entries before the end entry
+    USize next = 1;     // position of the next entry to take
+    ZR::UniString key;  // of the pending entry
     ZR::UniString line;
     bool pending = false;
 };
