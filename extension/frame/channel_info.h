@@ -94,10 +94,10 @@ public:
     }
     // Removes the last key.
     void DeleteLast();
-    // Makes room for `keys` keys of `units` code units in all. Raises as Push.
-    void Reserve(USize keys, size_t units) {
+    // Makes room for `keys` keys of `totalUnits` code units in all. Raises as Push.
+    void Reserve(USize keys, size_t totalUnits) {
         ends.Reserve(keys);
-        this->units.Reserve(units);
+        units.Reserve(totalUnits);
     }
     // Removes every key; the room stays for the keys of the next load.
     void Clear();

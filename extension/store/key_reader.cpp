@@ -102,23 +102,6 @@ KeyReader::KeyReader(ChannelInfo& info, ZR::IChannel& channel, UInt64 fileOffset
     atFileStart = channel.GetReadOffset(&offset) == NoError && fileOffset + offset == 0;
 }
 
-ZRErrCode KeyReader::ReadKey(std::string_view& key) {
-    // GetTextLine drops a byte-order mark at offset 0 of UTF-8 text: that line goes through it.
-    const bool markPossible = atFileStart && info.utf8;
-    atFileStart = false;
-    if (separatorByte == DecodeLines || markPossible) return ReadKeyByDecoding(key, markPossible);
-    const ZRErrCode status = cursor.Next(&key, separatorByte);
-    lastLineEmpty = key.empty() && !cursor.SeparatorMet();
-    return status;
-}
-
-// The cursor knows the position without a call into the file per line.
-ZRErrCode KeyReader::Position(UInt32& position) {
-    UInt64 offset = 0;
-    const ZRErrCode status = cursor.GetOffset(offset);
-    return status != NoError ? status : IndexOffset(fileOffset + offset, position);
-}
-
 // The line's bytes are the bytes GetTextLine decodes (the cursor ends lines as it does), less the
 // byte-order mark that it drops at the start of a UTF-8 file.
 ZRErrCode KeyReader::ReadKeyByDecoding(std::string_view& key, bool markPossible) {

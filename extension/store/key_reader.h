@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "extension/frame/channel_info.h"
+#include "extension/store/data_file.h"
 #include "extension/store/line_scan.h"
 
 namespace DataOmbraPlugin {
@@ -28,14 +29,29 @@ public:
 
     // Reads the next line; `key` receives its key's bytes, valid until the next call on the
     // reader. Returns 0, IO::ErrEndOfFile at the end, or the read failure (then `key` is empty).
-    [[nodiscard]] ZRErrCode ReadKey(std::string_view& key);
+    [[nodiscard]] ZRErrCode ReadKey(std::string_view& key) {
+        // GetTextLine drops a byte-order mark at offset 0 of UTF-8 text: that line goes through
+        // it.
+        const bool markPossible = atFileStart && info.utf8;
+        atFileStart = false;
+        if (separatorByte == DecodeLines || markPossible)
+            return ReadKeyByDecoding(key, markPossible);
+        const ZRErrCode status = cursor.Next(&key, separatorByte);
+        lastLineEmpty = key.empty() && !cursor.SeparatorMet();
+        return status;
+    }
     // True when the line of the last successful ReadKey is empty: no key and no field, nothing a
     // record could be made of.
     bool LastLineEmpty() const { return lastLineEmpty; }
     // Reads and discards up to `count` lines; the status of the last read (0 for count 0).
     [[nodiscard]] ZRErrCode SkipLines(UInt32 count) { return cursor.Skip(count); }
     // The offset of the next line; IO::ErrPosition beyond MaxFileOffset (see IndexOffset).
-    [[nodiscard]] ZRErrCode Position(UInt32& position);
+    [[nodiscard]] ZRErrCode Position(UInt32& position) {
+        // The cursor knows the position without a call into the file per line.
+        UInt64 offset = 0;
+        const ZRErrCode status = cursor.GetOffset(offset);
+        return status != NoError ? status : IndexOffset(fileOffset + offset, position);
+    }
 
     // The byte that ends a key (NoSeparatorByte when none does: the key is the whole line), or
     // nothing when the separator can be found only by decoding the line.

@@ -96,12 +96,6 @@ ZRErrCode LineCursor::Refill() {
     return status;
 }
 
-ZRErrCode LineCursor::GetOffset(UInt64& offset) const {
-    if (data == nullptr) return channel.GetReadOffset(&offset);
-    offset = dataOffset + used;
-    return NoError;
-}
-
 // Consumes the terminator at data[end]: CR, LF, or CR and the LF after it (which may stand at the
 // start of the next buffer). A failure to look ahead fails the line, as it fails GetTextLine.
 ZRErrCode LineCursor::ConsumeTerminator(size_t end) {
@@ -144,31 +138,7 @@ std::string_view LineCursor::Key() const {
     return keyInSpill ? std::string_view(spill) : std::string_view(keyStart, keyLength);
 }
 
-// Next for the common line: its key ends at a separator byte and the line's terminator lies within
-// the buffer, short of a CR that is its last byte (an LF may follow in the next buffer). False,
-// with nothing consumed, for any other line.
-bool LineCursor::NextBufferedKey(std::string_view& key, char separator) {
-    const char* line = data + used;
-    const size_t rest = available - used;
-    const size_t stop = FindFirstOf(line, rest, CarriageReturn, LineFeed, separator);
-    if (stop == rest || IsTerminator(line[stop])) return false;
-    const size_t end = stop + 1 + FindLineEnd(line + stop + 1, rest - stop - 1);
-    if (end + 1 >= rest && (end == rest || line[end] == CarriageReturn)) return false;
-    keyStart = line;
-    keyLength = stop;
-    keyInSpill = false;
-    keyComplete = true;
-    used += end + 1;
-    if (line[end] == CarriageReturn && line[end + 1] == LineFeed) ++used;
-    key = std::string_view(line, stop);
-    return true;
-}
-
-ZRErrCode LineCursor::Next(std::string_view* key, int separatorByte) {
-    if (key != nullptr && separatorByte >= 0 && used < available &&
-        NextBufferedKey(*key, char(separatorByte))) {
-        return NoError;
-    }
+ZRErrCode LineCursor::NextLine(std::string_view* key, int separatorByte) {
     StartKey(false);
     ZRErrCode status = used == available ? Refill() : NoError;
     if (status == NoError) StartKey(key != nullptr);

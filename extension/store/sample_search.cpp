@@ -31,17 +31,6 @@ UInt64 Pack(std::u16string_view key, USize from) {
     return packed;
 }
 
-// Eight code units from `from` on, ordered as the keys are (by the rule of Pack).
-struct PackedKey {
-    UInt64 high = 0;
-    UInt64 low = 0;
-    auto operator<=>(const PackedKey&) const = default;
-};
-
-PackedKey PackKey(std::u16string_view key, USize from) {
-    return {Pack(key, from), Pack(key, from + PackedUnits)};
-}
-
 PackedKey PackedAt(const UInt64* numbers, Int32 sample) {
     return {numbers[NumbersPerSample * USize(sample)],
             numbers[NumbersPerSample * USize(sample) + 1]};
@@ -73,11 +62,6 @@ Int32 FirstAbove(const UInt64* numbers, Int32 from, Int32 count, const PackedKey
         end = std::min(count, end + step);
     }
     return FirstWhere(below, end, above);
-}
-
-USize SharedPrefixLength(std::u16string_view a, std::u16string_view b) {
-    const auto [left, right] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
-    return USize(left - a.begin());
 }
 
 // Sorted entries (an end entry after them) with the packed keys built for them.
@@ -134,31 +118,15 @@ Int32 SearchPacked(const PackedEntries& packed, std::u16string_view key, Int32& 
     return SearchEntries(packed.entries, key, lo, hi);
 }
 
-// The position of the first code unit at which `a` and `b` differ among their first `length`
-// units (`length` when there is none), four units a time where the byte order lets the lowest
-// differing bit tell the first differing unit.
-size_t MismatchUnits(const char16_t* a, const char16_t* b, size_t length) {
-    size_t i = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        for (; i + 4 <= length; i += 4) {
-            UInt64 left, right;
-            std::memcpy(&left, a + i, 8);
-            std::memcpy(&right, b + i, 8);
-            if (left != right) return i + size_t(std::countr_zero(left ^ right)) / 16;
-        }
-    }
-    while (i < length && a[i] == b[i]) ++i;
-    return i;
-}
-
 }  // namespace
 
-Int32 CompareKeys(std::u16string_view left, std::u16string_view right) {
-    const size_t length = std::min(left.size(), right.size());
-    const size_t at = MismatchUnits(left.data(), right.data(), length);
-    if (at < length) return left[at] < right[at] ? -1 : 1;
-    if (left.size() == right.size()) return 0;
-    return left.size() < right.size() ? -1 : 1;
+PackedKey PackKey(std::u16string_view key, USize from) {
+    return {Pack(key, from), Pack(key, from + PackedUnits)};
+}
+
+USize SharedPrefixLength(std::u16string_view a, std::u16string_view b) {
+    const auto [left, right] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return USize(left - a.begin());
 }
 
 void BuildSamplePrefixes(RecordIndex& index) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "extension/store/data_file.h"
 #include "extension/store/key_reader.h"
@@ -30,12 +32,34 @@ ZRErrCode CollectTailEntries(ChannelInfo& info, RecordIndex& index, UInt32 tailL
     return NoError;
 }
 
+// Sorts the entries by CompareIndexEntries: by eight code units of their keys after the units all
+// keys begin with, packed into two numbers (which order as the keys do), and only on equal numbers
+// by the whole keys and the offsets.
+void SortByKey(ZR::VAArray<RecInfoRec>& index) {
+    if (index.IsEmpty()) return;
+    const std::u16string_view first = index[1].GetKey();
+    USize shared = USize(first.size());
+    for (const RecInfoRec& entry : index)
+        shared = std::min(shared, SharedPrefixLength(first, entry.GetKey()));
+    struct PackedEntry {
+        PackedKey key;
+        RecInfoRec entry;
+    };
+    std::vector<PackedEntry> packed;
+    packed.reserve(index.GetSize());
+    for (const RecInfoRec& entry : index)
+        packed.push_back({PackKey(entry.GetKey(), shared), entry});
+    std::sort(packed.begin(), packed.end(), [](const PackedEntry& a, const PackedEntry& b) {
+        if (a.key != b.key) return a.key < b.key;
+        return CompareIndexEntries(a.entry, b.entry) < 0;
+    });
+    for (size_t k = 0; k < packed.size(); ++k) index.GetContent()[k] = packed[k].entry;
+}
+
 // Sorts the entries and keeps the first of each run of equal keys, which the order puts at the
 // newest line of the key.
 void SortAndDropSuperseded(ZR::VAArray<RecInfoRec>& index) {
-    std::sort(index.begin(), index.end(), [](const RecInfoRec& a, const RecInfoRec& b) {
-        return CompareIndexEntries(a, b) < 0;
-    });
+    SortByKey(index);
     const auto kept = std::unique(
         index.begin(), index.end(),
         [](const RecInfoRec& a, const RecInfoRec& b) { return a.GetKey() == b.GetKey(); });
