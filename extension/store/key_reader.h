@@ -7,6 +7,9 @@
 // their texts, by decoding them otherwise.
 #pragma once
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +19,23 @@
 #include "extension/store/line_scan.h"
 
 namespace DataOmbraPlugin {
+
+// The length of the common start of `a` and `b`, compared eight bytes at a time where the byte
+// order lets the lowest differing bit tell the first differing byte.
+inline size_t Mismatch(std::string_view a, std::string_view b) {
+    const size_t length = std::min(a.size(), b.size());
+    size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 8 <= length; i += 8) {
+            UInt64 left, right;
+            std::memcpy(&left, a.data() + i, 8);
+            std::memcpy(&right, b.data() + i, 8);
+            if (left != right) return i + size_t(std::countr_zero(left ^ right)) / 8;
+        }
+    }
+    while (i < length && a[i] == b[i]) ++i;
+    return i;
+}
 
 class KeyReader {
 public:
@@ -60,7 +80,18 @@ public:
     }
 
     // True when key `a` sorts before key `b` in UniString order.
-    bool Less(std::string_view a, std::string_view b) const;
+    bool Less(std::string_view a, std::string_view b) const {
+        const size_t at = Mismatch(a, b);
+        const bool aEnds = at == a.size();
+        const bool bEnds = at == b.size();
+        if (aEnds && bEnds) return false;
+        // An ASCII byte (or the end of a key) stands for the same code unit in both encodings, a
+        // unit of its own: such bytes decide, as in most keys; LessAtDifference decides the rest.
+        const bool aAscii = aEnds || UInt8(a[at]) < 0x80;
+        const bool bAscii = bEnds || UInt8(b[at]) < 0x80;
+        if (aAscii && bAscii) return !bEnds && (aEnds || UInt8(a[at]) < UInt8(b[at]));
+        return LessAtDifference(a, b, at);
+    }
     // The text of a key read by ReadKey. Raises std::bad_alloc when memory runs out.
     ZR::UniString Decode(std::string_view key) const;
     // Appends the text of a key read by ReadKey to `keys`, as Decode gives it. Raises
@@ -73,7 +104,6 @@ public:
 private:
     [[nodiscard]] ZRErrCode ReadKeyByDecoding(std::string_view& key, bool markPossible);
     bool LessAtDifference(std::string_view a, std::string_view b, size_t at) const;
-    bool Widen(std::string_view key, char16_t* units) const;
 
     ChannelInfo& info;
     UInt64 fileOffset;  // of the channel's offset 0

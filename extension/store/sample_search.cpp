@@ -31,6 +31,10 @@ UInt64 Pack(std::u16string_view key, USize from) {
     return packed;
 }
 
+PackedKey PackAfter(std::u16string_view key, USize from) {
+    return {Pack(key, from), Pack(key, from + PackedUnits)};
+}
+
 PackedKey PackedAt(const UInt64* numbers, Int32 sample) {
     return {numbers[NumbersPerSample * USize(sample)],
             numbers[NumbersPerSample * USize(sample) + 1]};
@@ -91,7 +95,7 @@ void PackEntries(const ZR::VAArray<RecInfoRec>& entries, ZR::Array<UInt64>& numb
     numbers.SetSize(NumbersPerSample * count);
     UInt64* packed = numbers.GetContent();
     for (USize k = 1; k <= count; ++k) {
-        const PackedKey key = PackKey(entries[k].GetKey(), shared);
+        const PackedKey key = PackAfter(entries[k].GetKey(), shared);
         *packed++ = key.high;
         *packed++ = key.low;
     }
@@ -111,7 +115,7 @@ Int32 SearchPacked(const PackedEntries& packed, std::u16string_view key, Int32& 
     Int32 lo = order < 0 ? 0 : count;
     hi = lo - 1;
     if (order == 0) {
-        const PackedKey wanted = PackKey(key, shared);
+        const PackedKey wanted = PackAfter(key, shared);
         lo = FirstWhere(0, count, [&](Int32 k) { return PackedAt(numbers, k) >= wanted; });
         hi = FirstAbove(numbers, lo, count, wanted) - 1;
     }
@@ -121,7 +125,7 @@ Int32 SearchPacked(const PackedEntries& packed, std::u16string_view key, Int32& 
 }  // namespace
 
 PackedKey PackKey(std::u16string_view key, USize from) {
-    return {Pack(key, from), Pack(key, from + PackedUnits)};
+    return PackAfter(key, from);
 }
 
 USize SharedPrefixLength(std::u16string_view a, std::u16string_view b) {
