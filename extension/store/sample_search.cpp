@@ -94,8 +94,9 @@ void PackEntries(const ZR::VAArray<RecInfoRec>& entries, ZR::Array<UInt64>& numb
     shared = UInt32(SharedPrefixLength(entries[1].GetKey(), entries[count].GetKey()));
     numbers.SetSize(NumbersPerSample * count);
     UInt64* packed = numbers.GetContent();
-    for (USize k = 1; k <= count; ++k) {
-        const PackedKey key = PackAfter(entries[k].GetKey(), shared);
+    const RecInfoRec* entry = entries.GetContent();  // the entry at position 1
+    for (USize k = 0; k < count; ++k) {
+        const PackedKey key = PackAfter(entry[k].GetKey(), shared);
         *packed++ = key.high;
         *packed++ = key.low;
     }
