@@ -2,7 +2,6 @@
 
 #include <exception>
 #include <list>
-#include <string>
 #include <utility>
 
 namespace DataOmbraPlugin {

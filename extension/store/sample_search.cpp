@@ -35,6 +35,11 @@ PackedKey PackAfter(std::u16string_view key, USize from) {
     return {Pack(key, from), Pack(key, from + PackedUnits)};
 }
 
+// The number of code units that `a` and `b` begin with alike.
+USize SharedPrefixLength(std::u16string_view a, std::u16string_view b) {
+    return USize(MismatchUnits(a.data(), b.data(), std::min(a.size(), b.size())));
+}
+
 PackedKey PackedAt(const UInt64* numbers, Int32 sample) {
     return {numbers[NumbersPerSample * USize(sample)],
             numbers[NumbersPerSample * USize(sample) + 1]};
@@ -127,11 +132,6 @@ Int32 SearchPacked(const PackedEntries& packed, std::u16string_view key, Int32& 
 
 PackedKey PackKey(std::u16string_view key, USize from) {
     return PackAfter(key, from);
-}
-
-USize SharedPrefixLength(std::u16string_view a, std::u16string_view b) {
-    const auto [left, right] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
-    return USize(left - a.begin());
 }
 
 void BuildSamplePrefixes(RecordIndex& index) {

@@ -51,9 +51,6 @@ struct PackedKey {
 };
 PackedKey PackKey(std::u16string_view key, USize from);
 
-// The number of code units that `a` and `b` begin with alike.
-USize SharedPrefixLength(std::u16string_view a, std::u16string_view b);
-
 // Builds samplePrefixes for the samples of sortedIndex (its end entry aside). Raises
 // ZR::BMOutOfMemoryException when the array cannot grow.
 void BuildSamplePrefixes(RecordIndex& index);

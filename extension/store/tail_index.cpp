@@ -38,9 +38,11 @@ ZRErrCode CollectTailEntries(ChannelInfo& info, RecordIndex& index, UInt32 tailL
 void SortByKey(ZR::VAArray<RecInfoRec>& index) {
     if (index.IsEmpty()) return;
     const std::u16string_view first = index[1].GetKey();
-    USize shared = USize(first.size());
-    for (const RecInfoRec& entry : index)
-        shared = std::min(shared, SharedPrefixLength(first, entry.GetKey()));
+    size_t shared = first.size();
+    for (const RecInfoRec& entry : index) {
+        const std::u16string_view key = entry.GetKey();
+        shared = MismatchUnits(first.data(), key.data(), std::min(shared, key.size()));
+    }
     struct PackedEntry {
         PackedKey key;
         RecInfoRec entry;
