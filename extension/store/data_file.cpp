@@ -108,12 +108,6 @@ bool IsDeletionLine(const ZR::UniString& line, const ZR::UniString& key, ZR::Uni
     return text.starts_with(key.Get()) && IsDeletionLine(text, key.GetLength(), separator);
 }
 
-ZRErrCode IndexOffset(UInt64 offset, UInt32& position) {
-    if (offset > MaxFileOffset) return IO::ErrPosition;
-    position = UInt32(offset);
-    return NoError;
-}
-
 ZRErrCode GetIndexPosition(const ChannelInfo& info, UInt32& position) {
     UInt32 current = 0;
     const ZRErrCode status = info.file->GetDataPosition(&current);

@@ -43,7 +43,11 @@ bool ReadFieldNumber(const ZR::UniString& fieldId, Int32& number);
 
 // `offset` as an index entry holds it: IO::ErrPosition beyond MaxFileOffset, which the file's
 // position operation cannot reach. On failure `position` is unchanged.
-[[nodiscard]] ZRErrCode IndexOffset(UInt64 offset, UInt32& position);
+[[nodiscard]] inline ZRErrCode IndexOffset(UInt64 offset, UInt32& position) {
+    if (offset > MaxFileOffset) return IO::ErrPosition;
+    position = UInt32(offset);
+    return NoError;
+}
 // The file's position as an index offset, by IndexOffset.
 [[nodiscard]] ZRErrCode GetIndexPosition(const ChannelInfo& info, UInt32& position);
 

@@ -2,7 +2,6 @@
 
 #include <exception>
 #include <list>
-#include <string>
 #include <utility>
 
 namespace DataOmbraPlugin {
@@ -64,13 +63,7 @@ UInt64 IndexFootprint(const RecordIndex& index) {
     UInt64 bytes = sizeof(RecordIndex);
     bytes += UInt64(index.sortedIndex.GetSize() + index.tailIndex.GetSize()) * sizeof(RecInfoRec);
     bytes += UInt64(index.samplePrefixes.GetSize() + index.tailPrefixes.GetSize()) * sizeof(UInt64);
-    // Text longer than the string's own storage holds lies in a block of its own.
-    const size_t inPlace = std::u16string().capacity();
-    for (USize k = 1; k <= index.recordKeys.GetSize(); ++k) {
-        const std::u16string& key = index.recordKeys[k].Get();
-        bytes += sizeof(ZR::UniString);
-        if (key.capacity() > inPlace) bytes += (key.capacity() + 1) * sizeof(char16_t);
-    }
+    bytes += index.recordKeys.Footprint();
     return bytes;
 }
 

@@ -5,6 +5,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "extension/store/data_file.h"
 
 namespace DataOmbraPlugin {
@@ -13,25 +17,33 @@ namespace {
 constexpr UInt8 FirstNonAscii = 0x80;
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsAscii(UInt8 byte) {
-    return byte < FirstNonAscii;
-}
-
-// The length of the common start of `a` and `b`, compared eight bytes at a time where the byte
-// order lets the lowest differing bit tell the first differing byte.
-size_t Mismatch(std::string_view a, std::string_view b) {
-    const size_t length = std::min(a.size(), b.size());
-    size_t i = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        for (; i + 8 <= length; i += 8) {
-            UInt64 left, right;
-            std::memcpy(&left, a.data() + i, 8);
-            std::memcpy(&right, b.data() + i, 8);
-            if (left != right) return i + size_t(std::countr_zero(left ^ right)) / 8;
+// Writes each byte of `key` as a code unit to `units`; false when a byte is not ASCII.
+bool WidenAscii(std::string_view key, char16_t* units) {
+    const size_t length = key.size();
+    const char* bytes = key.data();
+#if defined(__SSE2__)
+    if (length >= 8) {
+        // Eight bytes at a time, the last eight overlapping those before when the length is no
+        // multiple of eight: each byte's top bit into the mask, the bytes widened by interleaving
+        // them with zero bytes (little-endian code units, as the processor stores them).
+        unsigned high = 0;
+        for (size_t i = 0;; i += 8) {
+            if (i + 8 > length) i = length - 8;
+            const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes + i));
+            high |= unsigned(_mm_movemask_epi8(eight));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(units + i),
+                             _mm_unpacklo_epi8(eight, _mm_setzero_si128()));
+            if (i + 8 == length) return high == 0;
         }
     }
-    while (i < length && a[i] == b[i]) ++i;
-    return i;
+#endif
+    UInt8 high = 0;  // the top bits of the bytes met
+    for (size_t i = 0; i < length; ++i) {
+        const UInt8 byte = UInt8(bytes[i]);
+        units[i] = byte;
+        high |= byte;
+    }
+    return high < FirstNonAscii;
 }
 
 // The code unit that each byte of the default code page decodes to.
@@ -47,6 +59,18 @@ const std::array<ZR::UniChar, 256>& CodePageUnits() {
         return table;
     }();
     return units;
+}
+
+// Writes the code units of `key`, one for each of its bytes, to `units`; false, with `units`
+// undefined, when the key must be decoded instead. Bytes below 0x80 stand for the same characters
+// in both encodings, as Decode reads them; in the default code page every other byte decodes to
+// one code unit of its own too (CodePageUnits).
+bool Widen(std::string_view key, char16_t* units, bool utf8) {
+    if (WidenAscii(key, units)) return true;
+    if (utf8) return false;
+    const auto& table = CodePageUnits();
+    for (size_t i = 0; i < key.size(); ++i) units[i] = table[UInt8(key[i])];
+    return true;
 }
 
 // The separator's byte. In UTF-8 only an ASCII separator is one byte that no multi-byte sequence
@@ -74,23 +98,6 @@ KeyReader::KeyReader(ChannelInfo& info, ZR::IChannel& channel, UInt64 fileOffset
     atFileStart = channel.GetReadOffset(&offset) == NoError && fileOffset + offset == 0;
 }
 
-ZRErrCode KeyReader::ReadKey(std::string_view& key) {
-    // GetTextLine drops a byte-order mark at offset 0 of UTF-8 text: that line goes through it.
-    const bool markPossible = atFileStart && info.utf8;
-    atFileStart = false;
-    if (separatorByte == DecodeLines || markPossible) return ReadKeyByDecoding(key, markPossible);
-    const ZRErrCode status = cursor.Next(&key, separatorByte);
-    lastLineEmpty = key.empty() && !cursor.SeparatorMet();
-    return status;
-}
-
-// The cursor knows the position without a call into the file per line.
-ZRErrCode KeyReader::Position(UInt32& position) {
-    UInt64 offset = 0;
-    const ZRErrCode status = cursor.GetOffset(offset);
-    return status != NoError ? status : IndexOffset(fileOffset + offset, position);
-}
-
 // The line's bytes are the bytes GetTextLine decodes (the cursor ends lines as it does), less the
 // byte-order mark that it drops at the start of a UTF-8 file.
 ZRErrCode KeyReader::ReadKeyByDecoding(std::string_view& key, bool markPossible) {
@@ -108,29 +115,15 @@ ZRErrCode KeyReader::ReadKeyByDecoding(std::string_view& key, bool markPossible)
     return NoError;
 }
 
-bool KeyReader::Less(std::string_view a, std::string_view b) const {
-    const size_t at = Mismatch(a, b);
-    if (at == a.size() && at == b.size()) return false;
-    return LessAtDifference(a, b, at);
-}
-
-// `a` and `b` share their first `at` bytes and differ at `at`, where one of them may end. In the
-// default code page each byte is one code unit, so the first differing bytes decide. In UTF-8 an
-// ASCII byte is a code unit of its own that ends any unfinished sequence before it, so the bytes
-// decide when each is ASCII or absent; otherwise (the shared bytes may end in a sequence that
-// one side completes) the texts are compared.
+// `a` and `b` share their first `at` bytes and differ at `at`, where at least one of them has a
+// byte of 0x80 or more (Less decides the rest). In the default code page each byte is one code
+// unit, so the first differing bytes decide, a key that ends there first. In UTF-8 the shared
+// bytes may end in a sequence that one side completes, so the texts are compared.
 bool KeyReader::LessAtDifference(std::string_view a, std::string_view b, size_t at) const {
-    const bool aEnds = at == a.size();
-    const bool bEnds = at == b.size();
-    if (!info.utf8) {
-        if (aEnds || bEnds) return aEnds;
-        const auto& units = CodePageUnits();
-        return units[UInt8(a[at])] < units[UInt8(b[at])];
-    }
-    const bool aAscii = aEnds || IsAscii(UInt8(a[at]));
-    const bool bAscii = bEnds || IsAscii(UInt8(b[at]));
-    if (aAscii && bAscii) return !bEnds && (aEnds || UInt8(a[at]) < UInt8(b[at]));
-    return Decode(a) < Decode(b);
+    if (info.utf8) return Decode(a) < Decode(b);
+    if (at == a.size() || at == b.size()) return at == a.size();
+    const auto& units = CodePageUnits();
+    return units[UInt8(a[at])] < units[UInt8(b[at])];
 }
 
 ZR::UniString KeyReader::Decode(std::string_view key) const {
@@ -140,6 +133,12 @@ ZR::UniString KeyReader::Decode(std::string_view key) const {
         key.begin(), key.end(), [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
     if (ascii) return ZR::UniString(std::u16string(key.begin(), key.end()));
     return ZR::UniString(key.data(), USize(key.size()), charCode);
+}
+
+void KeyReader::AppendKey(std::string_view key, KeyStore& keys) const {
+    if (Widen(key, keys.PushUnits(USize(key.size())), info.utf8 != 0)) return;
+    keys.DeleteLast();
+    keys.Push(Decode(key));
 }
 
 bool KeyReader::Encode(const ZR::UniString& key, std::string& bytes) const {

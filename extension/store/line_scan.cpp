@@ -96,12 +96,6 @@ ZRErrCode LineCursor::Refill() {
     return status;
 }
 
-ZRErrCode LineCursor::GetOffset(UInt64& offset) const {
-    if (data == nullptr) return channel.GetReadOffset(&offset);
-    offset = dataOffset + used;
-    return NoError;
-}
-
 // Consumes the terminator at data[end]: CR, LF, or CR and the LF after it (which may stand at the
 // start of the next buffer). A failure to look ahead fails the line, as it fails GetTextLine.
 ZRErrCode LineCursor::ConsumeTerminator(size_t end) {
@@ -144,7 +138,7 @@ std::string_view LineCursor::Key() const {
     return keyInSpill ? std::string_view(spill) : std::string_view(keyStart, keyLength);
 }
 
-ZRErrCode LineCursor::Next(std::string_view* key, int separatorByte) {
+ZRErrCode LineCursor::NextLine(std::string_view* key, int separatorByte) {
     StartKey(false);
     ZRErrCode status = used == available ? Refill() : NoError;
     if (status == NoError) StartKey(key != nullptr);
@@ -169,7 +163,10 @@ ZRErrCode LineCursor::Next(std::string_view* key, int separatorByte) {
 // (an LF may follow in the next buffer), and returns how many it consumed.
 UInt32 LineCursor::SkipBufferedLines(UInt32 count) {
     size_t next = used;
-    UInt32 ended = SkipWholeBlocks(data, available, count, next);
+    // A block of 64 bytes holds a line or two of most files: for fewer lines than this, counting
+    // a block's ends costs more than finding each line's end.
+    constexpr UInt32 FewLines = 4;
+    UInt32 ended = count > FewLines ? SkipWholeBlocks(data, available, count, next) : 0;
     while (ended < count) {
         const size_t end = next + FindLineEnd(data + next, available - next);
         if (end == available || (end + 1 == available && data[end] == CarriageReturn)) break;

@@ -70,17 +70,49 @@ public:
     // them or, for a line that spans buffers, in the cursor; the view is valid until the next
     // call on the cursor. Returns 0, IO::ErrEndOfFile when no byte is left (then `key` is empty),
     // or the channel's failure.
-    [[nodiscard]] ZRErrCode Next(std::string_view* key, int separatorByte);
+    [[nodiscard]] ZRErrCode Next(std::string_view* key, int separatorByte) {
+        // A separator byte that is a terminator never stands within a line: NextLine cuts such
+        // keys.
+        if (key != nullptr && separatorByte >= 0 && used < available &&
+            NextBufferedKey(*key, char(separatorByte))) {
+            return NoError;
+        }
+        return NextLine(key, separatorByte);
+    }
     // Consumes up to `count` lines; returns the status of the last one (0 for count 0).
     [[nodiscard]] ZRErrCode Skip(UInt32 count);
     // Advances the channel past every line consumed, making its position current.
     void Sync();
     // The byte offset of the next line: where the channel's position stands once synced.
-    [[nodiscard]] ZRErrCode GetOffset(UInt64& offset) const;
+    [[nodiscard]] ZRErrCode GetOffset(UInt64& offset) const {
+        if (data == nullptr) return channel.GetReadOffset(&offset);
+        offset = dataOffset + used;
+        return NoError;
+    }
     // After Next with a key: true when the key ended at the separator byte, not at the line's end.
     bool SeparatorMet() const { return keyStart != nullptr && keyComplete; }
 
 private:
+    // Next for the common line: its key ends at a separator byte and the line's terminator lies
+    // within the buffer, short of a CR that is its last byte (an LF may follow in the next
+    // buffer). False, with nothing consumed, for any other line.
+    bool NextBufferedKey(std::string_view& key, char separator) {
+        const char* line = data + used;
+        const size_t rest = available - used;
+        const size_t stop = FindFirstOf(line, rest, '\r', '\n', separator);
+        if (stop == rest || line[stop] == '\r' || line[stop] == '\n') return false;
+        const size_t end = stop + 1 + FindLineEnd(line + stop + 1, rest - stop - 1);
+        if (end + 1 >= rest && (end == rest || line[end] == '\r')) return false;
+        keyStart = line;
+        keyLength = stop;
+        keyInSpill = false;
+        keyComplete = true;
+        used += end + 1;
+        if (line[end] == '\r' && line[end + 1] == '\n') ++used;
+        key = std::string_view(line, stop);
+        return true;
+    }
+    [[nodiscard]] ZRErrCode NextLine(std::string_view* key, int separatorByte);
     [[nodiscard]] ZRErrCode Refill();
     [[nodiscard]] ZRErrCode ConsumeTerminator(size_t end);
     UInt32 SkipBufferedLines(UInt32 count);

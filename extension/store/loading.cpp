@@ -1,7 +1,9 @@
 #include "extension/store/loading.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,25 +17,143 @@
 namespace DataOmbraPlugin {
 namespace {
 
-// Builds sortedIndex from the samples the count took (the whole run, each line a sample, as
-// BuildSortedIndex takes them from a run of at most MaxSortedSamples lines), and leaves the file
-// at the run's end, where the tail begins.
-ZRErrCode AdoptRunSamples(ChannelInfo& info, RecordIndex& index, const RunSamples& samples) {
-    {
-        const KeyReader reader(info);  // decodes only; gone before the file is positioned
-        UInt32 start = 0;
-        for (size_t k = 0; k < samples.ends.size(); ++k) {
-            const std::string_view key(samples.keys.data() + start, samples.ends[k] - start);
-            index.recordKeys.Push(reader.Decode(key));
-            index.sortedIndex.Push(
-                RecInfoRec{index.recordKeys.GetSize(), samples.starts[k], &index.recordKeys});
-            start = samples.ends[k];
+// Takes the lines of the leading run, one by one from the file's start, as the samples of
+// sortedIndex, their keys compared in the key store where they are kept.
+class RunSampler {
+public:
+    RunSampler(ChannelInfo& info, RecordIndex& index)
+        : info(info), index(index), start(info.DataStart()) {}
+
+    // Appends the line whose key `reader` just read as the next sample, when its key is above the
+    // last sample's (the first one above the empty key); false, with nothing appended, otherwise.
+    bool TakeIfAscending(KeyReader& reader, std::string_view key) {
+        KeyStore& keys = index.recordKeys;
+        reader.AppendKey(key, keys);
+        const USize last = keys.GetSize();
+        if (CompareKeys(last > 1 ? keys[last - 1] : u"", keys[last]) >= 0) {
+            keys.DeleteLast();
+            return false;
         }
+        index.sortedIndex.Push(RecInfoRec{last, start, &keys});
+        complete = reader.Position(start) == NoError;
+        if (last == LinesBeforeEstimate) ReserveForFile();
+        return true;
     }
-    index.sortedIndex.Push(
-        RecInfoRec{RecInfoRec::EndEntryKeyIndex, samples.runEnd, &index.recordKeys});
-    BuildSamplePrefixes(index);
-    return info.file->SetDataPosition(Int32(samples.runEnd));
+    // False once the offset of a line was out of reach: the samples are then not all the run's.
+    bool Complete() const { return complete; }
+    // The offset of the line after the last sample.
+    UInt32 NextLine() const { return start; }
+    // Ends sortedIndex after the last sample and returns where the run ends.
+    UInt32 EndRun() {
+        index.sortedIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, start, &index.recordKeys});
+        return start;
+    }
+
+private:
+    // After this many samples, the arrays get room for the samples of the whole file, estimated
+    // from the lines so far, so that they do not grow step by step: each step copies them into
+    // memory that the system must then provide afresh.
+    static constexpr USize LinesBeforeEstimate = 64;
+
+    // Makes room for the lines of the whole file, as long as its lines so far are on average, and
+    // an eighth more; an estimate too low only leaves the arrays to grow on their own.
+    void ReserveForFile() {
+        UInt64 fileBytes = 0;
+        if (info.file->GetDataLength(&fileBytes) != NoError) return;
+        const UInt64 bytes = std::max<UInt64>(start - info.DataStart(), 1);
+        const UInt64 estimate = fileBytes * LinesBeforeEstimate / bytes;
+        const UInt64 lines = std::min<UInt64>(estimate + estimate / 8, MaxSortedSamples);
+        const UInt64 units = index.recordKeys.UnitCount() * lines / LinesBeforeEstimate;
+        index.sortedIndex.Reserve(USize(lines + 1));
+        index.recordKeys.Reserve(USize(lines), size_t(units + units / 8));
+    }
+
+    ChannelInfo& info;
+    RecordIndex& index;
+    UInt32 start;  // the offset of the line after the last sample
+    bool complete = true;
+};
+
+// Appends the key read by `reader` to the key store and an entry for the line at `position` to
+// sortedIndex.
+void AppendSample(RecordIndex& index, const KeyReader& reader, std::string_view key,
+                  UInt32 position) {
+    reader.AppendKey(key, index.recordKeys);
+    index.sortedIndex.Push(RecInfoRec{index.recordKeys.GetSize(), position, &index.recordKeys});
+}
+
+// The line of the run (0-based) that sample `k` of `entries` is, for a run of `runLines` lines:
+// line 0 for the first, trunc(k * runLines / entries) - 1 for the others.
+UInt32 SampleLine(UInt32 k, double step) {
+    return k == 1 ? 0 : UInt32(Int64(double(k) * step) - 1);
+}
+
+// Samples `first`..`entries` of the run into sortedIndex, from the file's position at line
+// `consumed` of the run, at or before the line of sample `first`; `consumed` counts the run's lines
+// read so far.
+ZRErrCode SampleRun(ChannelInfo& info, RecordIndex& index, UInt32 entries, UInt32 runLines,
+                    UInt32 first, UInt32& consumed) {
+    KeyReader reader(info);
+    std::string_view key;
+    const double step = double(runLines) / double(entries);
+    ZRErrCode status = NoError;
+    for (UInt32 k = first; k <= entries && status == NoError; ++k) {
+        const UInt32 line = SampleLine(k, step);
+        if (line > consumed) {
+            status = reader.SkipLines(line - consumed);
+            consumed = line;
+        }
+        // The first line starts after a byte-order mark, which the reader drops.
+        UInt32 position = info.DataStart();
+        if (status == NoError && line > 0) status = reader.Position(position);
+        if (status == NoError) status = reader.ReadKey(key);
+        if (status != NoError) break;
+        ++consumed;
+        AppendSample(index, reader, key, position);
+    }
+    return status;
+}
+
+// Keeps, of the first `lines.sampledLines` lines of the run that the count left in sortedIndex
+// (each line an entry), the samples among them, and returns how many those are.
+UInt32 KeepCountedSamples(RecordIndex& index, UInt32 entries, const FileLines& lines) {
+    const double step = double(lines.runLines) / double(entries);
+    KeyStore keys;
+    UInt32 kept = 0;
+    for (UInt32 k = 1; k <= entries; ++k) {
+        const UInt32 line = SampleLine(k, step);
+        if (line >= lines.sampledLines) break;
+        // Entry `kept` is moved down from entry `line + 1`, its key into the new store.
+        const RecInfoRec entry = index.sortedIndex[line + 1];
+        keys.Push(index.recordKeys[entry.keyIndex]);
+        ++kept;
+        index.sortedIndex[kept] = RecInfoRec{kept, entry.filePos, &index.recordKeys};
+    }
+    index.sortedIndex.SetSize(kept);
+    index.recordKeys.Swap(keys);
+    return kept;
+}
+
+// Samples `first`..`entries` of the run as SampleRun does, skips the rest of the run and ends
+// sortedIndex with the run's end.
+ZRErrCode SampleRestOfRun(ChannelInfo& info, RecordIndex& index, UInt32 entries, UInt32 runLines,
+                          UInt32 first, UInt32 consumed) {
+    ZRErrCode status =
+        first <= entries ? SampleRun(info, index, entries, runLines, first, consumed) : NoError;
+    if (status == NoError && consumed < runLines) {
+        // So many lines lie far beyond the offsets an index can hold.
+        const UInt32 rest = runLines - consumed;
+        status = rest <= MaxFileOffset ? SkipLines(info, Int32(rest)) : IO::ErrPosition;
+    }
+    // The end entry is where the run ends; an index cannot be trusted without it, so a failure to
+    // get it fails the load.
+    UInt32 end = 0;
+    if (status == NoError) status = GetIndexPosition(info, end);
+    if (status == NoError) {
+        index.sortedIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &index.recordKeys});
+        BuildSamplePrefixes(index);
+    }
+    return status;
 }
 
 // Builds both indexes of the channel's file into `index` from the start of the file; a status
@@ -44,50 +164,31 @@ ZRErrCode BuildIndexes(ChannelInfo& info, RecordIndex& index) {
     ZRErrCode status = info.file->SetDataPosition(0);
     if (status != NoError) return status;
     try {
-        UInt32 runLines = 0;
-        UInt32 tailLines = 0;
-        RunSamples samples;
-        status = PrescanFile(info, runLines, tailLines, &samples);
+        FileLines lines;
+        status = PrescanFile(info, lines, &index);
         if (status != NoError) return status;
+        if (lines.indexed) {
+            BuildSamplePrefixes(index);
+            return FinishTailIndex(index, lines.end);
+        }
+        const UInt32 runLines = lines.runLines;
         const UInt32 entries = runLines <= MaxSortedSamples ? runLines : MaxSortedSamples;
         index.sortedIndex.Reserve(entries + 1);
-        index.tailIndex.Reserve(tailLines + 1);
-        index.recordKeys.Reserve(entries + tailLines);
-        status = samples.complete ? AdoptRunSamples(info, index, samples)
-                                  : BuildSortedIndex(info, index, entries, runLines);
-        if (status == NoError) status = BuildTailIndex(info, index, tailLines);
+        index.tailIndex.Reserve(lines.tailLines + 1);
+        if (lines.sampledLines == 0) {
+            status = BuildSortedIndex(info, index, entries, runLines);
+        } else {
+            // The samples among the lines the count took are kept; the run is read on from there.
+            const UInt32 kept = KeepCountedSamples(index, entries, lines);
+            status = info.file->SetDataPosition(Int32(lines.sampledEnd));
+            if (status == NoError) {
+                status =
+                    SampleRestOfRun(info, index, entries, runLines, kept + 1, lines.sampledLines);
+            }
+        }
+        if (status == NoError) status = BuildTailIndex(info, index, lines.tailLines);
     } catch (const std::exception&) {
         status = StatusLoadFailed;
-    }
-    return status;
-}
-
-// Appends `key` to the key store and an entry for the line at `position` to sortedIndex.
-void AppendSample(RecordIndex& index, ZR::UniString&& key, UInt32 position) {
-    index.recordKeys.Push(std::move(key));
-    index.sortedIndex.Push(RecInfoRec{index.recordKeys.GetSize(), position, &index.recordKeys});
-}
-
-// Samples the run's lines into sortedIndex; `consumed` counts the run's lines read so far.
-ZRErrCode SampleRun(ChannelInfo& info, RecordIndex& index, UInt32 entries, UInt32 runLines,
-                    UInt32& consumed) {
-    KeyReader reader(info);
-    std::string_view key;
-    const double step = double(runLines) / double(entries);
-    UInt32 position = info.DataStart();
-    ZRErrCode status = NoError;
-    for (UInt32 k = 1; k <= entries && status == NoError; ++k) {
-        status = reader.ReadKey(key);
-        if (status != NoError) break;
-        ++consumed;
-        AppendSample(index, reader.Decode(key), position);
-        if (k == entries) break;  // the last sample: the rest of the run is skipped by the caller
-        const Int64 next = Int64(double(k + 1) * step) - 1;
-        if (next > Int64(consumed)) {
-            status = reader.SkipLines(UInt32(next - consumed));
-            consumed = UInt32(next);
-        }
-        if (status == NoError) status = reader.Position(position);
     }
     return status;
 }
@@ -148,59 +249,69 @@ void EnsureLoaded(ChannelInfo& info) {
     }
 }
 
-ZRErrCode PrescanFile(ChannelInfo& info, UInt32& runLines, UInt32& tailLines, RunSamples* samples) {
-    runLines = 0;
-    tailLines = 0;
+ZRErrCode PrescanFile(ChannelInfo& info, FileLines& lines, RecordIndex* index) {
+    lines = FileLines{};
     KeyReader reader(info);
-    std::string previous;
     std::string_view key;
-    // The run: each key strictly above the one before it, the first above the empty key.
+    // The run: each key strictly above the one before it, the first above the empty key. Its
+    // lines are samples while they can all be; after that the bytes of each key are compared with
+    // those of the key before it, kept in `previous`.
+    std::optional<RunSampler> sampler;
+    if (index != nullptr) sampler.emplace(info, *index);
+    std::string previous;
     ZRErrCode status = NoError;
-    UInt32 start = info.DataStart();  // of the next line, while samples are taken
     while ((status = reader.ReadKey(key)) == NoError) {
+        if (sampler && lines.runLines == MaxSortedSamples) {
+            // The run has more lines than samples: the lines so far stay for the samples among
+            // them.
+            lines.sampledLines = lines.runLines;
+            lines.sampledEnd = sampler->NextLine();
+            sampler.reset();
+        }
+        if (sampler) {
+            if (!sampler->TakeIfAscending(reader, key)) {
+                lines.tailLines = 1;
+                break;
+            }
+            ++lines.runLines;
+            if (!sampler->Complete() || lines.runLines == MaxSortedSamples) previous.assign(key);
+            if (!sampler->Complete()) sampler.reset();
+            continue;
+        }
         if (!reader.Less(previous, key)) {
-            tailLines = 1;
+            lines.tailLines = 1;
             break;
         }
-        ++runLines;
+        ++lines.runLines;
         previous.assign(key);
-        if (samples != nullptr && samples->complete) {
-            samples->complete = runLines <= MaxSortedSamples;
-            if (samples->complete) {
-                samples->keys.append(key);
-                samples->ends.push_back(UInt32(samples->keys.size()));
-                samples->starts.push_back(start);
-                samples->complete = reader.Position(start) == NoError;
-            }
+    }
+    if (status != NoError && status != IO::ErrEndOfFile) return status;
+    if (!sampler) {
+        if (index != nullptr && lines.sampledLines == 0) index->ClearIndex();
+        // After the run only the lines are counted.
+        if (lines.tailLines != 0) {
+            while ((status = reader.SkipLines(1)) == NoError) ++lines.tailLines;
         }
+        return status == IO::ErrEndOfFile ? NoError : status;
     }
-    if (samples != nullptr) samples->runEnd = start;
-    // After the run only the lines are counted.
-    if (tailLines != 0) {
-        while ((status = reader.SkipLines(1)) == NoError) ++tailLines;
+    // The lines after a run of samples are indexed as they are counted; the key of the first is
+    // at hand.
+    lines.end = sampler->EndRun();
+    status = lines.tailLines != 0 ? NoError : IO::ErrEndOfFile;
+    while (status == NoError) {
+        CollectTailLine(reader, key, lines.end, *index);
+        status = reader.Position(lines.end);
+        if (status == NoError) status = reader.ReadKey(key);
+        if (status == NoError) ++lines.tailLines;
     }
-    return status == IO::ErrEndOfFile ? NoError : status;
+    lines.indexed = status == IO::ErrEndOfFile;
+    return lines.indexed ? NoError : status;
 }
 
 ZRErrCode BuildSortedIndex(ChannelInfo& info, RecordIndex& index, UInt32 entries, UInt32 runLines) {
     // Where the first line starts; a failure here shows in the first read.
     info.file->SetDataPosition(Int32(info.DataStart()));
-    UInt32 consumed = 0;
-    ZRErrCode status = entries > 0 ? SampleRun(info, index, entries, runLines, consumed) : NoError;
-    if (status == NoError && consumed < runLines) {
-        // So many lines lie far beyond the offsets an index can hold.
-        const UInt32 rest = runLines - consumed;
-        status = rest <= MaxFileOffset ? SkipLines(info, Int32(rest)) : IO::ErrPosition;
-    }
-    // The end entry is where the run ends; an index cannot be trusted without it, so a failure to
-    // get it fails the load.
-    UInt32 end = 0;
-    if (status == NoError) status = GetIndexPosition(info, end);
-    if (status == NoError) {
-        index.sortedIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &index.recordKeys});
-        BuildSamplePrefixes(index);
-    }
-    return status;
+    return SampleRestOfRun(info, index, entries, runLines, 1, 0);
 }
 
 }  // namespace DataOmbraPlugin

@@ -18,23 +18,26 @@ constexpr USize NumbersPerSample = 2;
 // The code units of `key` from `from` on, four of them packed so that the packed numbers order as
 // the keys do: a key that sorts before another never packs to a larger number (a missing unit is
 // 0, below every unit or equal to NUL, which the full comparison then tells apart).
-UInt64 Pack(const ZR::UniString& key, USize from) {
+UInt64 Pack(std::u16string_view key, USize from) {
+    if (from + PackedUnits <= key.size()) {  // as most are: all four units present
+        const char16_t* units = key.data() + from;
+        return UInt64(units[0]) << 48 | UInt64(units[1]) << 32 | UInt64(units[2]) << 16 |
+               UInt64(units[3]);
+    }
     UInt64 packed = 0;
     for (USize i = from; i < from + PackedUnits; ++i) {
-        packed = (packed << 16) | (i < key.GetLength() ? UInt64(key[i]) : 0);
+        packed = (packed << 16) | (i < key.size() ? UInt64(key[i]) : 0);
     }
     return packed;
 }
 
-// Eight code units from `from` on, ordered as the keys are (by the rule of Pack).
-struct PackedKey {
-    UInt64 high = 0;
-    UInt64 low = 0;
-    auto operator<=>(const PackedKey&) const = default;
-};
-
-PackedKey PackKey(const ZR::UniString& key, USize from) {
+PackedKey PackAfter(std::u16string_view key, USize from) {
     return {Pack(key, from), Pack(key, from + PackedUnits)};
+}
+
+// The number of code units that `a` and `b` begin with alike.
+USize SharedPrefixLength(std::u16string_view a, std::u16string_view b) {
+    return USize(MismatchUnits(a.data(), b.data(), std::min(a.size(), b.size())));
 }
 
 PackedKey PackedAt(const UInt64* numbers, Int32 sample) {
@@ -70,12 +73,6 @@ Int32 FirstAbove(const UInt64* numbers, Int32 from, Int32 count, const PackedKey
     return FirstWhere(below, end, above);
 }
 
-USize SharedPrefixLength(const ZR::UniString& a, const ZR::UniString& b) {
-    const auto [left, right] =
-        std::mismatch(a.Get().begin(), a.Get().end(), b.Get().begin(), b.Get().end());
-    return USize(left - a.Get().begin());
-}
-
 // Sorted entries (an end entry after them) with the packed keys built for them.
 struct PackedEntries {
     const ZR::VAArray<RecInfoRec>& entries;
@@ -85,7 +82,8 @@ struct PackedEntries {
     // False once entries were inserted after the numbers were built (a writing channel's tail):
     // the entries are then searched without them. An entry replaced in place keeps its key.
     bool Describe() const {
-        return !numbers.IsEmpty() && numbers.GetSize() == NumbersPerSample * (entries.GetSize() - 1);
+        return !numbers.IsEmpty() &&
+               numbers.GetSize() == NumbersPerSample * (entries.GetSize() - 1);
     }
 };
 
@@ -101,8 +99,9 @@ void PackEntries(const ZR::VAArray<RecInfoRec>& entries, ZR::Array<UInt64>& numb
     shared = UInt32(SharedPrefixLength(entries[1].GetKey(), entries[count].GetKey()));
     numbers.SetSize(NumbersPerSample * count);
     UInt64* packed = numbers.GetContent();
-    for (USize k = 1; k <= count; ++k) {
-        const PackedKey key = PackKey(entries[k].GetKey(), shared);
+    const RecInfoRec* entry = entries.GetContent();  // the entry at position 1
+    for (USize k = 0; k < count; ++k) {
+        const PackedKey key = PackAfter(entry[k].GetKey(), shared);
         *packed++ = key.high;
         *packed++ = key.low;
     }
@@ -110,52 +109,29 @@ void PackEntries(const ZR::VAArray<RecInfoRec>& entries, ZR::Array<UInt64>& numb
 
 // SearchEntries over every entry before the end entry, narrowed by the packed keys when they
 // describe the entries. The result and `hi` are the same either way.
-Int32 SearchPacked(const PackedEntries& packed, const ZR::UniString& key, Int32& hi) {
+Int32 SearchPacked(const PackedEntries& packed, std::u16string_view key, Int32& hi) {
     hi = Int32(packed.entries.GetSize()) - 2;
     if (!packed.Describe()) return SearchEntries(packed.entries, key, 0, hi);
     const UInt64* numbers = packed.numbers.GetContent();
     const Int32 count = hi + 1;
-    const std::u16string& first = packed.entries[1].GetKey().Get();
+    const std::u16string_view first = packed.entries[1].GetKey();
     const USize shared = packed.shared;
-    const int order = key.Get().compare(0, shared, first, 0, shared);
+    const int order = key.substr(0, shared).compare(first.substr(0, shared));
     // A key without the shared units lies below every entry or above every one.
     Int32 lo = order < 0 ? 0 : count;
     hi = lo - 1;
     if (order == 0) {
-        const PackedKey wanted = PackKey(key, shared);
+        const PackedKey wanted = PackAfter(key, shared);
         lo = FirstWhere(0, count, [&](Int32 k) { return PackedAt(numbers, k) >= wanted; });
         hi = FirstAbove(numbers, lo, count, wanted) - 1;
     }
     return SearchEntries(packed.entries, key, lo, hi);
 }
 
-// The position of the first code unit at which `a` and `b` differ among their first `length`
-// units (`length` when there is none), four units a time where the byte order lets the lowest
-// differing bit tell the first differing unit.
-size_t MismatchUnits(const char16_t* a, const char16_t* b, size_t length) {
-    size_t i = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        for (; i + 4 <= length; i += 4) {
-            UInt64 left, right;
-            std::memcpy(&left, a + i, 8);
-            std::memcpy(&right, b + i, 8);
-            if (left != right) return i + size_t(std::countr_zero(left ^ right)) / 16;
-        }
-    }
-    while (i < length && a[i] == b[i]) ++i;
-    return i;
-}
-
 }  // namespace
 
-Int32 CompareKeys(const ZR::UniString& a, const ZR::UniString& b) {
-    const std::u16string& left = a.Get();
-    const std::u16string& right = b.Get();
-    const size_t length = std::min(left.size(), right.size());
-    const size_t at = MismatchUnits(left.data(), right.data(), length);
-    if (at < length) return left[at] < right[at] ? -1 : 1;
-    if (left.size() == right.size()) return 0;
-    return left.size() < right.size() ? -1 : 1;
+PackedKey PackKey(std::u16string_view key, USize from) {
+    return PackAfter(key, from);
 }
 
 void BuildSamplePrefixes(RecordIndex& index) {
@@ -166,7 +142,7 @@ void BuildTailPrefixes(RecordIndex& index) {
     PackEntries(index.tailIndex, index.tailPrefixes, index.tailPrefixLength);
 }
 
-Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, const ZR::UniString& key, Int32 lo,
+Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, std::u16string_view key, Int32 lo,
                     Int32& hi) {
     const RecInfoRec* entries = index.GetContent();
     while (lo <= hi) {
@@ -183,12 +159,13 @@ Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, const ZR::UniString& k
 }
 
 Int32 SearchSamples(const RecordIndex& index, const ZR::UniString& key, Int32& hi) {
-    return SearchPacked({index.sortedIndex, index.samplePrefixes, index.samplePrefixLength}, key,
-                        hi);
+    return SearchPacked({index.sortedIndex, index.samplePrefixes, index.samplePrefixLength},
+                        key.Get(), hi);
 }
 
 Int32 SearchTail(const RecordIndex& index, const ZR::UniString& key, Int32& hi) {
-    return SearchPacked({index.tailIndex, index.tailPrefixes, index.tailPrefixLength}, key, hi);
+    return SearchPacked({index.tailIndex, index.tailPrefixes, index.tailPrefixLength}, key.Get(),
+                        hi);
 }
 
 }  // namespace DataOmbraPlugin

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "extension/store/data_file.h"
 #include "extension/store/key_reader.h"
@@ -14,10 +16,7 @@ namespace DataOmbraPlugin {
 namespace {
 
 // Reads `tailLines` lines into unsorted entries; `end` receives the position after the last one.
-// A line missing at the end of the file gets no entry; other failures end the pass. An empty line
-// gets none either: it holds nothing INPUT could return, so it must not hide an earlier line of
-// the empty key, and a save, which copies indexed lines only, drops it (a trailing empty line
-// from an editor would otherwise be saved first and leave the whole file unsorted).
+// A line missing at the end of the file gets no entry; other failures end the pass.
 ZRErrCode CollectTailEntries(ChannelInfo& info, RecordIndex& index, UInt32 tailLines, UInt32& end) {
     KeyReader reader(info);
     ZRErrCode status = reader.Position(end);
@@ -26,22 +25,43 @@ ZRErrCode CollectTailEntries(ChannelInfo& info, RecordIndex& index, UInt32 tailL
     for (UInt32 i = 0; i < tailLines; ++i) {
         status = reader.ReadKey(key);
         if (status != NoError && status != IO::ErrEndOfFile) return status;
-        if (status == NoError && !reader.LastLineEmpty()) {
-            index.recordKeys.Push(reader.Decode(key));
-            index.tailIndex.Push(RecInfoRec{index.recordKeys.GetSize(), end, &index.recordKeys});
-        }
+        if (status == NoError) CollectTailLine(reader, key, end, index);
         status = reader.Position(end);
         if (status != NoError) return status;
     }
     return NoError;
 }
 
+// Sorts the entries by CompareIndexEntries: by eight code units of their keys after the units all
+// keys begin with, packed into two numbers (which order as the keys do), and only on equal numbers
+// by the whole keys and the offsets.
+void SortByKey(ZR::VAArray<RecInfoRec>& index) {
+    if (index.IsEmpty()) return;
+    const std::u16string_view first = index[1].GetKey();
+    size_t shared = first.size();
+    for (const RecInfoRec& entry : index) {
+        const std::u16string_view key = entry.GetKey();
+        shared = MismatchUnits(first.data(), key.data(), std::min(shared, key.size()));
+    }
+    struct PackedEntry {
+        PackedKey key;
+        RecInfoRec entry;
+    };
+    std::vector<PackedEntry> packed;
+    packed.reserve(index.GetSize());
+    for (const RecInfoRec& entry : index)
+        packed.push_back({PackKey(entry.GetKey(), shared), entry});
+    std::sort(packed.begin(), packed.end(), [](const PackedEntry& a, const PackedEntry& b) {
+        if (a.key != b.key) return a.key < b.key;
+        return CompareIndexEntries(a.entry, b.entry) < 0;
+    });
+    for (size_t k = 0; k < packed.size(); ++k) index.GetContent()[k] = packed[k].entry;
+}
+
 // Sorts the entries and keeps the first of each run of equal keys, which the order puts at the
 // newest line of the key.
 void SortAndDropSuperseded(ZR::VAArray<RecInfoRec>& index) {
-    std::sort(index.begin(), index.end(), [](const RecInfoRec& a, const RecInfoRec& b) {
-        return CompareIndexEntries(a, b) < 0;
-    });
+    SortByKey(index);
     const auto kept = std::unique(
         index.begin(), index.end(),
         [](const RecInfoRec& a, const RecInfoRec& b) { return a.GetKey() == b.GetKey(); });
@@ -51,10 +71,28 @@ void SortAndDropSuperseded(ZR::VAArray<RecInfoRec>& index) {
 }  // namespace
 
 ZRErrCode BuildTailIndex(ChannelInfo& info, RecordIndex& index, UInt32 tailLines) {
+    UInt32 end = 0;
     try {
-        UInt32 end = 0;
         const ZRErrCode status = CollectTailEntries(info, index, tailLines, end);
         if (status != NoError) return status;
+    } catch (const std::exception&) {
+        return ErrMemoryFull;
+    }
+    return FinishTailIndex(index, end);
+}
+
+// An empty line gets no entry: it holds nothing INPUT could return, so it must not hide an earlier
+// line of the empty key, and a save, which copies indexed lines only, drops it (a trailing empty
+// line from an editor would otherwise be saved first and leave the whole file unsorted).
+void CollectTailLine(const KeyReader& reader, std::string_view key, UInt32 offset,
+                     RecordIndex& index) {
+    if (reader.LastLineEmpty()) return;
+    reader.AppendKey(key, index.recordKeys);
+    index.tailIndex.Push(RecInfoRec{index.recordKeys.GetSize(), offset, &index.recordKeys});
+}
+
+ZRErrCode FinishTailIndex(RecordIndex& index, UInt32 end) {
+    try {
         SortAndDropSuperseded(index.tailIndex);
         index.tailIndex.Push(RecInfoRec{RecInfoRec::EndEntryKeyIndex, end, &index.recordKeys});
         BuildTailPrefixes(index);

@@ -44,7 +44,7 @@ public:
     }
 
     bool HasMore() const { return next <= count; }
-    const ZR::UniString& Key() const { return info.tailIndex[next].GetKey(); }
+    const ZR::UniString& Key() const { return key; }
     ZR::UniString& Line() { return line; }
     bool IsDeleted() const { return IsDeletionLine(line, Key(), info.separator); }
     void Take() {
@@ -55,6 +55,7 @@ public:
     // Reads the line of the next entry when none is pending.
     ZRErrCode Fill() {
         if (pending || !HasMore()) return NoError;
+        key = ZR::UniString(std::u16string(info.tailIndex[next].GetKey()));
         const UInt32 offset = info.tailIndex[next].filePos;
         ZRErrCode status = NoError;
         if (offset >= stretchStart && offset - stretchStart < stretch.size()) {
@@ -89,8 +90,9 @@ private:
 
     const ChannelInfo& info;
     IO::File& reader;
-    USize count;     // entries before the end entry
-    USize next = 1;  // position of the next entry to take
+    USize count;        // entries before the end entry
+    USize next = 1;     // position of the next entry to take
+    ZR::UniString key;  // of the pending entry
     ZR::UniString line;
     bool pending = false;
     std::string stretch;  // the file's bytes from stretchStart on, or nothing
