@@ -11,9 +11,6 @@
 namespace DataOmbraPlugin {
 namespace {
 
-// OUTPUT compacts the file when tailIndex holds this many entries, end entry included.
-constexpr USize CompactionEntries = 1024;
-
 // What the script asked to store.
 struct OutputRequest {
     const ZR::UniString& recordId;

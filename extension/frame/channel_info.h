@@ -2,8 +2,9 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -14,13 +15,14 @@
 
 namespace DataOmbraPlugin {
 
-// Trivially copyable elements in one block of the C heap, grown by realloc, which can move a
-// large block's pages instead of copying its bytes; new room is left unfilled.
+// Trivially copyable elements in one block from operator new (so that every allocation of the
+// module goes the one way, where a shortage can be simulated), grown by copying into a larger
+// block; new room is left unfilled.
 template <class T>
 class GrowingBlock {
 public:
     GrowingBlock() = default;
-    ~GrowingBlock() { std::free(items); }
+    ~GrowingBlock() { ::operator delete(items); }
     GrowingBlock(const GrowingBlock&) = delete;
     GrowingBlock& operator=(const GrowingBlock&) = delete;
 
@@ -44,9 +46,11 @@ public:
     // Makes room for `total` elements in all; raises as Extend.
     void Reserve(size_t total) {
         if (total <= capacity) return;
-        void* grown = std::realloc(items, total * sizeof(T));
+        T* grown = static_cast<T*>(::operator new(total * sizeof(T), std::nothrow));
         if (grown == nullptr) throw ZR::BMOutOfMemoryException();
-        items = static_cast<T*>(grown);
+        if (size > 0) std::memcpy(grown, items, size * sizeof(T));
+        ::operator delete(items);
+        items = grown;
         capacity = total;
     }
     // Keeps the first `count` elements (at most GetSize()); the room stays.
@@ -150,6 +154,8 @@ constexpr UInt32 MaxFileOffset = 0x7FFFFFFF;
 
 // Most entries in sortedIndex (besides its end entry), however long the leading run is.
 constexpr UInt32 MaxSortedSamples = 32000;
+// OUTPUT compacts the file when tailIndex holds this many entries, end entry included.
+constexpr USize CompactionEntries = 1024;
 
 // A data file's record index, as a load builds it. Not copied or moved once built: every entry's
 // keyStore points into its own recordKeys.

@@ -62,10 +62,14 @@ private:
         if (info.file->GetDataLength(&fileBytes) != NoError) return;
         const UInt64 bytes = std::max<UInt64>(start - info.DataStart(), 1);
         const UInt64 estimate = fileBytes * LinesBeforeEstimate / bytes;
-        const UInt64 lines = std::min<UInt64>(estimate + estimate / 8, MaxSortedSamples);
-        const UInt64 units = index.recordKeys.UnitCount() * lines / LinesBeforeEstimate;
-        index.sortedIndex.Reserve(USize(lines + 1));
-        index.recordKeys.Reserve(USize(lines), size_t(units + units / 8));
+        const UInt64 lines = estimate + estimate / 8;
+        const UInt64 samples = std::min<UInt64>(lines, MaxSortedSamples);
+        // The keys of the lines after the run join the same store: room for as many as OUTPUT
+        // lets pile up before it compacts.
+        const UInt64 keys = std::min<UInt64>(lines, MaxSortedSamples + CompactionEntries);
+        const UInt64 units = index.recordKeys.UnitCount() * keys / LinesBeforeEstimate;
+        index.sortedIndex.Reserve(USize(samples + 1));
+        index.recordKeys.Reserve(USize(keys), size_t(units + units / 8));
     }
 
     ChannelInfo& info;
@@ -118,7 +122,12 @@ ZRErrCode SampleRun(ChannelInfo& info, RecordIndex& index, UInt32 entries, UInt3
 // (each line an entry), the samples among them, and returns how many those are.
 UInt32 KeepCountedSamples(RecordIndex& index, UInt32 entries, const FileLines& lines) {
     const double step = double(lines.runLines) / double(entries);
+    // The new store gets the room the counted lines' keys took: the samples of the whole run are
+    // no more of them, and an eighth more holds the keys of the lines after the run.
+    const KeyStore& counted = index.recordKeys;
     KeyStore keys;
+    keys.Reserve(counted.GetSize() + CompactionEntries,
+                 counted.UnitCount() + counted.UnitCount() / 8);
     UInt32 kept = 0;
     for (UInt32 k = 1; k <= entries; ++k) {
         const UInt32 line = SampleLine(k, step);
