@@ -40,10 +40,20 @@ public:
     T& GetLast() { return items[Checked(Base + GetSize() - 1)]; }
     const T& GetLast() const { return items[Checked(Base + GetSize() - 1)]; }
 
+    // An element that fits in the room already there is added without the growth path, which a
+    // load takes for every entry otherwise.
     void Push(const T& item) {
+        if (items.size() < items.capacity()) {
+            items.push_back(item);
+            return;
+        }
         ArrayDetail::Grow([&] { items.push_back(item); });
     }
     void Push(T&& item) {
+        if (items.size() < items.capacity()) {
+            items.push_back(std::move(item));
+            return;
+        }
         ArrayDetail::Grow([&] { items.push_back(std::move(item)); });
     }
     // Inserts before the element at `position`; the position after the last appends.
