@@ -178,6 +178,20 @@ TEST_F(IndexCacheTest, FailedLoadIsNotKeptAndTheNextLoadIs) {
     EXPECT_EQ(reads, LookupReads);
 }
 
+// A reader that cannot learn its file's identity loads an index of its own, which no later reader
+// finds.
+TEST_F(IndexCacheTest, ReaderWithoutTheFilesIdentityLoadsItsOwnIndex) {
+    WriteSettled(Catalogue);
+    EXPECT_EQ(host.Open(1, "data.txt", "MODE=RO"), 0);
+    IO::FaultInjection::FailCall(Op::Identity, 1, {EIO});
+    EXPECT_EQ(host.Input(1, "B", "1", 1).values, Values{Int32(2)});
+    IO::FaultInjection::Reset();
+    EXPECT_EQ(host.Close(1), 0);
+    UInt64 reads = 0;
+    EXPECT_EQ(Cycle("C", &reads), Values{Int32(3)});
+    EXPECT_GT(reads, LookupReads) << "an index without an identity was cached";
+}
+
 }  // namespace
 
 namespace DataOmbraPlugin {
