@@ -50,10 +50,10 @@ public:
     // The location of an operating-system path (UTF-8 bytes, kept losslessly), parsed as above.
     static Location FromPath(const std::string& path);
 
-    bool IsEmpty() const { return count == 0 && !absolute; }
+    bool IsEmpty() const { return components.IsEmpty() && !absolute; }
     bool IsAbsolute() const { return absolute; }
     // The number of name components.
-    UInt32 GetLocalLength() const { return count; }
+    UInt32 GetLocalLength() const;
     // A name must be non-empty and free of "/" (ErrBadName otherwise); "\" is allowed in a name.
     ZRErrCode AppendToLocal(const Name& name);
     // The last component; ErrBadName (and an empty name) when there is none.
@@ -78,7 +78,6 @@ public:
 
 private:
     bool absolute = false;
-    UInt32 count = 0;
     // The components in order, each after a "/" but the first: one text, so that parsing,
     // copying and making the path each take one pass and at most one allocation.
     ZR::UniString components;

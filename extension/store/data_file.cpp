@@ -103,9 +103,9 @@ bool IsDeletionLine(std::u16string_view line, USize keyLength, ZR::UniChar separ
            line.substr(keyLength + 1) == marker;
 }
 
-bool IsDeletionLine(const ZR::UniString& line, const ZR::UniString& key, ZR::UniChar separator) {
+bool IsDeletionLine(const ZR::UniString& line, std::u16string_view key, ZR::UniChar separator) {
     const std::u16string_view text = line.Get();
-    return text.starts_with(key.Get()) && IsDeletionLine(text, key.GetLength(), separator);
+    return text.starts_with(key) && IsDeletionLine(text, USize(key.size()), separator);
 }
 
 ZRErrCode GetIndexPosition(const ChannelInfo& info, UInt32& position) {

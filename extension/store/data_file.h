@@ -9,6 +9,9 @@
 
 namespace DataOmbraPlugin {
 
+// The UTF-8 byte-order mark that begins a UTF-8 data file.
+inline constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
 // Reads one line of the channel's file into `line`. When `position` is not MaxUIndex the file's
 // position is set there first (a failure is returned without reading). End of file and read
 // errors are returned as non-zero statuses and leave `line` unchanged; after ErrMemoryFull its
@@ -30,7 +33,7 @@ ZR::UniString MakeDeletionLine(const ZR::UniString& key, ZR::UniChar separator);
 // The deletion marker's bytes in the encoding `charCode`, without the separator.
 std::string DeletionMarkerBytes(ZRCharCode charCode);
 // True when `line` is the key's deletion line.
-bool IsDeletionLine(const ZR::UniString& line, const ZR::UniString& key, ZR::UniChar separator);
+bool IsDeletionLine(const ZR::UniString& line, std::u16string_view key, ZR::UniChar separator);
 // True when `line`, whose key is its first `keyLength` code units, is that key's deletion line.
 bool IsDeletionLine(std::u16string_view line, USize keyLength, ZR::UniChar separator);
 

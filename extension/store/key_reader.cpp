@@ -15,7 +15,6 @@ namespace DataOmbraPlugin {
 namespace {
 
 constexpr UInt8 FirstNonAscii = 0x80;
-constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 // Writes each byte of `key` as a code unit to `units`; false when a byte is not ASCII.
 bool WidenAscii(std::string_view key, char16_t* units) {

@@ -201,14 +201,14 @@ ZRErrCode LocateRecord(ChannelInfo& info, const ZR::UniString& key, UInt32& offs
     try {
         const RecordIndex& index = info.Index();
         Int32 hi = 0;
-        Int32 found = SearchTail(index, key, hi);
+        Int32 found = SearchTail(index, key.Get(), hi);
         if (found >= 0) {
             offset = index.tailIndex.GetContent()[found].filePos;
             entryPosition = found;
             return NoError;
         }
         searchedSorted = 1;
-        found = SearchSamples(index, key, hi);
+        found = SearchSamples(index, key.Get(), hi);
         if (found >= 0) {
             offset = index.sortedIndex.GetContent()[found].filePos;
             entryPosition = found;
@@ -336,7 +336,7 @@ ZRErrCode ReadRecordLine(ChannelInfo& info, const ZR::UniString& key, RecordLine
     // A deletion line holds the character of byte 0xFF: a line of ASCII bytes is never one.
     if (line.InBytes()) return NoError;
     try {
-        if (IsDeletionLine(line.Text(), key, info.separator)) line.Text().Clear();
+        if (IsDeletionLine(line.Text(), key.Get(), info.separator)) line.Text().Clear();
     } catch (const std::exception&) {
         return ErrMemoryFull;
     }

@@ -158,14 +158,13 @@ Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, std::u16string_view ke
     return -1;
 }
 
-Int32 SearchSamples(const RecordIndex& index, const ZR::UniString& key, Int32& hi) {
-    return SearchPacked({index.sortedIndex, index.samplePrefixes, index.samplePrefixLength},
-                        key.Get(), hi);
+Int32 SearchSamples(const RecordIndex& index, std::u16string_view key, Int32& hi) {
+    return SearchPacked({index.sortedIndex, index.samplePrefixes, index.samplePrefixLength}, key,
+                        hi);
 }
 
-Int32 SearchTail(const RecordIndex& index, const ZR::UniString& key, Int32& hi) {
-    return SearchPacked({index.tailIndex, index.tailPrefixes, index.tailPrefixLength}, key.Get(),
-                        hi);
+Int32 SearchTail(const RecordIndex& index, std::u16string_view key, Int32& hi) {
+    return SearchPacked({index.tailIndex, index.tailPrefixes, index.tailPrefixLength}, key, hi);
 }
 
 }  // namespace DataOmbraPlugin

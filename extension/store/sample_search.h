@@ -65,9 +65,9 @@ Int32 SearchEntries(const ZR::VAArray<RecInfoRec>& index, std::u16string_view ke
 
 // SearchEntries over every sample of sortedIndex, narrowed by samplePrefixes when they describe
 // it. The result and `hi` are the same either way.
-Int32 SearchSamples(const RecordIndex& index, const ZR::UniString& key, Int32& hi);
+Int32 SearchSamples(const RecordIndex& index, std::u16string_view key, Int32& hi);
 // The same over the entries of tailIndex, narrowed by tailPrefixes while they describe it (until
 // an entry is inserted).
-Int32 SearchTail(const RecordIndex& index, const ZR::UniString& key, Int32& hi);
+Int32 SearchTail(const RecordIndex& index, std::u16string_view key, Int32& hi);
 
 }  // namespace DataOmbraPlugin

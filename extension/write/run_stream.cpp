@@ -45,10 +45,9 @@ ZRErrCode RunStream::CopyBlockBelow(UInt32 limit, LineWriter& temp) {
 }
 
 // The lines before the last sample whose key is below `key` all sort before it.
-UInt32 RunStream::CopyLimitBelow(const ZR::UniString* key) const {
-    if (key == nullptr) return end;
+UInt32 RunStream::CopyLimitBelow(std::u16string_view key) const {
     Int32 below = 0;
-    const Int32 found = SearchSamples(info, *key, below);
+    const Int32 found = SearchSamples(info, key, below);
     if (found >= 0) below = found - 1;
     return below >= 0 ? info.sortedIndex.GetContent()[below].filePos : info.DataStart();
 }
@@ -92,8 +91,8 @@ ZRErrCode RunStream::ReadLine() {
     return NoError;
 }
 
-Int32 RunStream::CompareKey(const ZR::UniString& key) const {
-    const int order = std::u16string_view(text.Get()).substr(0, keyLength).compare(key.Get());
+Int32 RunStream::CompareKey(std::u16string_view key) const {
+    const int order = std::u16string_view(text.Get()).substr(0, keyLength).compare(key);
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 

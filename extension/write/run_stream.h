@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "extension/frame/channel_info.h"
 #include "extension/store/line_scan.h"
@@ -28,17 +29,19 @@ public:
     bool Pending() const { return pending; }
     void Drop() { pending = false; }
 
-    // Where the lines of the run that surely sort before `key` end: at the last sample below it
-    // (the run's start when there is none), or, with `key` null, at the run's end.
-    UInt32 CopyLimitBelow(const ZR::UniString* key) const;
+    // Where the lines of the run that surely sort before `key` end: at the last sample below it,
+    // or at the run's start when there is none.
+    UInt32 CopyLimitBelow(std::u16string_view key) const;
+    // Where the run ends.
+    UInt32 End() const { return end; }
     // With no line pending: copies into `temp` the whole lines of the run before `limit` (from
-    // CopyLimitBelow). Lines that a save would change (line ends with LF, deletion lines) and a
-    // line longer than the file's buffer are left to Fill.
+    // CopyLimitBelow or End). Lines that a save would change (line ends with LF, deletion lines)
+    // and a line longer than the file's buffer are left to Fill.
     [[nodiscard]] ZRErrCode CopyBlockBelow(UInt32 limit, LineWriter& temp);
     // Reads lines until one gives a record or the run ends.
     [[nodiscard]] ZRErrCode Fill();
     // Compares the pending line's key with `key` in the order of the index (code units).
-    Int32 CompareKey(const ZR::UniString& key) const;
+    Int32 CompareKey(std::u16string_view key) const;
     // Writes the pending line and its carriage return.
     [[nodiscard]] ZRErrCode WriteLine(LineWriter& temp) const;
 

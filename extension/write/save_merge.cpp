@@ -44,7 +44,8 @@ public:
     }
 
     bool HasMore() const { return next <= count; }
-    const ZR::UniString& Key() const { return key; }
+    // The key of the next entry; the save changes no index, so the view stays valid.
+    std::u16string_view Key() const { return info.tailIndex[next].GetKey(); }
     ZR::UniString& Line() { return line; }
     bool IsDeleted() const { return IsDeletionLine(line, Key(), info.separator); }
     void Take() {
@@ -55,7 +56,6 @@ public:
     // Reads the line of the next entry when none is pending.
     ZRErrCode Fill() {
         if (pending || !HasMore()) return NoError;
-        key = ZR::UniString(std::u16string(info.tailIndex[next].GetKey()));
         const UInt32 offset = info.tailIndex[next].filePos;
         ZRErrCode status = NoError;
         if (offset >= stretchStart && offset - stretchStart < stretch.size()) {
@@ -72,7 +72,7 @@ public:
     // the tail has ended); searched once per entry.
     UInt32 CopyLimit(const RunStream& run) {
         if (limitOf != next) {
-            limit = run.CopyLimitBelow(HasMore() ? &Key() : nullptr);
+            limit = HasMore() ? run.CopyLimitBelow(Key()) : run.End();
             limitOf = next;
         }
         return limit;
@@ -90,9 +90,8 @@ private:
 
     const ChannelInfo& info;
     IO::File& reader;
-    USize count;        // entries before the end entry
-    USize next = 1;     // position of the next entry to take
-    ZR::UniString key;  // of the pending entry
+    USize count;     // entries before the end entry
+    USize next = 1;  // position of the next entry to take
     ZR::UniString line;
     bool pending = false;
     std::string stretch;  // the file's bytes from stretchStart on, or nothing

@@ -3,10 +3,12 @@
 #include <exception>
 #include <string>
 
+#include "extension/store/data_file.h"
+
 namespace DataOmbraPlugin {
 
 ZRErrCode WriteByteOrderMark(IO::File& file) {
-    return file.WriteBin("\xEF\xBB\xBF", 3, 0);
+    return file.WriteBin(ByteOrderMark.data(), USize(ByteOrderMark.size()), 0);
 }
 
 ZRErrCode EncodeLine(const ChannelInfo& info, const ZR::UniString& text, std::string& bytes) {
@@ -20,7 +22,7 @@ ZRErrCode EncodeLine(const ChannelInfo& info, const ZR::UniString& text, std::st
 }
 
 bool WouldPutMarkAtStart(const ChannelInfo& info, UInt32 offset, std::string_view bytes) {
-    return !info.utf8 && offset == 0 && bytes.starts_with("\xEF\xBB\xBF");
+    return !info.utf8 && offset == 0 && bytes.starts_with(ByteOrderMark);
 }
 
 ZRErrCode LineWriter::Write(std::string_view lines) {

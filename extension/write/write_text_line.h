@@ -29,8 +29,7 @@ void WritePendingMark(ChannelInfo& info);
 // True when `bytes` written at `offset` would make a file in the default code page begin with the
 // bytes of the UTF-8 byte-order mark. No such file may: every later OPEN would take it for UTF-8
 // and read each of its records changed. The writers put an empty line before such a line instead
-// (an empty line is no record), or append it rather than overwrite
-// the first line.
+// (an empty line is no record), or append it rather than overwrite the first line.
 bool WouldPutMarkAtStart(const ChannelInfo& info, UInt32 offset, std::string_view bytes);
 
 // Whole lines written one after another into a file that holds nothing yet, such as a save's

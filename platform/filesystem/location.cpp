@@ -42,11 +42,15 @@ Location::Location(const ZR::UniString& path) {
         const std::size_t start = i;
         while (i < units.size() && !IsSeparator(units[i])) ++i;
         if (i == start) break;  // only separators were left
-        if (count > 0) joined += u'/';
+        if (!joined.empty()) joined += u'/';
         joined.append(units, start, i - start);
-        ++count;
     }
     components = ZR::UniString(std::move(joined));
+}
+
+UInt32 Location::GetLocalLength() const {
+    const std::u16string& units = components.Get();
+    return units.empty() ? 0 : UInt32(1 + std::count(units.begin(), units.end(), u'/'));
 }
 
 Location Location::FromPath(const std::string& path) {
@@ -56,16 +60,15 @@ Location Location::FromPath(const std::string& path) {
 ZRErrCode Location::AppendToLocal(const Name& name) {
     if (!IsValidName(name)) return ErrBadName;
     return CatchMemoryFull([&] {
-        if (count > 0) components.Append(u'/');
+        if (!components.IsEmpty()) components.Append(u'/');
         components.Append(name.GetText());
-        ++count;
         return NoError;
     });
 }
 
 ZRErrCode Location::GetLastLocalName(Name* name) const {
     if (name == nullptr) return ErrParam;
-    if (count == 0) {
+    if (components.IsEmpty()) {
         *name = Name();
         return ErrBadName;
     }
@@ -75,7 +78,7 @@ ZRErrCode Location::GetLastLocalName(Name* name) const {
 }
 
 ZRErrCode Location::SetLastLocalName(const Name& name) {
-    if (count == 0 || !IsValidName(name)) return ErrBadName;
+    if (components.IsEmpty() || !IsValidName(name)) return ErrBadName;
     return CatchMemoryFull([&] {
         const USize start = LastStart(components.Get());
         components.Delete(start, components.GetLength() - start);
@@ -85,11 +88,10 @@ ZRErrCode Location::SetLastLocalName(const Name& name) {
 }
 
 ZRErrCode Location::DeleteLastLocalName() {
-    if (count == 0) return ErrBadName;
+    if (components.IsEmpty()) return ErrBadName;
     const USize start = LastStart(components.Get());
     // The "/" before the last component goes with it.
     components.Delete(start == 0 ? 0 : start - 1, components.GetLength());
-    --count;
     return NoError;
 }
 
@@ -101,14 +103,14 @@ ZR::UniString Location::ToDisplayText() const {
 
 std::string Location::ToPath() const {
     std::string path = absolute ? std::string("/") : BaseFolderPath();
-    if (count > 0 && !path.empty() && path.back() != '/') path += '/';
+    if (!components.IsEmpty() && !path.empty() && path.back() != '/') path += '/';
     components.AppendBytes(path, CC_UTF8);
     return path.empty() ? std::string(".") : path;
 }
 
 ZRErrCode Location::Write(ZR::OChannel& channel) const {
     ZRErrCode status = channel.Write(UInt8(absolute ? 1 : 0));
-    if (status == NoError) status = channel.Write(count);
+    if (status == NoError) status = channel.Write(GetLocalLength());
     const std::u16string& units = components.Get();
     for (std::size_t start = 0; status == NoError && start < units.size();) {
         const std::size_t end = std::min(units.find(u'/', start), units.size());
